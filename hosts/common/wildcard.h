@@ -1,0 +1,10 @@
+/* wildcard.h: the host's file-name match (CmpName) for our replacement hosts. */
+#ifndef ZOLT_HOSTS_WILDCARD_H
+#define ZOLT_HOSTS_WILDCARD_H
+
+/* Case-insensitive (ASCII and code page 866 letters) match of one mask with '*', '?' and [sets].
+   skipPath: only the part after the last '\' or '/' (or a leading "X:") is compared.
+   "*.*" matches every name; a mask ending in '.' matches a name without extension. */
+int WildcardMatch(const char *pattern, const char *name, int skipPath);
+
+#endif

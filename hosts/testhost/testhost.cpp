@@ -1,0 +1,1 @@
+/* testhost.cpp: placeholder until the scriptable test host lands. */

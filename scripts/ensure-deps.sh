@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian packages a target needs when they are missing (only as root; one apt-get update).
+# Usage: scripts/ensure-deps.sh build|test|run|win|bench
+set -euo pipefail
+
+build_pkgs="cmake make g++ libgtest-dev libncurses-dev"
+test_pkgs="$build_pkgs tmux"
+win_pkgs="g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 zip"
+
+case "${1:-build}" in
+  build|run) want="$build_pkgs" ;;
+  test) want="$test_pkgs" ;;
+  win) want="$win_pkgs" ;;
+  *) echo "ensure-deps: unknown target $1" >&2; exit 2 ;;
+esac
+
+missing=""
+for p in $want; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "ensure-deps: missing packages:$missing (run as root, or install them)" >&2
+  exit 1
+fi
+case "$missing" in
+  *:i386*) dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386 ;;
+esac
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -q
+apt-get install -y -q --no-install-recommends $missing

@@ -1,0 +1,68 @@
+/* text.cpp: bounded string helpers. */
+#include "base/text.h"
+
+#include <stdarg.h>
+#include <stdio.h>
+#include <string.h>
+
+int CopyTruncatedN(char *dst, size_t size, const char *src, size_t n)
+{
+    if (size == 0) return n > 0;
+    size_t i = 0;
+    while (i < n && i < size - 1 && src[i] != '\0') {
+        dst[i] = src[i];
+        i++;
+    }
+    dst[i] = '\0';
+    return i < n && src[i] != '\0';
+}
+
+int CopyTruncated(char *dst, size_t size, const char *src)
+{
+    return CopyTruncatedN(dst, size, src, (size_t)-1);
+}
+
+int AppendTruncated(char *dst, size_t size, const char *src)
+{
+    size_t used = strnlen(dst, size);
+    if (used >= size) return 1; /* not terminated within size: refuse to touch it */
+    return CopyTruncated(dst + used, size - used, src);
+}
+
+int JoinIfFits(char *dst, size_t size, const char *a, const char *b)
+{
+    size_t la = strlen(a), lb = strlen(b);
+    if (la + lb >= size) return 0;
+    memmove(dst, a, la);
+    memcpy(dst + la, b, lb);
+    dst[la + lb] = '\0';
+    return 1;
+}
+
+int FormatTruncated(char *dst, size_t size, const char *format, ...)
+{
+    if (size == 0) return 1;
+    va_list ap;
+    va_start(ap, format);
+    int n = vsnprintf(dst, size, format, ap);
+    va_end(ap);
+    if (n < 0) {
+        dst[0] = '\0';
+        return 1;
+    }
+    return (size_t)n >= size;
+}
+
+static int UpperAscii(unsigned char c)
+{
+    return (c >= 'a' && c <= 'z') ? c - 0x20 : c;
+}
+
+int CompareAsciiNoCase(const char *a, const char *b)
+{
+    const unsigned char *p = (const unsigned char *)a, *q = (const unsigned char *)b;
+    for (;; p++, q++) {
+        int d = UpperAscii(*p) - UpperAscii(*q);
+        if (d != 0 || *p == '\0') return d;
+    }
+}

@@ -1,0 +1,29 @@
+/* text.h: bounded string helpers; every write into a fixed buffer goes through one of these. */
+#ifndef ZOLT_BASE_TEXT_H
+#define ZOLT_BASE_TEXT_H
+
+#include <stddef.h>
+
+/* Copies src into dst (size bytes), cutting it; always terminates. Returns 1 when it cut. */
+int CopyTruncated(char *dst, size_t size, const char *src);
+
+/* Copies at most n bytes of src into dst, cutting to size-1; always terminates. Returns 1 when it cut. */
+int CopyTruncatedN(char *dst, size_t size, const char *src, size_t n);
+
+/* Appends src to the string in dst, cutting it; always terminates. Returns 1 when it cut. */
+int AppendTruncated(char *dst, size_t size, const char *src);
+
+/* Writes a followed by b into dst only when both fit whole; returns 1 then, else 0 (dst unchanged). */
+int JoinIfFits(char *dst, size_t size, const char *a, const char *b);
+
+/* snprintf that never leaves dst unterminated; returns 1 when the text was cut. */
+int FormatTruncated(char *dst, size_t size, const char *format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 3, 4)))
+#endif
+    ;
+
+/* ASCII-only case-insensitive comparison; other bytes compare as unsigned values. */
+int CompareAsciiNoCase(const char *a, const char *b);
+
+#endif

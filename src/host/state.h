@@ -1,0 +1,61 @@
+/* state.h: BrowserState, everything one user command needs; one zero-filled record per OpenPlugin call. */
+#ifndef ZOLT_HOST_STATE_H
+#define ZOLT_HOST_STATE_H
+
+#include "host/farapi.h"
+#include "index/index.h"
+
+struct BrowserState {
+    /* project scan */
+    char relDir[260];   /* walked directory relative to the scan root, trailing '\'; "" at the root */
+    int lineNo;         /* 1-based; the reader's layers 2, 3 and the tag reader advance it */
+    int filesScanned;   /* files handed to the scanner; progress every 10th */
+    /* main table and browse items */
+    DefinitionEntry *entries;
+    FarMenuItem *menuItems; /* owned by the browse command, not by ReleaseState */
+    int capacity;
+    int count;
+    char indexFileName[13]; /* "zoltprj$.Far" */
+    /* virtual-key codes (low byte of VkKeyScanA) of the browse filter's punctuation keys */
+    int keyUnderscore;
+    int keyColon;
+    int keyTilde;
+    int keyLess;
+    int keyGreater;
+    /* settings read by InitState */
+    int includeStatic;
+    int includeInline;
+    int includeQualified;
+    int quitMenu;
+    int fromEditor;     /* opened from the editor: editor text is scanned instead of files */
+    /* reader position in the editor text */
+    int edLine;         /* 0-based editor line being read */
+    int edPos;          /* next character; edPos == edLen stands for the line end */
+    int edLen;
+    const char *edText; /* host-owned line text, never freed here */
+    char fileMask[512]; /* ';'-separated source masks */
+    int recurse;
+    int moveToLine;
+    /* update table of an incremental build */
+    DefinitionEntry *updEntries;
+    int updCursor;      /* next update entry ReuseUnchanged examines; only moves forward */
+    int updCount;
+    int updCapacity;
+    int updMode;        /* the update index file was loaded */
+    int fileKind;       /* FileKind of the file being scanned */
+    char defineText[8193]; /* last define line after '#', "define..." */
+    int changedFiles;   /* files a build handed to the scanner */
+    char cplusplusGuard; /* "ifdef __cplusplus" seen: next '{' is not folded; survives across files */
+    /* definition lookup */
+    int foundLine;
+    int matchCount;
+    char candidatePath[260];
+};
+
+/* FileKind values */
+enum { FILE_KIND_NONE = 0, FILE_KIND_SOURCE = 1, FILE_KIND_MACRO = 2 };
+
+/* Frees both tables (main first) and sets their pointers to null; menuItems is left alone. */
+void ReleaseState(BrowserState *st);
+
+#endif

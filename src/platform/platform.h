@@ -1,0 +1,68 @@
+/* platform.h: everything the plugin asks of the operating system; one win32 and one posix backend. */
+#ifndef ZOLT_PLATFORM_PLATFORM_H
+#define ZOLT_PLATFORM_PLATFORM_H
+
+#include <stddef.h>
+#include <stdint.h>
+#include <stdio.h>
+
+/* Windows FILETIME: 100-ns units since 1601-01-01, as two 32-bit halves. */
+struct FileTime {
+    uint32_t low;
+    uint32_t high;
+};
+
+enum { FILE_ATTR_READONLY = 0x01, FILE_ATTR_DIRECTORY = 0x10 };
+
+/* One directory entry as the enumeration reports it (the fields of WIN32_FIND_DATAA we use). */
+struct DirEntry {
+    uint32_t attributes;
+    FileTime writeTime;
+    char name[260];     /* long name */
+    char shortName[14]; /* 8.3 alias, empty when there is none (always empty on posix) */
+};
+
+/* --- directory enumeration --- */
+struct DirEnum;
+/* Starts an enumeration of the current directory with a wildcard pattern ("*.*").
+   Fills the first entry and returns a handle, or null when nothing can be enumerated.
+   Posix reports "." and ".." too; a symbolic link never has FILE_ATTR_DIRECTORY. */
+DirEnum *DirFirst(const char *pattern, DirEntry *entry);
+/* Next entry: 1, or 0 at the end. */
+int DirNext(DirEnum *e, DirEntry *entry);
+void DirClose(DirEnum *e);
+
+/* --- current directory and files; paths are Windows-style (backslashes) --- */
+int SetCurrentDir(const char *path);           /* 0 on success, -1 on failure */
+int GetCurrentDir(char *buf, size_t size);     /* 0 on success; backslash form */
+int CompareFileTimes(const FileTime *a, const FileTime *b); /* -1, 0, 1 */
+FILE *FileOpen(const char *path, const char *mode);          /* fopen for a backslash path */
+int FileGetWriteTime(const char *path, FileTime *out);       /* 0 on success */
+int FileSetWriteTime(const char *path, const FileTime *t);   /* 0 on success (tests, tools) */
+/* Replaces `to` by `from` in one step (rename over an existing file); 0 on success. */
+int FileReplace(const char *from, const char *to);
+int FileRemove(const char *path); /* 0 on success */
+
+/* Converts between the plugin's backslash paths and the native form (identity on Windows).
+   Posix: "\" separators become "/"; a leading "\" is the file-system root. */
+int ToNativePath(const char *path, char *out, size_t size);   /* 0, or -1 when it does not fit */
+int FromNativePath(const char *path, char *out, size_t size); /* 0, or -1 when it does not fit */
+
+/* --- settings store: the current user's registry, or a text file on posix --- */
+enum { STORE_NONE = 0, STORE_DWORD = 4, STORE_STRING = 1 }; /* the registry's REG_DWORD, REG_SZ */
+struct StoreKey;
+StoreKey *StoreCreateKey(const char *path); /* create or open for writing; null on failure */
+StoreKey *StoreOpenKey(const char *path);   /* open for reading; null when absent */
+void StoreCloseKey(StoreKey *k);            /* writes pending changes (posix) */
+int StoreSetValue(StoreKey *k, const char *name, int type, const void *data, uint32_t size);
+/* Reads at most *size bytes; sets *type and *size to the stored type and size. 0 on success,
+   -1 when missing, 1 when the value is larger than *size (nothing copied, *size = needed). */
+int StoreQueryValue(StoreKey *k, const char *name, int *type, void *data, uint32_t *size);
+
+/* --- keyboard and fatal box --- */
+/* VkKeyScanA: low byte virtual-key code, high byte shift state (1 Shift, 2 Ctrl, 4 Alt);
+   -1 when no key types the character. */
+int KeyScanChar(char c);
+void FatalBox(const char *text, const char *title);
+
+#endif
