@@ -1,0 +1,89 @@
+/* services.cpp: the host record copy and the wrappers every subsystem calls the host through. */
+#include "host/host.h"
+
+#include <stddef.h>
+#include <string.h>
+
+#include "base/text.h"
+
+PluginStartupInfo g_far;
+char SettingsRoot[80];
+
+static const char HELP_TOPIC[] = "Contents";
+
+void InstallHostRecord(const PluginStartupInfo *info)
+{
+    size_t n = sizeof g_far;
+    if (info->StructSize >= 0 && (size_t)info->StructSize < n) n = (size_t)info->StructSize;
+    memset(&g_far, 0, sizeof g_far);
+    memcpy(&g_far, info, n);
+    SettingsRoot[0] = '\0';
+    /* keep room for "\ZOLT" however long the host's root key is */
+    const char *root = n > offsetof(PluginStartupInfo, RootKey) && g_far.RootKey ? g_far.RootKey : "";
+    CopyTruncated(SettingsRoot, sizeof SettingsRoot - 5, root);
+    AppendTruncated(SettingsRoot, sizeof SettingsRoot, "\\ZOLT");
+}
+
+const char *MsgText(int n)
+{
+    const char *s = g_far.GetMsg ? g_far.GetMsg(g_far.ModuleNumber, n) : NULL;
+    return s ? s : "";
+}
+
+int HostWarningBox(int titleMsg, int textMsg, int buttonMsg)
+{
+    const char *items[3] = {MsgText(titleMsg), MsgText(textMsg), MsgText(buttonMsg)};
+    if (!g_far.Message) return -1;
+    return g_far.Message(g_far.ModuleNumber, FMSG_WARNING, NULL, items, 3, 1);
+}
+
+void ShowWarning(int n)
+{
+    (void)HostWarningBox(6, n, 8);
+}
+
+void ShowProgress(int titleMsg, const char *text)
+{
+    const char *items[2] = {MsgText(titleMsg), text};
+    if (g_far.Message) (void)g_far.Message(g_far.ModuleNumber, 0, NULL, items, 2, 0);
+}
+
+FarHandle HostSaveScreen(void)
+{
+    return g_far.SaveScreen ? g_far.SaveScreen(0, 0, -1, -1) : NULL;
+}
+
+void HostRestoreScreen(FarHandle h)
+{
+    if (g_far.RestoreScreen) g_far.RestoreScreen(h);
+}
+
+int HostCmpName(const char *pattern, const char *name, int skipPath)
+{
+    return g_far.CmpName ? g_far.CmpName(pattern, name, skipPath) : 0;
+}
+
+int HostEditorControl(int command, void *param)
+{
+    return g_far.EditorControl ? g_far.EditorControl(command, param) : 0;
+}
+
+int HostMenu(FarDword flags, const char *title, const char *bottom, const int *breakKeys,
+             int *breakCode, const FarMenuItem *items, int count)
+{
+    if (!g_far.Menu) return -1;
+    return g_far.Menu(g_far.ModuleNumber, -1, -1, 0, flags, title, bottom, HELP_TOPIC, breakKeys,
+                      breakCode, items, count);
+}
+
+int HostDialog(int width, int height, FarDialogItem *items, int count)
+{
+    if (!g_far.Dialog) return -1;
+    return g_far.Dialog(g_far.ModuleNumber, -1, -1, width, height, HELP_TOPIC, items, count);
+}
+
+int HostEditor(const char *fileName, int startLine, int startChar)
+{
+    if (!g_far.Editor) return 0;
+    return g_far.Editor(fileName, NULL, 0, 0, -1, -1, 0, startLine, startChar);
+}
