@@ -1,0 +1,57 @@
+/* source.cpp: buffered source input. */
+#include "scanner/source.h"
+
+#include <string.h>
+
+#include "platform/platform.h"
+
+int SourceOpen(Source *src, const char *path)
+{
+    src->fp = FileOpen(path, "rb");
+    src->pos = src->len = 0;
+    src->quote = src->escaped = 0;
+    return src->fp != NULL ? 0 : -1;
+}
+
+void SourceClose(Source *src)
+{
+    if (src->fp != NULL) fclose(src->fp);
+    src->fp = NULL;
+}
+
+static int Refill(Source *src)
+{
+    size_t keep = src->len < (size_t)SOURCE_KEEP ? src->len : (size_t)SOURCE_KEEP;
+    memmove(src->buf, src->buf + src->len - keep, keep);
+    size_t n = src->fp != NULL ? fread(src->buf + keep, 1, SOURCE_CHUNK, src->fp) : 0;
+    src->pos = keep;
+    src->len = keep + n;
+    return n > 0;
+}
+
+int SourceGetByte(Source *src)
+{
+    if (src->pos >= src->len && !Refill(src)) return -1;
+    return src->buf[src->pos++];
+}
+
+int SourceStepBack(Source *src)
+{
+    if (src->pos == 0) return -1;
+    src->pos--;
+    return 0;
+}
+
+char *SourceGetLine(Source *src, char *line, int size)
+{
+    if (size <= 0) return NULL;
+    int n = 0;
+    while (n < size - 1) {
+        int c = SourceGetByte(src);
+        if (c < 0) break;
+        line[n++] = (char)c;
+        if (c == '\n') break;
+    }
+    line[n] = '\0';
+    return n > 0 ? line : NULL;
+}

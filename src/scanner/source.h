@@ -1,0 +1,33 @@
+/* source.h: buffered reading of one source file, with a cheap step back over the last bytes read. */
+#ifndef ZOLT_SCANNER_SOURCE_H
+#define ZOLT_SCANNER_SOURCE_H
+
+#include <stddef.h>
+#include <stdio.h>
+
+enum {
+    SOURCE_CHUNK = 16384, /* bytes read from the file at a time */
+    SOURCE_KEEP = 16      /* bytes kept before a refill so that steps back still work */
+};
+
+/* The reader's source handle. In editor mode the file is open but its bytes are not read. */
+struct Source {
+    FILE *fp;
+    size_t pos;  /* next byte in buf */
+    size_t len;  /* bytes in buf */
+    int quote;   /* quote character of the literal being passed through, or 0 */
+    int escaped; /* the previous byte inside that literal was a backslash */
+    unsigned char buf[SOURCE_KEEP + SOURCE_CHUNK];
+};
+
+/* Opens a backslash path for binary reading: 0, or -1 when it cannot be opened. */
+int SourceOpen(Source *src, const char *path);
+void SourceClose(Source *src);
+/* Next byte 0..255, or -1 at the end of the file or on a read error. */
+int SourceGetByte(Source *src);
+/* Moves back over the last byte read: 0, or -1 before the start of what is kept. */
+int SourceStepBack(Source *src);
+/* fgets: at most size-1 bytes up to and including a LF; null at the end of the file. */
+char *SourceGetLine(Source *src, char *line, int size);
+
+#endif
