@@ -30,4 +30,29 @@ void SortTable(BrowserState *st);
 /* The entry's write time, copied out of the packed record. */
 FileTime EntryWriteTime(const DefinitionEntry *e);
 
+/* --- project scan --- */
+/* Walks the current directory (and below, when recurse is on) with the pattern, filling the
+   main table; from the editor scans the editor's text instead. Returns 0 when the walk ended.
+   Changes relDir (restored), changedFiles, updCursor, fileKind; the current directory returns. */
+int ProjectScan(const char *pattern, BrowserState *st);
+/* One file (null: the editor text): 0 skipped or reused, else ScanSourceFile's result. */
+int VisitFile(const DirEntry *entry, BrowserState *st);
+/* FileKind of a name (only its name part counts): "*.MAC" first, then the ';'-separated masks. */
+int ClassifyFile(const char *name, const char *masks);
+/* 1 when the file's unchanged entries were copied from the update table, 0 when it must be scanned. */
+int ReuseUnchanged(const DirEntry *entry, BrowserState *st);
+
+/* --- index files --- */
+#define UPDATE_INDEX_NAME "zoltpru$.Far"
+#define PROJECT_INDEX_NAME "zoltprj$.Far"
+/* Fills the main table from the project index file (update = 0; without it, or from the editor,
+   by a scan, sorted) or the update table from the update index file (update = 1).
+   0 when the table was filled (possibly with nothing), 1 otherwise. */
+int LoadIndex(BrowserState *st, int update);
+/* Writes the update index file in table order, sorts the table, writes the project index file;
+   both under temporary names first, so the old files stay whole on any failure. 0 or -1. */
+int WriteIndexFiles(BrowserState *st);
+/* The panel command: load the update index, scan "*.*", write the files when they are stale. */
+void BuildProjectIndex(BrowserState *st);
+
 #endif

@@ -12,4 +12,11 @@ enum ScanCode {
     SCAN_DEFINE = -7         /* a define line was captured into defineText */
 };
 
+struct BrowserState;
+struct DirEntry;
+
+/* Scans one file met by the walk (entry) or the editor's text (null) into the main table.
+   0 scanned, 1 cannot open (nothing recorded), -1 the table could not grow. */
+int ScanSourceFile(const DirEntry *entry, BrowserState *st);
+
 #endif

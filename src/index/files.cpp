@@ -1,0 +1,158 @@
+/* files.cpp: the project and update index files: loading, writing, and the build command. */
+#include <stdio.h>
+#include <string.h>
+
+#include "base/limits.h"
+#include "base/text.h"
+#include "host/host.h"
+#include "host/state.h"
+#include "index/index.h"
+
+static const char UPDATE_TEMP_NAME[] = "zoltpru$.new";
+static const char PROJECT_TEMP_NAME[] = "zoltprj$.new";
+
+/* A write time no file can have (year 60056): an update line without one never matches. */
+static const FileTime UNKNOWN_TIME = {0xFFFFFFFFu, 0xFFFFFFFFu};
+
+/* Reads decimal digits at *p; the value wraps like an unsigned 32-bit conversion. */
+static uint32_t ReadNumber(const char **p)
+{
+    uint32_t v = 0;
+    while (**p >= '0' && **p <= '9') v = v * 10u + (uint32_t)(*(*p)++ - '0');
+    return v;
+}
+
+/* NAME?FILE?LINE[?LOW?HIGH]: 0 and the entry, or -1 for a line with fewer than two '?'. */
+static int ParseLine(const char *line, int update, DefinitionEntry *e)
+{
+    const char *q1 = strchr(line, '?');
+    const char *q2 = q1 != NULL ? strchr(q1 + 1, '?') : NULL;
+    if (q2 == NULL) return -1;
+    memset(e, 0, sizeof *e);
+    CopyTruncatedN(e->name, sizeof e->name, line, (size_t)(q1 - line));
+    CopyTruncatedN(e->file, sizeof e->file, q1 + 1, (size_t)(q2 - q1 - 1));
+    const char *p = q2 + 1;
+    e->line = (uint16_t)ReadNumber(&p);
+    if (!update) return 0;
+
+    FileTime t = UNKNOWN_TIME;
+    const char *q3 = strchr(p, '?');
+    if (q3 != NULL && q3[1] >= '0' && q3[1] <= '9') {
+        p = q3 + 1;
+        uint32_t low = ReadNumber(&p);
+        if (*p != '\0' && p[1] >= '0' && p[1] <= '9') {
+            p++;
+            t.low = low;
+            t.high = ReadNumber(&p);
+        }
+    }
+    memcpy((char *)e + offsetof(DefinitionEntry, writeTime), &t, sizeof t);
+    return 0;
+}
+
+static void ShowLoadProgress(int lines)
+{
+    char text[PROGRESS_SIZE];
+    FormatTruncated(text, sizeof text, MsgText(18), lines);
+    ShowProgress(17, text);
+}
+
+static void ReadIndexLines(FILE *f, BrowserState *st, int update)
+{
+    char line[INDEX_LINE_SIZE];
+    int lines = 0;
+    while (fgets(line, INDEX_LINE_SIZE - 1, f) != NULL) {
+        if (++lines % 100 == 0) ShowLoadProgress(lines);
+        DefinitionEntry e;
+        if (ParseLine(line, update, &e) == 0) (void)AppendEntry(&e, st, update);
+    }
+}
+
+int LoadIndex(BrowserState *st, int update)
+{
+    const char *name = update ? UPDATE_INDEX_NAME : st->indexFileName;
+    FILE *f = st->fromEditor ? NULL : FileOpen(name, "rb");
+    if (f != NULL) {
+        FarHandle screen = HostSaveScreen();
+        ReadIndexLines(f, st, update);
+        HostRestoreScreen(screen);
+        fclose(f);
+        return 0;
+    }
+    if (update) return 1;
+    st->filesScanned = 0;
+    FarHandle screen = HostSaveScreen();
+    int result = ProjectScan("*.*", st);
+    HostRestoreScreen(screen);
+    if (result != 0) return 1;
+    SortTable(st);
+    return 0;
+}
+
+static int WriteLines(FILE *f, const BrowserState *st, int update)
+{
+    for (int i = 0; i < st->count; i++) {
+        const DefinitionEntry *e = &st->entries[i];
+        int n;
+        if (update) {
+            FileTime t = EntryWriteTime(e);
+            n = fprintf(f, "%.63s?%.63s?%d?%u?%u\r\n", e->name, e->file, e->line, t.low, t.high);
+        } else {
+            n = fprintf(f, "%.63s?%.63s?%d\r\n", e->name, e->file, e->line);
+        }
+        if (n < 0) return -1;
+    }
+    return 0;
+}
+
+/* Closes f and reports whether everything written reached the file. */
+static int CloseChecked(FILE *f)
+{
+    int failed = ferror(f);
+    return (fclose(f) != 0 || failed) ? -1 : 0;
+}
+
+int WriteIndexFiles(BrowserState *st)
+{
+    FILE *project = FileOpen(PROJECT_TEMP_NAME, "wb");
+    FILE *update = FileOpen(UPDATE_TEMP_NAME, "wb");
+    int result = (project != NULL && update != NULL) ? 0 : -1;
+    if (result == 0) result = WriteLines(update, st, 1);
+    SortTable(st);
+    if (result == 0) result = WriteLines(project, st, 0);
+    if (update != NULL && CloseChecked(update) != 0) result = -1;
+    if (project != NULL && CloseChecked(project) != 0) result = -1;
+    /* The project file goes first: a new project file beside an old update file only makes
+       the next build rescan and rewrite both, never keeps a stale project index. */
+    if (result == 0 && FileReplace(PROJECT_TEMP_NAME, st->indexFileName) != 0) result = -1;
+    if (result == 0 && FileReplace(UPDATE_TEMP_NAME, UPDATE_INDEX_NAME) != 0) result = -1;
+    if (result != 0) {
+        (void)FileRemove(PROJECT_TEMP_NAME);
+        (void)FileRemove(UPDATE_TEMP_NAME);
+    }
+    return result;
+}
+
+static int FileExists(const char *name)
+{
+    FileTime t;
+    return FileGetWriteTime(name, &t) == 0;
+}
+
+/* Nothing scanned may still leave stale files: entries of deleted files were dropped, or the
+   project index was removed while its update index stayed. */
+static int IndexIsStale(const BrowserState *st)
+{
+    if (st->changedFiles != 0) return 1;
+    if (!st->updMode) return 0;
+    return st->count != st->updCount || !FileExists(st->indexFileName);
+}
+
+void BuildProjectIndex(BrowserState *st)
+{
+    if (LoadIndex(st, 1) == 0) st->updMode = 1;
+    st->filesScanned = 0;
+    FarHandle screen = HostSaveScreen();
+    if (ProjectScan("*.*", st) == 0 && IndexIsStale(st)) (void)WriteIndexFiles(st);
+    HostRestoreScreen(screen);
+}

@@ -1,0 +1,120 @@
+/* scan.cpp: the project walk, file classification and the reuse of unchanged files' entries. */
+#include <string.h>
+
+#include "base/limits.h"
+#include "base/text.h"
+#include "host/host.h"
+#include "host/state.h"
+#include "index/index.h"
+#include "scanner/scanner.h"
+
+static const char MACRO_MASK[] = "*.MAC";
+
+int ClassifyFile(const char *name, const char *masks)
+{
+    if (HostCmpName(MACRO_MASK, name, 1)) return FILE_KIND_MACRO;
+    if (masks[0] == '\0') return FILE_KIND_NONE;
+    char work[MASK_WORK_SIZE];
+    CopyTruncated(work, sizeof work - 1, masks);
+    size_t len = strlen(work);
+    if (work[len - 1] != ';') AppendTruncated(work, sizeof work, ";");
+    for (char *mask = work, *end; (end = strchr(mask, ';')) != NULL; mask = end + 1) {
+        *end = '\0';
+        if (HostCmpName(mask, name, 1)) return FILE_KIND_SOURCE;
+    }
+    return FILE_KIND_NONE;
+}
+
+int ReuseUnchanged(const DirEntry *entry, BrowserState *st)
+{
+    if (!st->updMode) return 0;
+    char path[PATH_SIZE];
+    if (!JoinIfFits(path, sizeof path, st->relDir, entry->name)) return 0;
+
+    int i = st->updCursor, passed = 0, inRun = 0, changed = 0, copied = 0;
+    for (; i < st->updCount && passed < 100; i++) {
+        const DefinitionEntry *u = &st->updEntries[i];
+        if (strcmp(u->file, path) != 0) {
+            if (inRun) break;
+            passed++;
+            continue;
+        }
+        inRun = 1;
+        if (changed) continue;
+        FileTime t = EntryWriteTime(u);
+        if (CompareFileTimes(&t, &entry->writeTime) != 0) {
+            changed = 1;
+        } else if (AppendEntry(u, st, 0) == 0) {
+            copied++;
+        }
+    }
+    if (!inRun) return 0; /* new file, or its run lies before the cursor or beyond the look-ahead */
+    st->updCursor = i;
+    if (changed) {
+        st->count -= copied; /* a run with mixed times is rescanned whole, never half copied */
+        return 0;
+    }
+    return 1;
+}
+
+static int ScanEditorText(BrowserState *st)
+{
+    EditorInfo info;
+    memset(&info, 0, sizeof info);
+    (void)HostEditorControl(ECTL_GETINFO, &info);
+    int kind = ClassifyFile(info.FileName != NULL ? info.FileName : "", st->fileMask);
+    if (kind == FILE_KIND_NONE) return 0;
+    st->fileKind = kind;
+    return ScanSourceFile(NULL, st);
+}
+
+int VisitFile(const DirEntry *entry, BrowserState *st)
+{
+    if (entry == NULL) return ScanEditorText(st);
+    int kind = ClassifyFile(entry->name, st->fileMask);
+    if (kind == FILE_KIND_NONE) return 0;
+    st->fileKind = kind;
+    if (ReuseUnchanged(entry, st)) return 0;
+    st->changedFiles++;
+    return ScanSourceFile(entry, st);
+}
+
+static int IsDotName(const char *name)
+{
+    return strcmp(name, ".") == 0 || strcmp(name, "..") == 0;
+}
+
+/* Walks one subdirectory; one that cannot be entered, or whose relative path would not fit
+   relDir, is skipped (its files could not be recorded anyway). */
+static void ScanSubdirectory(const char *pattern, const DirEntry *entry, BrowserState *st)
+{
+    char saved[PATH_SIZE];
+    memcpy(saved, st->relDir, sizeof saved);
+    if (strlen(saved) + strlen(entry->name) + 1 >= sizeof st->relDir) return;
+    if (SetCurrentDir(entry->name) != 0) return;
+    AppendTruncated(st->relDir, sizeof st->relDir, entry->name);
+    AppendTruncated(st->relDir, sizeof st->relDir, "\\");
+    (void)ProjectScan(pattern, st);
+    (void)SetCurrentDir("..");
+    memcpy(st->relDir, saved, sizeof saved);
+}
+
+int ProjectScan(const char *pattern, BrowserState *st)
+{
+    if (st->fromEditor) {
+        (void)VisitFile(NULL, st);
+        return 0;
+    }
+    if (st->updMode) ShowProgress(11, MsgText(16));
+    DirEntry entry;
+    DirEnum *dir = DirFirst(pattern, &entry);
+    if (dir == NULL) return 0;
+    do {
+        if (st->recurse && (entry.attributes & FILE_ATTR_DIRECTORY) && !IsDotName(entry.name))
+            ScanSubdirectory(pattern, &entry, st);
+        else
+            (void)VisitFile(&entry, st);
+    } while (DirNext(dir, &entry));
+    DirClose(dir);
+    return 0;
+}
