@@ -1,0 +1,148 @@
+/* plugin.cpp: the entry points; they check, dispatch and keep every failure inside the host. */
+#include "host/plugin.h"
+
+#include <string.h>
+
+#include <exception>
+
+#include "base/alloc.h"
+#include "base/text.h"
+#include "browse/browse.h"
+#include "host/host.h"
+#include "host/messages.h"
+#include "index/index.h"
+#include "navigate/navigate.h"
+#include "platform/platform.h"
+#include "settings/settings.h"
+
+/* Strings handed to the host must outlive GetPluginInfo: the host reads them later. */
+static const char *pluginMenuStrings[1];
+static const char *pluginConfigStrings[1];
+
+void FARAPI SetStartupInfo(const struct PluginStartupInfo *Info)
+{
+    if (Info != NULL) InstallHostRecord(Info);
+}
+
+void FARAPI GetPluginInfo(struct PluginInfo *Info)
+{
+    Info->StructSize = sizeof(struct PluginInfo);
+    Info->Flags = PF_EDITOR;
+    Info->DiskMenuStringsNumber = 0;
+    pluginMenuStrings[0] = MsgText(MSG_PLUGIN_MENU);
+    Info->PluginMenuStrings = pluginMenuStrings;
+    Info->PluginMenuStringsNumber = 1;
+    pluginConfigStrings[0] = MsgText(MSG_CONFIG_TITLE);
+    Info->PluginConfigStrings = pluginConfigStrings;
+    Info->PluginConfigStringsNumber = 1;
+}
+
+int FARAPI Configure(int ItemNumber)
+{
+    return ItemNumber == 0 ? ConfigDialog() : 0;
+}
+
+int ShowCommandMenu(int openFrom)
+{
+    FarMenuItem items[3];
+    memset(items, 0, sizeof items);
+    int count;
+    if (openFrom == OPEN_EDITOR) {
+        CopyTruncated(items[0].Text, sizeof items[0].Text, MsgText(MSG_BROWSE));
+        CopyTruncated(items[1].Text, sizeof items[1].Text, MsgText(MSG_GOTO));
+        CopyTruncated(items[2].Text, sizeof items[2].Text, MsgText(MSG_GOBACK));
+        count = 3;
+    } else {
+        CopyTruncated(items[0].Text, sizeof items[0].Text, MsgText(MSG_BROWSE));
+        CopyTruncated(items[1].Text, sizeof items[1].Text, MsgText(MSG_BUILD));
+        count = 2;
+    }
+    items[0].Selected = 1;
+    return HostMenu(FMENU_AUTOHIGHLIGHT, "ZOLT", NULL, NULL, NULL, items, count);
+}
+
+static void ReadKeyCodes(BrowserState *st)
+{
+    static const char chars[] = "_:~<>";
+    int *codes[] = {&st->keyUnderscore, &st->keyColon, &st->keyTilde, &st->keyLess,
+                    &st->keyGreater};
+    for (int i = 0; i < 5; i++) *codes[i] = KeyScanChar(chars[i]) & 0xFF; /* no key: 255 */
+}
+
+static DefinitionEntry *AllocateTable(int capacity)
+{
+    return (DefinitionEntry *)MemAlloc((size_t)capacity * sizeof(DefinitionEntry));
+}
+
+int InitState(BrowserState *st)
+{
+    st->capacity = TABLE_INITIAL;
+    st->updCapacity = TABLE_INITIAL;
+    CopyTruncated(st->indexFileName, sizeof st->indexFileName, PROJECT_INDEX_NAME);
+    ReadKeyCodes(st);
+    if (st->entries == NULL && (st->entries = AllocateTable(st->capacity)) == NULL) {
+        ShowWarning(MSG_NO_MEMORY);
+        return -1;
+    }
+    if (st->updEntries == NULL && (st->updEntries = AllocateTable(st->updCapacity)) == NULL) {
+        ShowWarning(MSG_NO_MEMORY);
+        return -1;
+    }
+    ReadCommandSettings(st);
+    return 0;
+}
+
+static void Browse(BrowserState *st, int openFrom)
+{
+    if (LoadIndex(st, 0) != 0) return;
+    if (st->count == 0) {
+        ShowWarning(MSG_TABLE_EMPTY);
+        return;
+    }
+    BrowseDefinitions(st, openFrom);
+}
+
+static void RunCommand(BrowserState *st, int openFrom, int command)
+{
+    switch (command) {
+    case 0:
+        Browse(st, openFrom);
+        break;
+    case 1:
+        if (st->fromEditor) GoToDefinition(st);
+        else BuildProjectIndex(st);
+        break;
+    case 2:
+        if (st->fromEditor) GoBack();
+        break;
+    default: /* cancelled or unknown: nothing */
+        break;
+    }
+}
+
+static void RunOpenPlugin(BrowserState *st, int openFrom)
+{
+    if (g_far.StructSize < FAR_STARTUPINFO_SIZE) {
+        ShowWarning(MSG_HOST_TOO_OLD);
+        return;
+    }
+    st->fromEditor = openFrom == OPEN_EDITOR;
+    int command = ShowCommandMenu(openFrom);
+    if (InitState(st) == 0) RunCommand(st, openFrom, command);
+    ReleaseState(st);
+}
+
+FarHandle FARAPI OpenPlugin(int OpenFrom, int Item)
+{
+    (void)Item;
+    /* Automatic, not static: an editor opened by a command can run a nested command. */
+    BrowserState state;
+    memset(&state, 0, sizeof state);
+    try {
+        RunOpenPlugin(&state, OpenFrom);
+    } catch (...) {
+        ReleaseState(&state);
+        FatalBox("An unhandled exception occured. Program terminated.", "ZOLT - Fatal error");
+    }
+    return FAR_INVALID_HANDLE;
+}
