@@ -5,6 +5,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/stat.h>
 
 #include "base/text.h"
 
@@ -28,6 +29,9 @@ static int StartsWithNoCase(const char *s, size_t len, const char *prefix)
 /* Reads the whole file into a NUL-terminated block; null when unreadable or too large. */
 static char *ReadWholeFile(const char *path, size_t *size)
 {
+    struct stat info;
+    /* only regular files: opening a FIFO named like a language file would wait forever */
+    if (stat(path, &info) != 0 || !S_ISREG(info.st_mode)) return NULL;
     FILE *f = fopen(path, "rb");
     if (f == NULL) return NULL;
     char *buf = NULL;
@@ -38,7 +42,7 @@ static char *ReadWholeFile(const char *path, size_t *size)
     if (buf != NULL) {
         *size = fread(buf, 1, (size_t)len, f); /* a file that shrank meanwhile reads short */
         buf[*size] = '\0';
-        if (ferror(f)) {                       /* a directory opens but does not read */
+        if (ferror(f)) {
             free(buf);
             buf = NULL;
         }

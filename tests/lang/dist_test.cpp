@@ -98,6 +98,19 @@ TEST(DistLanguageFiles, HoldEveryMessageInBothLanguages)
     }
 }
 
+// The hosts choose from dist/ itself; the UTF-8 sources below it must never be picked.
+TEST(DistLanguageFiles, ChosenByLocale)
+{
+    const char *const rows[][2] = {{"ru_RU.UTF-8", "Russian"}, {"en_GB.UTF-8", "English"}, {"C", "English"}};
+    for (const auto &row : rows) {
+        LngFile f;
+        ASSERT_EQ(LngLoadForLocale(ZOLT_DIST_DIR, row[0], &f), 0) << row[0];
+        EXPECT_STREQ(f.language, row[1]) << row[0];
+        EXPECT_EQ(f.count, MSG_COUNT) << row[0];
+        LngFree(&f);
+    }
+}
+
 TEST(DistLanguageFiles, FormatsHoldExactlyTheirConversion)
 {
     std::map<int, std::string> formats = {{MSG_BROWSE_TITLE, "s"}, {MSG_SCAN_PROGRESS, "d"}, {MSG_LOAD_PROGRESS, "d"}};

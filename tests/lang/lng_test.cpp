@@ -4,6 +4,7 @@
 #include <limits.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <string>
@@ -154,6 +155,11 @@ TEST(LngLoad, RefusesWhatIsNotALanguageFile)
     EXPECT_STREQ(LngMessage(&f, 0), "");
     LngFree(&f);
     EXPECT_EQ(LngLoad(dir.path.c_str(), &f), -1); // a directory
+    LngFree(&f);
+    std::string fifo = dir.path + "/fifo.lng";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    dir.files.push_back(fifo);
+    EXPECT_EQ(LngLoad(fifo.c_str(), &f), -1); // must not wait for a writer
     LngFree(&f);
     EXPECT_EQ(LngLoad(NULL, &f), -1);
     LngFree(&f);
