@@ -30,7 +30,9 @@ struct HostCall {
     FarDword flags = 0;                     /* Menu, Message, Editor flags */
     bool hasTitle = false, hasBottom = false, hasHelp = false;
     std::string title, bottom, help;        /* Menu title/bottom; Editor title; help topic of any box */
-    std::vector<std::string> items;         /* Menu texts; Dialog Data; Message lines (title .. buttons); CmpName {pattern, name} */
+    /* Menu texts; Dialog Data; Message lines (title .. buttons); CmpName {pattern, name};
+       the GETSTRING line handed out */
+    std::vector<std::string> items;
     std::vector<FarMenuItem> menuItems;     /* Menu items as passed */
     std::vector<FarDialogItem> dialogIn;    /* Dialog items as passed */
     std::vector<FarDialogItem> dialogOut;   /* ... and as handed back */
@@ -41,7 +43,7 @@ struct HostCall {
     int selected = -1;                      /* Menu: first item with Selected set */
     int x1 = 0, y1 = 0, x2 = 0, y2 = 0, maxHeight = 0;
     std::string file;                       /* Editor file name; editor's file for EditorControl */
-    int line = 0, col = 0;                  /* Editor StartLine/StartChar; GETSTRING line number; CmpName skipPath in line */
+    int line = 0, col = 0;                  /* Editor StartLine/StartChar; GETSTRING number; CmpName skipPath */
     int command = -1;                       /* EditorControl command */
     EditorSetPosition pos{};                /* SETPOSITION record as passed */
     int id = 0;                             /* GetMsg number; screen handle number (1-based, 0 = null) */
@@ -112,7 +114,8 @@ void SetEditorToOemTable(const unsigned char table[256]); /* EDITORTOOEM mapping
 std::vector<std::string> LinesOf(const std::string &text); /* splits at "\r\n", "\n" or "\r" */
 
 /* ---- Editor script: a modal Editor call returns at once with 2 (not modified) unless scripted ---- */
-void ScriptEditor(std::function<int(const HostCall &call)> inside); /* runs inside the modal editor; returns its result */
+/* inside runs while the modal editor is open; its value is the Editor call's result */
+void ScriptEditor(std::function<int(const HostCall &call)> inside);
 /* Runs inside the next Editor call: opens the call's file with these lines at its start position
    (1-based line and column, 0 and -1 taken as 1), runs inside(), then closes that editor unless
    the plugin already quit it. */
