@@ -138,6 +138,14 @@ static char *ExtractDefineName(BrowserState *st, char *out)
     return out;
 }
 
+/* The define line's last physical line. The reader has passed its line end, unless the line
+   filled the directive bound and its end is still unread. */
+static int DefineLine(const BrowserState *st)
+{
+    return strnlen(st->defineText, sizeof st->defineText) >= DIRECTIVE_MAX ? st->lineNo
+                                                                          : st->lineNo - 1;
+}
+
 /* Where the backward name scan of a qualified statement starts: before the first "::". */
 static int QualifiedScanStart(const char *stmt, int colons)
 {
@@ -278,7 +286,7 @@ static int ScanStatement(Source *src, char *stmt, Candidate *cand, BrowserState 
         if (ExtractTagName(src, stmt, cand->name, st) != NULL) SetPending(cand, cand->name, st->lineNo);
         return c;
     case SCAN_DEFINE:
-        if (ExtractDefineName(st, word) != NULL) SetPending(cand, word, st->lineNo - 1);
+        if (ExtractDefineName(st, word) != NULL) SetPending(cand, word, DefineLine(st));
         return c;
     case SCAN_EOF:
         return c;

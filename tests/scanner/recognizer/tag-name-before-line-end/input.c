@@ -1,0 +1,5 @@
+typedef struct {
+    int v;
+} Broken
+;
+int after(void) { return 0; }
