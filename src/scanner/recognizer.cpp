@@ -88,8 +88,20 @@ static char *ExtractTypedefName(const char *stmt, char *out)
     return out;
 }
 
-/* The name written after a closing brace, read raw: up to a blank or ';'. A line end after the
-   name is given back, so that the reader counts it and the name never spans lines. */
+/* c, just read raw, opens a comment: then both characters are given back to the reader. */
+static int IsCommentStart(int c, Source *src, BrowserState *st)
+{
+    if (c != '/') return 0;
+    int next = NextRawChar(src, st);
+    (void)UngetChar(next, src, st);
+    if (next != '*' && next != '/') return 0;
+    (void)UngetChar(c, src, st);
+    return 1;
+}
+
+/* The name written after a closing brace, read raw: up to a blank or ';'. A line end or a comment
+   after the name is given back, so that the reader counts the line and drops the comment, and
+   the name never spans lines or holds a comment marker. */
 static void ReadNameAfterBrace(Source *src, char *out, BrowserState *st)
 {
     int c = NextRawChar(src, st);
@@ -98,7 +110,7 @@ static void ReadNameAfterBrace(Source *src, char *out, BrowserState *st)
         c = NextRawChar(src, st);
     }
     size_t n = 0;
-    while (c != SCAN_EOF && c != ';' && !IsSpaceClass(c)) {
+    while (c != SCAN_EOF && c != ';' && !IsSpaceClass(c) && !IsCommentStart(c, src, st)) {
         if (n + 1 < NAME_SIZE) out[n++] = (char)c;
         c = NextRawChar(src, st);
     }
@@ -117,7 +129,11 @@ static char *ExtractTagName(Source *src, const char *stmt, char *out, BrowserSta
     char tag[NAME_SIZE];
     int pos = ScanWord(stmt, (int)(keyword - stmt), NULL, 0, +1, NO_LIMIT);
     pos = SkipDelimiters(stmt, pos, +1, NO_LIMIT);
-    ScanWord(stmt, pos, tag, sizeof tag, +1, NO_LIMIT);
+    pos = ScanWord(stmt, pos, tag, sizeof tag, +1, NO_LIMIT);
+    if (strcmp(tag, "class") == 0 && strncmp(keyword, "enum", 4) == 0) { /* enum class Name */
+        pos = SkipDelimiters(stmt, pos, +1, NO_LIMIT);
+        ScanWord(stmt, pos, tag, sizeof tag, +1, NO_LIMIT);
+    }
     ReadNameAfterBrace(src, out, st);
     if (out[0] == '\0' && tag[0] != '\0') CopyTruncated(out, NAME_SIZE, tag);
     return out;

@@ -1,5 +1,0 @@
-typedef struct {
-    int v;
-} Broken
-;
-int after(void) { return 0; }
