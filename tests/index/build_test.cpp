@@ -1,0 +1,400 @@
+// Project scan and index files on real directory trees: classification, the bytes written,
+// incremental rebuilds, malformed input and writes that fail.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <string.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "base/alloc.h"
+#include "host/host.h"
+#include "host/state.h"
+#include "index/index.h"
+#include "platform/platform.h"
+#include "../platform/tempdir.h"
+#include "testhost/testhost.h"
+
+namespace {
+
+struct BuildTest : TempDirTest {
+    BrowserState st;
+
+    void SetUp() override
+    {
+        TempDirTest::SetUp();
+        TestHostInstall();
+        memset(&st, 0, sizeof st);
+    }
+    void TearDown() override
+    {
+        ReleaseState(&st);
+        MemFailFrom(0);
+        EXPECT_EQ(TestHostFinish(), "");
+        TempDirTest::TearDown();
+    }
+
+    // A fresh command state as the command driver makes it.
+    void Fresh(int recurse = 1, const char *mask = "*.c;*.cpp;*.h;*.hpp")
+    {
+        ReleaseState(&st);
+        memset(&st, 0, sizeof st);
+        st.capacity = st.updCapacity = 100;
+        st.entries = (DefinitionEntry *)MemAlloc(100 * sizeof(DefinitionEntry));
+        st.updEntries = (DefinitionEntry *)MemAlloc(100 * sizeof(DefinitionEntry));
+        strcpy(st.indexFileName, "zoltprj$.Far");
+        st.includeInline = st.includeQualified = 1;
+        st.recurse = recurse;
+        strcpy(st.fileMask, mask);
+    }
+
+    // Builds and reports how many files the scanner saw.
+    int Build(int recurse = 1, const char *mask = "*.c;*.cpp;*.h;*.hpp")
+    {
+        Fresh(recurse, mask);
+        BuildProjectIndex(&st);
+        return st.filesScanned;
+    }
+
+    static void SetTime(const std::string &path, uint32_t low, uint32_t high)
+    {
+        FileTime t = {low, high};
+        ASSERT_EQ(FileSetWriteTime(path.c_str(), &t), 0) << path;
+    }
+
+    static void Mkdir(const std::string &path) { ASSERT_EQ(mkdir(path.c_str(), 0755), 0); }
+
+    static std::vector<std::string> Lines(const std::string &text)
+    {
+        std::vector<std::string> lines;
+        size_t start = 0, end;
+        while ((end = text.find("\r\n", start)) != std::string::npos) {
+            lines.push_back(text.substr(start, end - start));
+            start = end + 2;
+        }
+        EXPECT_EQ(start, text.size()) << "every line ends with CR LF";
+        return lines;
+    }
+
+    static long MTimeNs(const std::string &path)
+    {
+        struct stat sb;
+        if (stat(path.c_str(), &sb) != 0) return -1;
+        return sb.st_mtim.tv_sec * 1000000000L + sb.st_mtim.tv_nsec;
+    }
+
+    // A small tree: a.c defines f at line 3, sub/b.c has no definitions, sub/c.h defines T.
+    void SmallTree()
+    {
+        WriteText("a.c", "#include <x.h>\n\nint f(void) { return 0; }\n");
+        Mkdir("sub");
+        WriteText("sub/b.c", "/* nothing here */\n");
+        WriteText("sub/c.h", "typedef int T;\n");
+        WriteText("notes.txt", "int g(void) {}\n");
+        SetTime("a.c", 1000, 30000000);
+        SetTime("sub/b.c", 2000, 30000001);
+        SetTime("sub/c.h", 3000, 30000002);
+    }
+};
+
+TEST_F(BuildTest, ClassifiesByMacroMaskFirstThenTheList)
+{
+    struct {
+        const char *name, *masks;
+        int kind;
+    } const rows[] = {
+        {"x.mac", "", FILE_KIND_MACRO},       {"x.c", "", FILE_KIND_NONE},
+        {"x.mac", "*.c;*.mac", FILE_KIND_MACRO}, {"X.C", "*.c;*.h", FILE_KIND_SOURCE},
+        {"a.h", "*.c;*.h", FILE_KIND_SOURCE}, {"a.h", "*.c;*.h;", FILE_KIND_SOURCE},
+        {"a.cpp", "*.c", FILE_KIND_NONE},     {"sub\\a.c", "*.c", FILE_KIND_SOURCE},
+        {"a.c", ";;*.c", FILE_KIND_SOURCE},   {"makefile", "*.c;makefile", FILE_KIND_SOURCE},
+        {"a.txt", ";", FILE_KIND_NONE},
+    };
+    for (const auto &r : rows) EXPECT_EQ(ClassifyFile(r.name, r.masks), r.kind) << r.name << " / " << r.masks;
+    std::string longList(511, ';');
+    EXPECT_EQ(ClassifyFile("a.c", longList.c_str()), FILE_KIND_NONE);
+}
+
+TEST_F(BuildTest, WritesBothFilesOfASmallTree)
+{
+    SmallTree();
+    EXPECT_EQ(Build(), 3);
+    EXPECT_EQ(ReadText("zoltprj$.Far"), "?sub\\b.c?0\r\nf?a.c?3\r\nT?sub\\c.h?1\r\n");
+    std::vector<std::string> update = Lines(ReadText("zoltpru$.Far"));
+    std::vector<std::string> expected = {"?sub\\b.c?0?2000?30000001", "f?a.c?3?1000?30000000",
+                                         "T?sub\\c.h?1?3000?30000002"};
+    // Walk order is the file system's; the set of lines and each file's run are what count.
+    std::vector<std::string> sorted = update;
+    std::sort(sorted.begin(), sorted.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(sorted, expected);
+    EXPECT_EQ(ReadText("zoltprj$.new"), "<missing>");
+    EXPECT_EQ(ReadText("zoltpru$.new"), "<missing>");
+}
+
+TEST_F(BuildTest, RecursionOffOffersDirectoriesAsFiles)
+{
+    SmallTree();
+    Mkdir("dir.c"); // a directory a mask matches: counted, yields nothing
+    EXPECT_EQ(Build(0), 2);
+    EXPECT_EQ(st.changedFiles, 2);
+    EXPECT_EQ(ReadText("zoltprj$.Far"), "f?a.c?3\r\n");
+    EXPECT_EQ(Build(0), 1); // the directory is "changed" on every build
+}
+
+TEST_F(BuildTest, RebuildWithNothingTouchedWritesNothing)
+{
+    SmallTree();
+    Build();
+    const std::string project = ReadText("zoltprj$.Far"), update = ReadText("zoltpru$.Far");
+    const long projectTime = MTimeNs("zoltprj$.Far"), updateTime = MTimeNs("zoltpru$.Far");
+    EXPECT_EQ(Build(), 0);
+    EXPECT_EQ(st.updMode, 1);
+    EXPECT_EQ(ReadText("zoltprj$.Far"), project);
+    EXPECT_EQ(ReadText("zoltpru$.Far"), update);
+    EXPECT_EQ(MTimeNs("zoltprj$.Far"), projectTime);
+    EXPECT_EQ(MTimeNs("zoltpru$.Far"), updateTime);
+}
+
+TEST_F(BuildTest, TouchedFileAloneIsRescanned)
+{
+    SmallTree();
+    Build();
+    WriteText("a.c", "int f(void) { return 0; }\nint g(void) { return 1; }\n");
+    SetTime("a.c", 1001, 30000000);
+    EXPECT_EQ(Build(), 1);
+    EXPECT_EQ(ReadText("zoltprj$.Far"), "?sub\\b.c?0\r\nf?a.c?1\r\ng?a.c?2\r\nT?sub\\c.h?1\r\n");
+
+    SetTime("sub/c.h", 2999, 30000002); // set back: still a change
+    EXPECT_EQ(Build(), 1);
+    EXPECT_EQ(Build(), 0);
+}
+
+TEST_F(BuildTest, DeletedFileLeavesTheIndex)
+{
+    SmallTree();
+    Build();
+    ASSERT_EQ(remove("sub/c.h"), 0);
+    EXPECT_EQ(Build(), 0); // nothing scanned, but the entries of c.h are dropped
+    EXPECT_EQ(ReadText("zoltprj$.Far"), "?sub\\b.c?0\r\nf?a.c?3\r\n");
+    EXPECT_EQ(Lines(ReadText("zoltpru$.Far")).size(), 2u);
+
+    ASSERT_EQ(remove("sub/b.c"), 0);
+    SetTime("a.c", 5, 30000000);
+    EXPECT_EQ(Build(), 1);
+    EXPECT_EQ(ReadText("zoltprj$.Far"), "f?a.c?3\r\n");
+}
+
+TEST_F(BuildTest, MissingProjectFileIsWrittenAgain)
+{
+    SmallTree();
+    Build();
+    const std::string project = ReadText("zoltprj$.Far");
+    ASSERT_EQ(remove("zoltprj$.Far"), 0);
+    EXPECT_EQ(Build(), 0);
+    EXPECT_EQ(ReadText("zoltprj$.Far"), project);
+}
+
+// The update table as a previous build left it: entries of `files`, each with one time.
+void FillUpdateTable(BrowserState *st, const std::vector<std::pair<std::string, uint32_t>> &runs)
+{
+    for (const auto &r : runs) {
+        DefinitionEntry e;
+        memset(&e, 0, sizeof e);
+        snprintf(e.name, sizeof e.name, "n%d", st->updCount);
+        snprintf(e.file, sizeof e.file, "%s", r.first.c_str());
+        FileTime t = {r.second, 7};
+        memcpy((char *)&e + offsetof(DefinitionEntry, writeTime), &t, sizeof t);
+        ASSERT_EQ(AppendEntry(&e, st, 1), 0);
+    }
+}
+
+DirEntry FileEntry(const char *name, uint32_t low)
+{
+    DirEntry d;
+    memset(&d, 0, sizeof d);
+    snprintf(d.name, sizeof d.name, "%s", name);
+    d.writeTime.low = low;
+    d.writeTime.high = 7;
+    return d;
+}
+
+TEST_F(BuildTest, ReuseLooksAheadAHundredEntries)
+{
+    struct {
+        int stale;      // entries of deleted files before a.c's run
+        int reused;     // expected result
+        int cursorAfter;
+    } const rows[] = {{0, 1, 2}, {99, 1, 101}, {100, 0, 0}, {150, 0, 0}};
+    for (const auto &r : rows) {
+        Fresh();
+        st.updMode = 1;
+        std::vector<std::pair<std::string, uint32_t>> runs(r.stale, {"gone.c", 1});
+        runs.push_back({"a.c", 9});
+        runs.push_back({"a.c", 9});
+        runs.push_back({"b.c", 9});
+        FillUpdateTable(&st, runs);
+        DirEntry a = FileEntry("a.c", 9);
+        EXPECT_EQ(ReuseUnchanged(&a, &st), r.reused) << r.stale << " stale entries";
+        EXPECT_EQ(st.updCursor, r.cursorAfter) << r.stale;
+        EXPECT_EQ(st.count, r.reused ? 2 : 0) << r.stale;
+    }
+}
+
+TEST_F(BuildTest, ReuseRejectsChangedAndCaseChangedFiles)
+{
+    Fresh();
+    st.updMode = 1;
+    FillUpdateTable(&st, {{"a.c", 9}, {"a.c", 9}, {"sub\\B.c", 9}, {"x.c", 4}, {"x.c", 5}});
+    DirEntry a = FileEntry("a.c", 8);
+    EXPECT_EQ(ReuseUnchanged(&a, &st), 0);
+    EXPECT_EQ(st.updCursor, 2);
+    strcpy(st.relDir, "sub\\");
+    DirEntry b = FileEntry("b.c", 9); // the name changed only in letter case
+    EXPECT_EQ(ReuseUnchanged(&b, &st), 0);
+    EXPECT_EQ(st.updCursor, 2);
+    st.relDir[0] = '\0';
+    DirEntry x = FileEntry("x.c", 4); // a run with mixed times is never half copied
+    EXPECT_EQ(ReuseUnchanged(&x, &st), 0);
+    EXPECT_EQ(st.count, 0);
+    EXPECT_EQ(st.updCursor, 5);
+}
+
+TEST_F(BuildTest, LoadingShowsProgressEveryHundredLines)
+{
+    std::string text;
+    for (int i = 0; i < 250; i++) text += "n" + std::to_string(i) + "?f.c?" + std::to_string(i) + "\r\n";
+    WriteText("zoltprj$.Far", text);
+    Fresh();
+    ASSERT_EQ(LoadIndex(&st, 0), 0);
+    EXPECT_EQ(st.count, 250);
+    auto boxes = CallsOf(CALL_MESSAGE);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].items, (std::vector<std::string>{"M17", "M18"}));
+    EXPECT_EQ(boxes[0].buttons, 0);
+    EXPECT_EQ(CallsOf(CALL_SAVESCREEN).size(), 1u);
+}
+
+TEST_F(BuildTest, LoadsMalformedAndForeignLines)
+{
+    const std::string longName(80, 'N');
+    WriteText("zoltprj$.Far", "no separators\r\n"
+                              "one?sep\r\n"
+                              "a?x.c?12?extra?fields\r\n"
+                              "b?y.c?70000\n"
+                              "c?z.c?\r\n" +
+                                  longName + "?" + std::string(90, 'F') + "?5\r\n"
+                                  "d?w.c?7");
+    Fresh();
+    ASSERT_EQ(LoadIndex(&st, 0), 0);
+    ASSERT_EQ(st.count, 5);
+    EXPECT_STREQ(st.entries[0].name, "a");
+    EXPECT_EQ(st.entries[0].line, 12);
+    EXPECT_EQ(st.entries[1].line, 70000 % 65536);
+    EXPECT_EQ(st.entries[2].line, 0);
+    EXPECT_EQ(std::string(st.entries[3].name), longName.substr(0, 63));
+    EXPECT_EQ(strlen(st.entries[3].file), 63u);
+    EXPECT_EQ(st.entries[4].line, 7);
+}
+
+TEST_F(BuildTest, UpdateLinesReadTheSameWithAnyLineEnd)
+{
+    WriteText("zoltpru$.Far", "f?a.c?3?1000?30000000\r\n"
+                              "g?b.c?4?1000?30000000\n"
+                              "h?c.c?5\r\n"
+                              "i?d.c?6?1000\r\n"
+                              "j?e.c?7?1000?30000000");
+    Fresh();
+    ASSERT_EQ(LoadIndex(&st, 1), 0);
+    ASSERT_EQ(st.updCount, 5);
+    for (int i : {0, 1, 4}) {
+        FileTime t = EntryWriteTime(&st.updEntries[i]);
+        EXPECT_EQ(t.low, 1000u) << i;
+        EXPECT_EQ(t.high, 30000000u) << i;
+    }
+    // Without both halves the time is one no file can have: the file counts as changed.
+    for (int i : {2, 3}) {
+        FileTime t = EntryWriteTime(&st.updEntries[i]);
+        EXPECT_EQ(t.low, 0xFFFFFFFFu) << i;
+        EXPECT_EQ(t.high, 0xFFFFFFFFu) << i;
+    }
+    EXPECT_EQ(LoadIndex(&st, 1) == 0 && ReadText("none") == "<missing>", true);
+}
+
+TEST_F(BuildTest, MissingUpdateFileMeansAFullBuild)
+{
+    Fresh();
+    EXPECT_EQ(LoadIndex(&st, 1), 1);
+    EXPECT_EQ(st.updCount, 0);
+}
+
+TEST_F(BuildTest, BrowseWithoutIndexScansAndWritesNothing)
+{
+    SmallTree();
+    Fresh();
+    ASSERT_EQ(LoadIndex(&st, 0), 0);
+    ASSERT_EQ(st.count, 3);
+    EXPECT_STREQ(st.entries[0].file, "sub\\b.c"); // sorted: the placeholder first
+    EXPECT_EQ(ReadText("zoltprj$.Far"), "<missing>");
+    EXPECT_EQ(ReadText("zoltpru$.Far"), "<missing>");
+}
+
+TEST_F(BuildTest, FailedWritesKeepThePreviousFiles)
+{
+    SmallTree();
+    Build();
+    const std::string project = ReadText("zoltprj$.Far"), update = ReadText("zoltpru$.Far");
+    WriteText("a.c", "int changed(void) {}\n");
+    SetTime("a.c", 77, 30000000);
+
+    Mkdir("zoltpru$.new"); // the temporary file cannot be created
+    EXPECT_EQ(Build(), 1);
+    EXPECT_EQ(ReadText("zoltprj$.Far"), project);
+    EXPECT_EQ(ReadText("zoltpru$.Far"), update);
+    EXPECT_EQ(ReadText("zoltprj$.new"), "<missing>");
+    ASSERT_EQ(rmdir("zoltpru$.new"), 0);
+
+    // The disk fills up halfway through the write (a file-size limit stops root too).
+    struct rlimit saved, tiny;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    tiny = saved;
+    tiny.rlim_cur = 20;
+    void (*oldHandler)(int) = signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tiny), 0);
+    int scanned = Build();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(scanned, 1);
+    EXPECT_EQ(ReadText("zoltprj$.Far"), project);
+    EXPECT_EQ(ReadText("zoltpru$.Far"), update);
+    EXPECT_EQ(ReadText("zoltprj$.new"), "<missing>");
+    EXPECT_EQ(ReadText("zoltpru$.new"), "<missing>");
+
+    EXPECT_EQ(Build(), 1); // the next build writes them
+    EXPECT_EQ(ReadText("zoltprj$.Far"), "?sub\\b.c?0\r\nchanged?a.c?1\r\nT?sub\\c.h?1\r\n");
+}
+
+TEST_F(BuildTest, SkipsSubdirectoriesThatCannotBeEntered)
+{
+    SmallTree();
+    Mkdir("locked");
+    WriteText("locked/x.c", "int x(void) {}\n");
+    // As root a mode of 0 still lets us in; a path too long for relDir is the portable case.
+    std::string deep = "d" + std::string(120, 'x');
+    Mkdir(deep);
+    Mkdir(deep + "/" + std::string(140, 'y'));
+    WriteText(deep + "/" + std::string(140, 'y') + "/z.c", "int z(void) {}\n");
+    Build();
+    std::string project = ReadText("zoltprj$.Far");
+    EXPECT_NE(project.find("x?locked\\x.c?1"), std::string::npos);
+    EXPECT_EQ(project.find("z?"), std::string::npos);
+    char cwd[PATH_MAX];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    EXPECT_EQ(std::string(cwd), root);
+}
+
+} // namespace
