@@ -16,7 +16,8 @@ static const char PUNCTUATION[] = "_:~<>"; /* order of BREAK_PUNCTUATION and the
 static int BreakModifiers(char ch, int vk)
 {
     int scan = KeyScanChar(ch);
-    if (scan == -1 || (scan & 0xFF) == 0xFF || (scan & 0xFF) != vk) return 0; /* no key, or not this one */
+    if (scan == -1 || (scan & 0xFF) == 0xFF || (scan & 0xFF) != vk)
+        return 0; /* no key types it, or the stored code is not that key */
     int shift = (scan >> 8) & 0xFF, mods = 0;
     if (shift & 1) mods |= PKF_SHIFT;
     if (shift & 2) mods |= PKF_CONTROL;

@@ -6,6 +6,7 @@
 #include "base/text.h"
 #include "browse/browse_p.h"
 #include "host/host.h"
+#include "host/messages.h"
 #include "host/state.h"
 
 enum { SHORT_FILE_WIDTH = 25 }; /* the file column; longer names keep their tail after ".." */
@@ -31,10 +32,11 @@ static void FillItemText(FarMenuItem *item, const DefinitionEntry *e, int fromEd
         (void)CopyTruncatedN(shortFile, sizeof shortFile, e->file, len);
     } else {
         shortFile[0] = shortFile[1] = '.';
-        (void)CopyTruncatedN(shortFile + 2, sizeof shortFile - 2, e->file + len - (SHORT_FILE_WIDTH - 2),
-                             SHORT_FILE_WIDTH - 2);
+        const char *tail = e->file + len - (SHORT_FILE_WIDTH - 2);
+        (void)CopyTruncatedN(shortFile + 2, sizeof shortFile - 2, tail, SHORT_FILE_WIDTH - 2);
     }
-    (void)FormatTruncated(item->Text, sizeof item->Text, "%-39.39s \xB3 %25.25s", e->name, shortFile);
+    (void)FormatTruncated(item->Text, sizeof item->Text, "%-39.39s \xB3 %25.25s", e->name,
+                          shortFile);
 }
 
 /* The title message with its first "%s" replaced by the filter. The language file's text is not
@@ -78,10 +80,10 @@ static void RunMenu(BrowserState *st, int openFrom, const int *breakKeys)
     while (breakCode != -1) {
         int first, count;
         PrefixRange(filter, &count, &first, st);
-        FormatTitle(title, sizeof title, MsgText(9), filter);
+        FormatTitle(title, sizeof title, MsgText(MSG_BROWSE_TITLE), filter);
         breakCode = -1; /* the host's own starting value, in case it never writes one */
-        int r = HostMenu(FMENU_SHOWAMPERSAND | FMENU_WRAPMODE, title, MsgText(10), breakKeys,
-                         &breakCode, st->menuItems + first, count);
+        int r = HostMenu(FMENU_SHOWAMPERSAND | FMENU_WRAPMODE, title, MsgText(MSG_BROWSE_BOTTOM),
+                         breakKeys, &breakCode, st->menuItems + first, count);
         if (r >= count) r = -1; /* outside the slice: treat as no item */
         if (marked >= 0) st->menuItems[marked].Selected = 0;
         marked = r >= 0 ? first + r : -1;
@@ -101,7 +103,7 @@ void BrowseDefinitions(BrowserState *st, int openFrom)
                         ? (FarMenuItem *)MemAlloc((size_t)st->count * sizeof(FarMenuItem))
                         : NULL;
     if (st->menuItems == NULL) {
-        ShowWarning(7);
+        ShowWarning(MSG_NO_MEMORY);
     } else {
         for (int i = 0; i < st->count; i++)
             FillItemText(&st->menuItems[i], &st->entries[i], openFrom == OPEN_EDITOR);
