@@ -8,6 +8,7 @@
 #include "base/text.h"
 #include "browse/browse_p.h"
 #include "host/state.h"
+#include "platform/platform.h"
 
 static const char PUNCTUATION[] = "_:~<>"; /* order of BREAK_PUNCTUATION and the key fields */
 
