@@ -1,0 +1,27 @@
+/* goto.cpp: cursor placement, go to definition in the edited text, and go back. */
+#include <math.h>
+#include <string.h>
+
+#include "base/limits.h"
+#include "host/host.h"
+#include "host/state.h"
+#include "index/index.h"
+#include "navigate/navigate.h"
+
+void PositionEditor(const EditorInfo *info, int line, int col)
+{
+    EditorSetPosition esp;
+    esp.CurLine = line;
+    esp.CurPos = col;
+    esp.CurTabPos = -1;
+    esp.Overtype = -1;
+    int h = info->WindowSizeY, w = info->WindowSizeX;
+    /* the target shows three quarters down the window, where the text after it stays visible */
+    int q = (int)floor(h * 0.25 * 3.0 + 0.5);
+    int top = line - q < 0 ? 0 : line - q;
+    int offset = line - info->TopScreenLine;
+    esp.TopScreenLine = (offset < 0 || offset >= h) ? top : info->TopScreenLine;
+    int left = col - w / 2 < 0 ? 0 : col - w / 2;
+    esp.LeftPos = col < info->LeftPos ? left : -1;
+    (void)HostEditorControl(ECTL_SETPOSITION, &esp);
+}
