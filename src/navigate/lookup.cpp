@@ -6,14 +6,13 @@
 #include "base/limits.h"
 #include "base/text.h"
 #include "host/host.h"
+#include "host/messages.h"
 #include "host/state.h"
 #include "index/index.h"
 #include "navigate/navigate.h"
 #include "platform/platform.h"
 
 static const char MACRO_MASK[] = "*.MAC";
-
-enum { MSG_GOTO = 3, MSG_NOT_FOUND = 5, MSG_OK = 8 };
 
 static const char *LineEnd(const char *p)
 {
