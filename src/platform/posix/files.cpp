@@ -93,7 +93,16 @@ FILE *FileOpen(const char *path, const char *mode)
         errno = ENAMETOOLONG;
         return NULL;
     }
-    return fopen(native, mode);
+    FILE *f = fopen(native, mode);
+    struct stat sb;
+    /* Windows refuses to open a directory as a file; so do we, or a directory matched by a
+       source mask would be scanned as an empty file. */
+    if (f != NULL && fstat(fileno(f), &sb) == 0 && S_ISDIR(sb.st_mode)) {
+        fclose(f);
+        errno = EISDIR;
+        return NULL;
+    }
+    return f;
 }
 
 int FileGetWriteTime(const char *path, FileTime *out)
