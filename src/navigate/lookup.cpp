@@ -204,14 +204,15 @@ static int ClimbDirectories(BrowserState *st, const char *word, const char *file
 
 void LookupInIndexFiles(BrowserState *st)
 {
+    EditorInfo info;
+    memset(&info, 0, sizeof info);
+    (void)HostEditorControl(ECTL_GETINFO, &info);
+    /* the line text lasts only until the next editor call: read it last */
     EditorGetString egs;
     memset(&egs, 0, sizeof egs);
     egs.StringNumber = -1;
     (void)HostEditorControl(ECTL_GETSTRING, &egs);
     if (egs.StringText == NULL) return;
-    EditorInfo info;
-    memset(&info, 0, sizeof info);
-    (void)HostEditorControl(ECTL_GETINFO, &info);
     char word[WORD_SIZE] = "";
     ExtractWord(word, egs.StringText, egs.StringLength, info.CurPos);
     if (word[0] == '\0') return;

@@ -1,6 +1,7 @@
 /* word.cpp: code page 866 case folding and the identifier under the editor cursor. */
 #include <string.h>
 
+#include "base/alloc.h"
 #include "base/limits.h"
 #include "host/host.h"
 #include "navigate/navigate.h"
@@ -57,19 +58,31 @@ static int IsBlankAtCursor(char c)
     return c == '\0' || c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
-void ExtractWord(char *word, const char *text, int length, int pos)
+/* The identifier around pos in line (length bytes, a copy the conversion calls cannot touch). */
+static void CopyWordAt(char *word, const char *line, int length, int pos)
 {
-    if (text == NULL || pos < 0 || pos >= length || IsBlankAtCursor(text[pos])) return;
     int end = pos;
-    while (end < length && text[end] != '\0' && IsWordChar((unsigned char)text[end])) end++;
+    while (end < length && line[end] != '\0' && IsWordChar((unsigned char)line[end])) end++;
     int start = pos;
-    if (end > pos) { /* text[pos] is an identifier byte: walk back to the word's first byte */
-        while (start > 0 && text[start - 1] != '\0' && IsWordChar((unsigned char)text[start - 1]))
+    if (end > pos) { /* line[pos] is an identifier byte: walk back to the word's first byte */
+        while (start > 0 && line[start - 1] != '\0' && IsWordChar((unsigned char)line[start - 1]))
             start--;
     }
     int count = end - start;
     if (count > WORD_SIZE - 1) count = WORD_SIZE - 1;
-    memcpy(word, text + start, (size_t)count);
+    memcpy(word, line + start, (size_t)count);
     word[count] = '\0';
+}
+
+void ExtractWord(char *word, const char *text, int length, int pos)
+{
+    if (text == NULL || pos < 0 || pos >= length || IsBlankAtCursor(text[pos])) return;
+    /* the host's line text is valid only until the next editor call, and every byte tested
+       below is one: work on a copy */
+    char *line = (char *)MemAlloc((size_t)length);
+    if (line == NULL) return;
+    memcpy(line, text, (size_t)length);
+    CopyWordAt(word, line, length, pos);
+    MemFree(line);
     EditorToOem(word);
 }

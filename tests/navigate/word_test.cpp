@@ -11,12 +11,14 @@
 namespace {
 
 int g_convertCalls;
-bool g_ansiTable; // the editor shows the file in a table whose 0xC0..0xFF are Cyrillic letters
+bool g_ansiTable;
+char g_hostLine[32]; // a line the host hands out; like the host's, it is reused by the next call // the editor shows the file in a table whose 0xC0..0xFF are Cyrillic letters
 
 int FARAPI FakeEditorControl(int command, void *param)
 {
     if (command != ECTL_EDITORTOOEM) return 0;
     g_convertCalls++;
+    memset(g_hostLine, '#', sizeof g_hostLine);
     auto *ect = static_cast<EditorConvertText *>(param);
     if (!g_ansiTable) return 1;
     for (int i = 0; i < ect->TextLength; i++) {
@@ -122,6 +124,14 @@ TEST_F(WordFixture, NoWordLeavesTheBufferAlone)
     EXPECT_STREQ(word, "keep");
     ExtractWord(word, NULL, 0, 0);
     EXPECT_STREQ(word, "keep");
+}
+
+TEST_F(WordFixture, HostLineIsReadBeforeTheFirstConversion)
+{
+    strcpy(g_hostLine, "call(Alpha_1);");
+    char word[1024] = "";
+    ExtractWord(word, g_hostLine, (int)strlen(g_hostLine), 8);
+    EXPECT_STREQ(word, "Alpha_1");
 }
 
 TEST_F(WordFixture, CopiedWordIsConvertedToOem)
