@@ -76,8 +76,8 @@ void GoBack(void)
     int line = (int)GetDwordSetting("", BACK_LINE, (uint32_t)-1);
     int col = (int)GetDwordSetting("", BACK_POS, 0);
     int id = (int)GetDwordSetting("", BACK_EDITOR, (uint32_t)-1);
-    if (id != info.EditorID)
-        (void)HostEditorControl(ECTL_QUIT, NULL); /* the jump opened this editor: back to the one below */
+    if (id != info.EditorID) /* the jump opened this editor: closing it returns to the one below */
+        (void)HostEditorControl(ECTL_QUIT, NULL);
     else if (line != -1)
         PositionEditor(&info, line, col);
 }

@@ -61,7 +61,8 @@ static int ScanRun(const char *word, const char *text, IndexMatch *matches)
     for (const char *line = text;;) {
         if (active) {
             if (FoldedCompareN(line, word, n) == 0) {
-                (void)ParseIndexLine(line, &matches[count]); /* a line without fields still counts */
+                /* a line without fields still counts, as a match that leads nowhere */
+                (void)ParseIndexLine(line, &matches[count]);
                 if (++count == MATCH_MAX) break;
             } else if (count > 0) {
                 break;
@@ -80,7 +81,8 @@ static int ChooseMatch(const IndexMatch *matches, int count, int *cancelled)
 {
     FarMenuItem *items = (FarMenuItem *)MemAlloc((size_t)count * sizeof *items);
     if (items == NULL) return -1;
-    for (int i = 0; i < count; i++) CopyTruncated(items[i].Text, sizeof items[i].Text, matches[i].menuText);
+    for (int i = 0; i < count; i++)
+        CopyTruncated(items[i].Text, sizeof items[i].Text, matches[i].menuText);
     items[0].Selected = 1;
     int chosen = HostMenu(FMENU_AUTOHIGHLIGHT, MsgText(MSG_GOTO), NULL, NULL, NULL, items, count);
     MemFree(items);
@@ -137,7 +139,8 @@ int ReadWholeFile(const char *path, char **text, size_t *length)
 
 int IndexPathFor(BrowserState *st, int hasDir, const char *dir)
 {
-    if (!hasDir) return !CopyTruncated(st->candidatePath, sizeof st->candidatePath, PROJECT_INDEX_NAME);
+    if (!hasDir)
+        return !CopyTruncated(st->candidatePath, sizeof st->candidatePath, PROJECT_INDEX_NAME);
     char path[LOOKUP_PATH_SIZE];
     if (!JoinIfFits(path, sizeof path, dir, "\\") ||
         !JoinIfFits(st->candidatePath, sizeof st->candidatePath, path, PROJECT_INDEX_NAME)) {
@@ -165,7 +168,8 @@ int TryIndexFile(BrowserState *st, const char *word, const char *dir, char *resu
     char *text;
     size_t length;
     int found = 0;
-    if (ReadWholeFile(st->candidatePath, &text, &length)) found = CollectMatches(st, word, text, cancelled);
+    if (ReadWholeFile(st->candidatePath, &text, &length))
+        found = CollectMatches(st, word, text, cancelled);
     MemFree(text);
     if (!found) return 0;
     result[0] = '\0';
@@ -180,8 +184,9 @@ int TryIndexFile(BrowserState *st, const char *word, const char *dir, char *resu
     return 1;
 }
 
-/* Own directory, parent and grandparent. 1 when a match was chosen. *atTop is set when a
-   directory tried was the root, so the root try would only repeat it. */
+/* Own directory, parent and grandparent. 1 when a match was chosen. *atTop is set when the
+   last directory tried was the root (or, for a name without backslash, the current directory):
+   the root try then has nothing left to add. */
 static int ClimbDirectories(BrowserState *st, const char *word, const char *fileName,
                             char *result, size_t resultSize, int *cancelled, int *atTop)
 {

@@ -10,7 +10,7 @@ struct EditorInfo;
 
 enum {
     LOOKUP_PATH_SIZE = 1024, /* climb directory and result path: 1023 chars; longer finds nothing */
-    INDEX_FILE_MAX = 256 * 1024 * 1024 /* bytes of one project index file read whole; larger is skipped */
+    INDEX_FILE_MAX = 256 * 1024 * 1024 /* bytes of an index file read whole; larger: skipped */
 };
 
 /* One matching line of a project index file. */

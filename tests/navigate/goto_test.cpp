@@ -107,7 +107,10 @@ int Quits()
     return n;
 }
 
-std::string Pad(const std::string &s, size_t n) { return s + std::string(s.size() < n ? n - s.size() : 0, ' '); }
+std::string Pad(const std::string &s, size_t n)
+{
+    return s + std::string(s.size() < n ? n - s.size() : 0, ' ');
+}
 
 // ---- the word under the cursor, as the command sees it ----
 
@@ -191,7 +194,8 @@ TEST_F(NavFixture, CaseOnlyDifferenceGoesToTheIndexFiles)
 
 TEST_F(NavFixture, SeveralMatchesOfferAMenu)
 {
-    tree.Write("proj/src/zoltprj$.Far", "Alpha?a.c?1\r\nOPEN?a.c?3\r\nOpener?c.c?12\r\nOpenFile?b.c?9\r\nOther?d.c?1\r\n");
+    tree.Write("proj/src/zoltprj$.Far",
+               "Alpha?a.c?1\r\nOPEN?a.c?3\r\nOpener?c.c?12\r\nOpenFile?b.c?9\r\nOther?d.c?1\r\n");
     OpenEditor(tree.Name("proj/src/e.c"), {"Open(f);"}, 0, 0);
     ScriptMenu(1);
     Jump();
@@ -253,7 +257,8 @@ TEST_F(NavFixture, MatchInTheEditedFileMovesTheCursor)
 TEST_F(NavFixture, AtMost1024MatchesAreOffered)
 {
     std::string index = "Aa?a.c?1\r\n";
-    for (int i = 0; i < 1500; i++) index += "Item" + std::to_string(10000 + i) + "?i.c?" + std::to_string(i + 1) + "\r\n";
+    for (int i = 0; i < 1500; i++)
+        index += "Item" + std::to_string(10000 + i) + "?i.c?" + std::to_string(i + 1) + "\r\n";
     index += "Zz?z.c?1\r\n";
     tree.Write("zoltprj$.Far", index);
     OpenEditor(tree.Name("a.c"), {"item"}, 0, 0);

@@ -64,10 +64,16 @@ struct PartsFixture : ::testing::Test {
         free(st);
         g_far = saved;
     }
-    int Collect(const char *word, const std::string &text) { return CollectMatches(st, word, text.c_str(), &cancelled); }
+    int Collect(const char *word, const std::string &text)
+    {
+        return CollectMatches(st, word, text.c_str(), &cancelled);
+    }
 };
 
-std::string Pad(const std::string &s, size_t n) { return s + std::string(s.size() < n ? n - s.size() : 0, ' '); }
+std::string Pad(const std::string &s, size_t n)
+{
+    return s + std::string(s.size() < n ? n - s.size() : 0, ' ');
+}
 
 TEST(ParseIndexLine, FieldsAndMenuText)
 {
@@ -127,7 +133,9 @@ TEST_F(PartsFixture, SeveralMatchesGoThroughTheMenu)
 
 TEST_F(PartsFixture, SingleMatchNeedsNoMenu)
 {
-    for (const char *text : {"foo?x\\y.c?42", "?sub\\b.c?0\r\n?z.c?0\r\nfoo?x\\y.c?42", "bar?q.c?1\nfoo?x\\y.c?42\n", "bar?q.c?1\r\nfoo?x\\y.c?42\r\n"}) {
+    const char *texts[] = {"foo?x\\y.c?42", "?sub\\b.c?0\r\n?z.c?0\r\nfoo?x\\y.c?42",
+                           "bar?q.c?1\nfoo?x\\y.c?42\n", "bar?q.c?1\r\nfoo?x\\y.c?42\r\n"};
+    for (const char *text : texts) {
         st->foundLine = 0;
         ASSERT_TRUE(Collect("Foo", text)) << text;
         EXPECT_STREQ(st->candidatePath, "x\\y.c");
@@ -149,7 +157,8 @@ TEST_F(PartsFixture, NoMatchAndCancelledMenu)
 TEST_F(PartsFixture, AtMost1024MatchesAreOffered)
 {
     std::string text = "Aa?a.c?1\r\n";
-    for (int i = 0; i < 1500; i++) text += "Item" + std::to_string(10000 + i) + "?i.c?" + std::to_string(i + 1) + "\r\n";
+    for (int i = 0; i < 1500; i++)
+        text += "Item" + std::to_string(10000 + i) + "?i.c?" + std::to_string(i + 1) + "\r\n";
     g_menuAnswer = 1023;
     ASSERT_TRUE(Collect("item", text));
     EXPECT_EQ(st->matchCount, 1024);

@@ -11,8 +11,8 @@
 namespace {
 
 int g_convertCalls;
-bool g_ansiTable;
-char g_hostLine[32]; // a line the host hands out; like the host's, it is reused by the next call // the editor shows the file in a table whose 0xC0..0xFF are Cyrillic letters
+bool g_ansiTable;    // the editor shows the file in a table whose 0xC0..0xFF are Cyrillic letters
+char g_hostLine[32]; // a line the host hands out; like the host's, it is reused by the next call
 
 int FARAPI FakeEditorControl(int command, void *param)
 {
