@@ -6,11 +6,13 @@ set -euo pipefail
 build_pkgs="cmake make g++ libgtest-dev libncurses-dev"
 test_pkgs="$build_pkgs tmux"
 win_pkgs="g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 zip"
+bench_pkgs="$build_pkgs linux-source-6.1 xz-utils universal-ctags exuberant-ctags global cscope hyperfine gnuplot-nox valgrind time"
 
 case "${1:-build}" in
   build|run) want="$build_pkgs" ;;
   test) want="$test_pkgs" ;;
   win) want="$win_pkgs" ;;
+  bench) want="$bench_pkgs" ;;
   *) echo "ensure-deps: unknown target $1" >&2; exit 2 ;;
 esac
 
