@@ -5,6 +5,87 @@
 #include "host/host.h"
 #include "scanner/scanner_p.h"
 
+/* Fast paths. Most bytes of a source are ones that no layer acts on in the context at hand: the
+   text of a comment, a literal, a directive line or a group being skipped. In file mode those
+   runs are passed over straight in the buffer; the first byte that a layer might act on, and the
+   end of the buffer, hand over to the layered path, so every result stays what the layers give.
+   A table entry says what a byte does in a run: it ends the run, is passed, or is a line end. */
+enum { RUN_END = 0, RUN_PASS = 1, RUN_LINE = 2 };
+
+struct ByteRun {
+    unsigned char action[256];
+};
+
+/* '\n' counts a line; the bytes in `ends` (and, always, '\0' and '\r', which layer 1 turns into
+   line ends, and '\\', which may splice) end the run; all others pass. */
+static constexpr ByteRun MakeRun(const char *ends)
+{
+    ByteRun run = {};
+    for (int b = 0; b < 256; b++) run.action[b] = RUN_PASS;
+    run.action['\n'] = RUN_LINE;
+    run.action['\0'] = run.action['\r'] = run.action['\\'] = RUN_END;
+    for (const char *p = ends; *p != '\0'; p++) run.action[(unsigned char)*p] = RUN_END;
+    return run;
+}
+
+/* A '*' outside a comment passes the layers unchanged (its look-ahead is stepped back over), so
+   only '/' can open a comment. */
+static constexpr ByteRun LINE_COMMENT_RUN = MakeRun("\n");
+static constexpr ByteRun BLOCK_COMMENT_RUN = MakeRun("*/");
+static constexpr ByteRun DIRECTIVE_RUN = MakeRun("\n/\"'");
+static constexpr ByteRun BRACE_GROUP_RUN = MakeRun("/\"'#{}");
+static constexpr ByteRun PAREN_GROUP_RUN = MakeRun("/\"'#{()");
+static constexpr ByteRun BRACKET_GROUP_RUN = MakeRun("/\"'#{([]");
+/* At file level '*' ends the run too: at the end of the input layer 3 drops a pending '*'. */
+static constexpr ByteRun STATEMENT_RUN = MakeRun("/\"'#{([=;*");
+
+/* Passes the buffered run of bytes that `run` passes; counts its line ends. Returns the number
+   of bytes passed. */
+static size_t PassRun(Source *src, BrowserState *st, const ByteRun &run)
+{
+    const unsigned char *buf = src->buf;
+    size_t pos = src->pos, end = src->len;
+    int lines = 0;
+    while (pos < end) {
+        int action = run.action[buf[pos]];
+        if (action == RUN_END) break;
+        lines += action - RUN_PASS;
+        pos++;
+    }
+    size_t passed = pos - src->pos;
+    src->pos = pos;
+    st->lineNo += lines;
+    return passed;
+}
+
+/* Like PassRun, but also counts the group's opening and closing characters into *depth and stops
+   right after the closer that brings it to 0. */
+static void PassGroupRun(Source *src, BrowserState *st, const ByteRun &run, int open, int close,
+                         int *depth)
+{
+    const unsigned char *buf = src->buf;
+    size_t pos = src->pos, end = src->len;
+    int lines = 0, d = *depth;
+    while (pos < end) {
+        int b = buf[pos];
+        if (b == close) {
+            pos++;
+            if (--d == 0) break;
+        } else if (b == open) {
+            pos++;
+            d++;
+        } else {
+            int action = run.action[b];
+            if (action == RUN_END) break;
+            lines += action - RUN_PASS;
+            pos++;
+        }
+    }
+    src->pos = pos;
+    st->lineNo += lines;
+    *depth = d;
+}
+
 /* Asks the host for editor line st->edLine: 1, or 0 when it refuses. */
 static int FetchEditorLine(BrowserState *st)
 {
@@ -100,6 +181,10 @@ int NextUncommentedChar(Source *src, BrowserState *st)
     if (src->quote != 0) return NextLiteralByte(src, st);
     int mode = MODE_PLAIN, depth = 0;
     for (;;) {
+        if (depth > 0 && !st->fromEditor && PassRun(src, st, BLOCK_COMMENT_RUN) > 0)
+            mode = MODE_PLAIN; /* any passed byte ends a pending '/' or '*' */
+        else if (mode == MODE_LINE_COMMENT && !st->fromEditor)
+            PassRun(src, st, LINE_COMMENT_RUN);
         int c = NextSplicedChar(src, st);
         if (c == '\n') {
             st->lineNo++;
@@ -148,12 +233,28 @@ int NextUncommentedChar(Source *src, BrowserState *st)
     }
 }
 
+/* The text of a literal up to its quote, a backslash or a byte that layer 1 maps. */
+static void PassLiteralRun(Source *src, BrowserState *st, int quote)
+{
+    const unsigned char *buf = src->buf;
+    size_t pos = src->pos, end = src->len;
+    int lines = 0;
+    for (; pos < end; pos++) {
+        int b = buf[pos];
+        if (b == quote || b == '\\' || b == '\r' || b == '\0') break;
+        if (b == '\n') lines++;
+    }
+    src->pos = pos;
+    st->lineNo += lines;
+}
+
 int NextLiteralFoldedChar(Source *src, BrowserState *st)
 {
     int c = NextUncommentedChar(src, st);
     if (c != '\'' && c != '"') return c;
     int quote = c;
     for (;;) {
+        if (!st->fromEditor) PassLiteralRun(src, st, quote);
         c = NextUncommentedChar(src, st);
         if (c == SCAN_EOF) return SCAN_EOF;
         if (c == '\\') {
@@ -164,10 +265,40 @@ int NextLiteralFoldedChar(Source *src, BrowserState *st)
     }
 }
 
+/* Copies the buffered bytes of a directive line that layers 1 to 4 pass unchanged, at most room. */
+static int CopyDirectiveRun(Source *src, char *out, int room)
+{
+    const unsigned char *buf = src->buf;
+    size_t pos = src->pos, end = src->len;
+    int n = 0;
+    while (pos < end && n < room && DIRECTIVE_RUN.action[buf[pos]] == RUN_PASS) out[n++] = (char)buf[pos++];
+    src->pos = pos;
+    return n;
+}
+
+int CopyStatementRun(Source *src, BrowserState *st, char *out, int room)
+{
+    if (st->fromEditor) return 0;
+    const unsigned char *buf = src->buf;
+    size_t pos = src->pos, end = src->len;
+    int n = 0, lines = 0;
+    for (; pos < end && n < room; pos++) {
+        int action = STATEMENT_RUN.action[buf[pos]];
+        if (action == RUN_END) break;
+        lines += action - RUN_PASS;
+        out[n++] = (char)buf[pos];
+    }
+    src->pos = pos;
+    st->lineNo += lines;
+    return n;
+}
+
 int ReadDirectiveLine(Source *src, char *line, BrowserState *st)
 {
     int c = 0, n = 0;
     while (n < DIRECTIVE_MAX) {
+        if (!st->fromEditor) n += CopyDirectiveRun(src, line + n, DIRECTIVE_MAX - n);
+        if (n >= DIRECTIVE_MAX) break;
         c = NextLiteralFoldedChar(src, st);
         if (c == '\n' || c == SCAN_EOF) break;
         line[n++] = (char)(c & 0xFF);
@@ -195,11 +326,15 @@ int NextDirectiveFoldedChar(Source *src, BrowserState *st)
 }
 
 /* Consumes a balanced group whose opener was just read; inner codes are part of the group. */
-static int SkipGroup(int (*next)(Source *, BrowserState *), int open, int close, int code,
-                     Source *src, BrowserState *st)
+static int SkipGroup(int (*next)(Source *, BrowserState *), const ByteRun &run, int open,
+                     int close, int code, Source *src, BrowserState *st)
 {
     int depth = 1;
     while (depth > 0) {
+        if (!st->fromEditor) {
+            PassGroupRun(src, st, run, open, close, &depth);
+            if (depth == 0) break;
+        }
         int c = next(src, st);
         if (c == SCAN_EOF) return SCAN_EOF;
         if (c == open) depth++;
@@ -216,21 +351,21 @@ int NextBraceFoldedChar(Source *src, BrowserState *st)
         st->cplusplusGuard = 0;
         return '{';
     }
-    return SkipGroup(NextDirectiveFoldedChar, '{', '}', SCAN_BRACE_BLOCK, src, st);
+    return SkipGroup(NextDirectiveFoldedChar, BRACE_GROUP_RUN, '{', '}', SCAN_BRACE_BLOCK, src, st);
 }
 
 int NextParenFoldedChar(Source *src, BrowserState *st)
 {
     int c = NextBraceFoldedChar(src, st);
     if (c != '(') return c;
-    return SkipGroup(NextBraceFoldedChar, '(', ')', SCAN_PAREN_GROUP, src, st);
+    return SkipGroup(NextBraceFoldedChar, PAREN_GROUP_RUN, '(', ')', SCAN_PAREN_GROUP, src, st);
 }
 
 int NextBracketFoldedChar(Source *src, BrowserState *st)
 {
     int c = NextParenFoldedChar(src, st);
     if (c != '[') return c;
-    return SkipGroup(NextParenFoldedChar, '[', ']', SCAN_BRACKET_GROUP, src, st);
+    return SkipGroup(NextParenFoldedChar, BRACKET_GROUP_RUN, '[', ']', SCAN_BRACKET_GROUP, src, st);
 }
 
 int NextStatementChar(Source *src, BrowserState *st)

@@ -275,6 +275,7 @@ static int CollectStatement(Source *src, char *stmt, BrowserState *st)
 {
     int n = 0, c;
     for (;;) {
+        n += CopyStatementRun(src, st, stmt + n, STATEMENT_SIZE - 1 - n);
         c = NextStatementChar(src, st);
         if (c == SCAN_EOF || c == ';' || c == SCAN_PAREN_GROUP) break;
         if (n >= STATEMENT_SIZE - 1) break; /* full: an ordinary c is dropped */

@@ -21,6 +21,10 @@ int NextStatementChar(Source *src, BrowserState *st);       /* '=' ... ';' -> ';
    previous line cannot be fetched. */
 int UngetChar(int c, Source *src, BrowserState *st);
 
+/* Copies the buffered bytes that layers 1 to 9 would deliver unchanged, at most room, counting
+   their line ends: what NextStatementChar returns byte by byte, taken in one step (file mode). */
+int CopyStatementRun(Source *src, BrowserState *st, char *out, int room);
+
 /* Reads the rest of a line (at most 8192 bytes, literals stored as 0xFC) into line[8193];
    returns '\n', or SCAN_EOF when the input ended. */
 int ReadDirectiveLine(Source *src, char *line, BrowserState *st);
