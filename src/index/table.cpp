@@ -1,5 +1,6 @@
 /* table.cpp: the growable definition table and its sort order. */
 #include <stddef.h>
+#include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -52,6 +53,54 @@ int CompareEntries(const DefinitionEntry *a, const DefinitionEntry *b)
     return d;
 }
 
+/* The sort works on small records: the first eight name bytes, folded and packed so that one
+   integer comparison orders them as CompareEntries does, and the entry's index. Only records
+   whose keys tie look at the entries, and the index breaks a full tie, so equal entries keep
+   their table order, as the merge sort of the C library keeps them. */
+struct SortKey {
+    uint64_t prefix;
+    const DefinitionEntry *entry;
+    int index;
+};
+
+static uint64_t NamePrefix(const char *name)
+{
+    uint64_t key = 0;
+    int ended = 0; /* bytes after the terminator count as 0, so a prefix sorts first */
+    for (int i = 0; i < 8; i++) {
+        if (name[i] == '\0') ended = 1;
+        key = key << 8 | (ended ? 0u : (uint64_t)UpperAscii((unsigned char)name[i]));
+    }
+    return key;
+}
+
+static int CompareKeys(const void *a, const void *b)
+{
+    const SortKey *x = (const SortKey *)a, *y = (const SortKey *)b;
+    if (x->prefix != y->prefix) return x->prefix < y->prefix ? -1 : 1;
+    int d = CompareEntries(x->entry, y->entry);
+    if (d != 0) return d;
+    return x->index < y->index ? -1 : x->index > y->index;
+}
+
+/* Puts entry keys[i].index at slot i, following each cycle of the permutation once. */
+static void ApplyOrder(DefinitionEntry *entries, SortKey *keys, int count)
+{
+    for (int i = 0; i < count; i++) {
+        if (keys[i].index == i) continue;
+        DefinitionEntry held = entries[i];
+        int slot = i;
+        for (;;) {
+            int from = keys[slot].index;
+            keys[slot].index = slot;
+            if (from == i) break;
+            entries[slot] = entries[from];
+            slot = from;
+        }
+        entries[slot] = held;
+    }
+}
+
 static int CompareForSort(const void *a, const void *b)
 {
     return CompareEntries((const DefinitionEntry *)a, (const DefinitionEntry *)b);
@@ -60,7 +109,19 @@ static int CompareForSort(const void *a, const void *b)
 void SortTable(BrowserState *st)
 {
     if (st->count <= 0 || st->entries == NULL) return;
-    qsort(st->entries, (size_t)st->count, sizeof(DefinitionEntry), CompareForSort);
+    SortKey *keys = (SortKey *)MemAlloc((size_t)st->count * sizeof(SortKey));
+    if (keys == NULL) { /* no room for the keys: sort the entries themselves */
+        qsort(st->entries, (size_t)st->count, sizeof(DefinitionEntry), CompareForSort);
+        return;
+    }
+    for (int i = 0; i < st->count; i++) {
+        keys[i].prefix = NamePrefix(st->entries[i].name);
+        keys[i].entry = &st->entries[i];
+        keys[i].index = i;
+    }
+    qsort(keys, (size_t)st->count, sizeof(SortKey), CompareKeys);
+    ApplyOrder(st->entries, keys, st->count);
+    MemFree(keys);
 }
 
 FileTime EntryWriteTime(const DefinitionEntry *e)
