@@ -23,6 +23,13 @@ static uint32_t ReadNumber(const char **p)
     return v;
 }
 
+/* A field of a line (no NUL inside: the '?' search stopped before any) into a zeroed 64-byte
+   field, cut to 63 bytes. */
+static void CopyField(char *field, const char *text, size_t n)
+{
+    memcpy(field, text, n < NAME_SIZE - 1 ? n : NAME_SIZE - 1);
+}
+
 /* NAME?FILE?LINE[?LOW?HIGH]: 0 and the entry, or -1 for a line with fewer than two '?'. */
 static int ParseLine(const char *line, int update, DefinitionEntry *e)
 {
@@ -30,8 +37,8 @@ static int ParseLine(const char *line, int update, DefinitionEntry *e)
     const char *q2 = q1 != NULL ? strchr(q1 + 1, '?') : NULL;
     if (q2 == NULL) return -1;
     memset(e, 0, sizeof *e);
-    CopyTruncatedN(e->name, sizeof e->name, line, (size_t)(q1 - line));
-    CopyTruncatedN(e->file, sizeof e->file, q1 + 1, (size_t)(q2 - q1 - 1));
+    CopyField(e->name, line, (size_t)(q1 - line));
+    CopyField(e->file, q1 + 1, (size_t)(q2 - q1 - 1));
     const char *p = q2 + 1;
     e->line = (uint16_t)ReadNumber(&p);
     if (!update) return 0;
@@ -58,11 +65,55 @@ static void ShowLoadProgress(int lines)
     ShowProgress(17, text);
 }
 
+/* Index files are read in large blocks and cut into lines here, as fgets(line, 299, f) would
+   cut them: at most 298 bytes, up to and including a LF. */
+enum { READ_CHUNK = 1 << 18, LINE_PIECE = INDEX_LINE_SIZE - 2 };
+
+struct LineReader {
+    FILE *f;
+    size_t pos;
+    size_t len;
+    int ended; /* end of file or a read error: nothing more comes */
+    char buf[READ_CHUNK];
+};
+
+/* Keeps at least one whole line piece buffered while the file has more. */
+static void Refill(LineReader *r)
+{
+    size_t left = r->len - r->pos;
+    memmove(r->buf, r->buf + r->pos, left);
+    r->pos = 0;
+    r->len = left;
+    size_t n = fread(r->buf + left, 1, sizeof r->buf - left, r->f);
+    r->len += n;
+    if (n == 0) r->ended = 1;
+}
+
+/* The next line piece into line (NUL-terminated): 1, or 0 at the end. */
+static int NextLine(LineReader *r, char *line)
+{
+    if (r->len - r->pos < (size_t)LINE_PIECE && !r->ended) Refill(r);
+    size_t avail = r->len - r->pos;
+    if (avail == 0) return 0;
+    size_t max = avail < (size_t)LINE_PIECE ? avail : (size_t)LINE_PIECE;
+    const char *start = r->buf + r->pos;
+    const char *lf = (const char *)memchr(start, '\n', max);
+    size_t n = lf != NULL ? (size_t)(lf - start) + 1 : max;
+    memcpy(line, start, n);
+    line[n] = '\0';
+    r->pos += n;
+    return 1;
+}
+
 static void ReadIndexLines(FILE *f, BrowserState *st, int update)
 {
+    static LineReader reader; /* 256 KB: kept off the stack of the host's thread */
+    reader.f = f;
+    reader.pos = reader.len = 0;
+    reader.ended = 0;
     char line[INDEX_LINE_SIZE];
     int lines = 0;
-    while (fgets(line, INDEX_LINE_SIZE - 1, f) != NULL) {
+    while (NextLine(&reader, line)) {
         if (++lines % 100 == 0) ShowLoadProgress(lines);
         DefinitionEntry e;
         if (ParseLine(line, update, &e) == 0) (void)AppendEntry(&e, st, update);
