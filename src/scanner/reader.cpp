@@ -9,22 +9,25 @@
    text of a comment, a literal, a directive line or a group being skipped. In file mode those
    runs are passed over straight in the buffer; the first byte that a layer might act on, and the
    end of the buffer, hand over to the layered path, so every result stays what the layers give.
-   A table entry says what a byte does in a run: it ends the run, is passed, or is a line end. */
-enum { RUN_END = 0, RUN_PASS = 1, RUN_LINE = 2 };
+   A table entry says what a byte does in a run. */
+enum { RUN_PASS = 0, RUN_END, RUN_LINE, RUN_OPEN, RUN_CLOSE };
 
 struct ByteRun {
     unsigned char action[256];
 };
 
 /* '\n' counts a line; the bytes in `ends` (and, always, '\0' and '\r', which layer 1 turns into
-   line ends, and '\\', which may splice) end the run; all others pass. */
-static constexpr ByteRun MakeRun(const char *ends)
+   line ends, and '\\', which may splice) end the run; a group's opener and closer are counted;
+   all others pass. '\0' also ends the run at the buffer's sentinel. */
+static constexpr ByteRun MakeRun(const char *ends, char open = '\0', char close = '\0')
 {
     ByteRun run = {};
     for (int b = 0; b < 256; b++) run.action[b] = RUN_PASS;
     run.action['\n'] = RUN_LINE;
-    run.action['\0'] = run.action['\r'] = run.action['\\'] = RUN_END;
     for (const char *p = ends; *p != '\0'; p++) run.action[(unsigned char)*p] = RUN_END;
+    if (open != '\0') run.action[(unsigned char)open] = RUN_OPEN;
+    if (close != '\0') run.action[(unsigned char)close] = RUN_CLOSE;
+    run.action['\0'] = run.action['\r'] = run.action['\\'] = RUN_END;
     return run;
 }
 
@@ -33,57 +36,49 @@ static constexpr ByteRun MakeRun(const char *ends)
 static constexpr ByteRun LINE_COMMENT_RUN = MakeRun("\n");
 static constexpr ByteRun BLOCK_COMMENT_RUN = MakeRun("*/");
 static constexpr ByteRun DIRECTIVE_RUN = MakeRun("\n/\"'");
-static constexpr ByteRun BRACE_GROUP_RUN = MakeRun("/\"'#{}");
-static constexpr ByteRun PAREN_GROUP_RUN = MakeRun("/\"'#{()");
-static constexpr ByteRun BRACKET_GROUP_RUN = MakeRun("/\"'#{([]");
+static constexpr ByteRun BRACE_GROUP_RUN = MakeRun("/\"'#", '{', '}');
+static constexpr ByteRun PAREN_GROUP_RUN = MakeRun("/\"'#{", '(', ')');
+static constexpr ByteRun BRACKET_GROUP_RUN = MakeRun("/\"'#{(", '[', ']');
 /* At file level '*' ends the run too: at the end of the input layer 3 drops a pending '*'. */
 static constexpr ByteRun STATEMENT_RUN = MakeRun("/\"'#{([=;*");
 
-/* Passes the buffered run of bytes that `run` passes; counts its line ends. Returns the number
-   of bytes passed. */
-static size_t PassRun(Source *src, BrowserState *st, const ByteRun &run)
+/* Passes the buffered run: counts its line ends, and a group's openers and closers into *depth,
+   stopping right after the closer that brings it to 0. Returns the number of bytes passed. */
+static size_t PassRun(Source *src, BrowserState *st, const ByteRun &run, int *depth)
 {
-    const unsigned char *buf = src->buf;
-    size_t pos = src->pos, end = src->len;
+    const unsigned char *buf = src->buf; /* buf[len] is '\0': every run ends there */
+    size_t pos = src->pos;
     int lines = 0;
-    while (pos < end) {
+    for (;;) {
+        while (run.action[buf[pos]] == RUN_PASS) pos++;
         int action = run.action[buf[pos]];
         if (action == RUN_END) break;
-        lines += action - RUN_PASS;
         pos++;
+        if (action == RUN_LINE) lines++;
+        else if (action == RUN_OPEN) ++*depth;
+        else if (--*depth == 0) break;
     }
     size_t passed = pos - src->pos;
     src->pos = pos;
-    st->lineNo += lines;
+    st->lineNo += lines; /* counted aside: a store through st could alias the buffer */
     return passed;
 }
 
-/* Like PassRun, but also counts the group's opening and closing characters into *depth and stops
-   right after the closer that brings it to 0. */
-static void PassGroupRun(Source *src, BrowserState *st, const ByteRun &run, int open, int close,
-                         int *depth)
+/* Copies the buffered run into out, at most room bytes; counts its line ends. */
+static int CopyRun(Source *src, BrowserState *st, const ByteRun &run, char *out, int room)
 {
     const unsigned char *buf = src->buf;
-    size_t pos = src->pos, end = src->len;
-    int lines = 0, d = *depth;
-    while (pos < end) {
-        int b = buf[pos];
-        if (b == close) {
-            pos++;
-            if (--d == 0) break;
-        } else if (b == open) {
-            pos++;
-            d++;
-        } else {
-            int action = run.action[b];
-            if (action == RUN_END) break;
-            lines += action - RUN_PASS;
-            pos++;
-        }
+    size_t pos = src->pos;
+    int n = 0, lines = 0;
+    for (; n < room; n++) {
+        int action = run.action[buf[pos]];
+        if (action == RUN_END) break;
+        if (action == RUN_LINE) lines++;
+        out[n] = (char)buf[pos++];
     }
     src->pos = pos;
     st->lineNo += lines;
-    *depth = d;
+    return n;
 }
 
 /* Asks the host for editor line st->edLine: 1, or 0 when it refuses. */
@@ -181,10 +176,11 @@ int NextUncommentedChar(Source *src, BrowserState *st)
     if (src->quote != 0) return NextLiteralByte(src, st);
     int mode = MODE_PLAIN, depth = 0;
     for (;;) {
-        if (depth > 0 && !st->fromEditor && PassRun(src, st, BLOCK_COMMENT_RUN) > 0)
+        int unused = 0;
+        if (depth > 0 && !st->fromEditor && PassRun(src, st, BLOCK_COMMENT_RUN, &unused) > 0)
             mode = MODE_PLAIN; /* any passed byte ends a pending '/' or '*' */
         else if (mode == MODE_LINE_COMMENT && !st->fromEditor)
-            PassRun(src, st, LINE_COMMENT_RUN);
+            PassRun(src, st, LINE_COMMENT_RUN, &unused);
         int c = NextSplicedChar(src, st);
         if (c == '\n') {
             st->lineNo++;
@@ -265,39 +261,16 @@ int NextLiteralFoldedChar(Source *src, BrowserState *st)
     }
 }
 
-/* Copies the buffered bytes of a directive line that layers 1 to 4 pass unchanged, at most room. */
-static int CopyDirectiveRun(Source *src, char *out, int room)
-{
-    const unsigned char *buf = src->buf;
-    size_t pos = src->pos, end = src->len;
-    int n = 0;
-    while (pos < end && n < room && DIRECTIVE_RUN.action[buf[pos]] == RUN_PASS) out[n++] = (char)buf[pos++];
-    src->pos = pos;
-    return n;
-}
-
 int CopyStatementRun(Source *src, BrowserState *st, char *out, int room)
 {
-    if (st->fromEditor) return 0;
-    const unsigned char *buf = src->buf;
-    size_t pos = src->pos, end = src->len;
-    int n = 0, lines = 0;
-    for (; pos < end && n < room; pos++) {
-        int action = STATEMENT_RUN.action[buf[pos]];
-        if (action == RUN_END) break;
-        lines += action - RUN_PASS;
-        out[n++] = (char)buf[pos];
-    }
-    src->pos = pos;
-    st->lineNo += lines;
-    return n;
+    return st->fromEditor ? 0 : CopyRun(src, st, STATEMENT_RUN, out, room);
 }
 
 int ReadDirectiveLine(Source *src, char *line, BrowserState *st)
 {
     int c = 0, n = 0;
     while (n < DIRECTIVE_MAX) {
-        if (!st->fromEditor) n += CopyDirectiveRun(src, line + n, DIRECTIVE_MAX - n);
+        if (!st->fromEditor) n += CopyRun(src, st, DIRECTIVE_RUN, line + n, DIRECTIVE_MAX - n);
         if (n >= DIRECTIVE_MAX) break;
         c = NextLiteralFoldedChar(src, st);
         if (c == '\n' || c == SCAN_EOF) break;
@@ -332,7 +305,7 @@ static int SkipGroup(int (*next)(Source *, BrowserState *), const ByteRun &run, 
     int depth = 1;
     while (depth > 0) {
         if (!st->fromEditor) {
-            PassGroupRun(src, st, run, open, close, &depth);
+            PassRun(src, st, run, &depth);
             if (depth == 0) break;
         }
         int c = next(src, st);

@@ -9,6 +9,7 @@ int SourceOpen(Source *src, const char *path)
 {
     src->fp = FileOpen(path, "rb");
     src->pos = src->len = 0;
+    src->buf[0] = '\0';
     src->quote = src->escaped = 0;
     return src->fp != NULL ? 0 : -1;
 }
@@ -26,6 +27,7 @@ static int Refill(Source *src)
     size_t n = src->fp != NULL ? fread(src->buf + keep, 1, SOURCE_CHUNK, src->fp) : 0;
     src->pos = keep;
     src->len = keep + n;
+    src->buf[src->len] = '\0';
     return n > 0;
 }
 
