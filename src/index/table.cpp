@@ -53,23 +53,23 @@ int CompareEntries(const DefinitionEntry *a, const DefinitionEntry *b)
     return d;
 }
 
-/* The sort works on small records: the first eight name bytes, folded and packed so that one
-   integer comparison orders them as CompareEntries does, and the entry's index. Only records
-   whose keys tie look at the entries, and the index breaks a full tie, so equal entries keep
+/* The sort works on small records: the first sixteen name bytes, folded and packed so that
+   integer comparisons order them as CompareEntries does, and the entry's address. Only records
+   whose keys tie look at the entries, and the address breaks a full tie, so equal entries keep
    their table order, as the merge sort of the C library keeps them. */
 struct SortKey {
-    uint64_t prefix;
+    uint64_t high; /* name bytes 0-7 */
+    uint64_t low;  /* name bytes 8-15 */
     const DefinitionEntry *entry;
-    int index;
 };
 
-static uint64_t NamePrefix(const char *name)
+/* Bytes from the terminator on count as 0, so that a name sorts before its extensions. */
+static uint64_t PackFolded(const char *name, int from, int *ended)
 {
     uint64_t key = 0;
-    int ended = 0; /* bytes after the terminator count as 0, so a prefix sorts first */
-    for (int i = 0; i < 8; i++) {
-        if (name[i] == '\0') ended = 1;
-        key = key << 8 | (ended ? 0u : (uint64_t)UpperAscii((unsigned char)name[i]));
+    for (int i = from; i < from + 8; i++) {
+        if (name[i] == '\0') *ended = 1;
+        key = key << 8 | (*ended ? 0u : (uint64_t)UpperAscii((unsigned char)name[i]));
     }
     return key;
 }
@@ -77,22 +77,24 @@ static uint64_t NamePrefix(const char *name)
 static int CompareKeys(const void *a, const void *b)
 {
     const SortKey *x = (const SortKey *)a, *y = (const SortKey *)b;
-    if (x->prefix != y->prefix) return x->prefix < y->prefix ? -1 : 1;
+    if (x->high != y->high) return x->high < y->high ? -1 : 1;
+    if (x->low != y->low) return x->low < y->low ? -1 : 1;
     int d = CompareEntries(x->entry, y->entry);
     if (d != 0) return d;
-    return x->index < y->index ? -1 : x->index > y->index;
+    return x->entry < y->entry ? -1 : x->entry > y->entry;
 }
 
-/* Puts entry keys[i].index at slot i, following each cycle of the permutation once. */
+/* Moves the entry keys[i] points to into slot i, following each cycle of the permutation once;
+   a key that points to its own slot is done. */
 static void ApplyOrder(DefinitionEntry *entries, SortKey *keys, int count)
 {
     for (int i = 0; i < count; i++) {
-        if (keys[i].index == i) continue;
+        if (keys[i].entry == &entries[i]) continue;
         DefinitionEntry held = entries[i];
         int slot = i;
         for (;;) {
-            int from = keys[slot].index;
-            keys[slot].index = slot;
+            int from = (int)(keys[slot].entry - entries);
+            keys[slot].entry = &entries[slot];
             if (from == i) break;
             entries[slot] = entries[from];
             slot = from;
@@ -115,9 +117,10 @@ void SortTable(BrowserState *st)
         return;
     }
     for (int i = 0; i < st->count; i++) {
-        keys[i].prefix = NamePrefix(st->entries[i].name);
+        int ended = 0;
+        keys[i].high = PackFolded(st->entries[i].name, 0, &ended);
+        keys[i].low = PackFolded(st->entries[i].name, 8, &ended);
         keys[i].entry = &st->entries[i];
-        keys[i].index = i;
     }
     qsort(keys, (size_t)st->count, sizeof(SortKey), CompareKeys);
     ApplyOrder(st->entries, keys, st->count);

@@ -228,7 +228,7 @@ static void TakeFunctionName(char *dst, const char *name)
 
 static void RejectCandidate(Candidate *cand, int keptLine)
 {
-    CopyTruncated(cand->name, sizeof cand->name, cand->previous);
+    memcpy(cand->name, cand->previous, sizeof cand->name); /* both always hold a terminator */
     cand->line = keptLine;
 }
 
@@ -248,7 +248,7 @@ static int LookPastParameters(Source *src, BrowserState *st)
    leads to recording, or NEXT_STATEMENT. */
 static int TryFunction(Source *src, char *stmt, Candidate *cand, BrowserState *st)
 {
-    CopyTruncated(cand->previous, sizeof cand->previous, cand->name);
+    memcpy(cand->previous, cand->name, sizeof cand->previous);
     TakeFunctionName(cand->name, ExtractFunctionName(stmt, st));
     int keptLine = cand->line;
     cand->line = st->lineNo;
