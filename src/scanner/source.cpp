@@ -8,9 +8,13 @@
 int SourceOpen(Source *src, const char *path)
 {
     src->fp = FileOpen(path, "rb");
+    /* Reads go straight into our buffer: a stdio buffer would only add a copy, and a status
+       query of the file to size it. */
+    if (src->fp != NULL) setvbuf(src->fp, NULL, _IONBF, 0);
     src->pos = src->len = 0;
     src->buf[0] = '\0';
     src->quote = src->escaped = 0;
+    src->ended = 0;
     return src->fp != NULL ? 0 : -1;
 }
 
@@ -24,7 +28,10 @@ static int Refill(Source *src)
 {
     size_t keep = src->len < (size_t)SOURCE_KEEP ? src->len : (size_t)SOURCE_KEEP;
     memmove(src->buf, src->buf + src->len - keep, keep);
-    size_t n = src->fp != NULL ? fread(src->buf + keep, 1, SOURCE_CHUNK, src->fp) : 0;
+    /* fread comes back short only at the end of the file or on an error: then it is not asked
+       again, which would cost one more read call per file */
+    size_t n = src->fp != NULL && !src->ended ? fread(src->buf + keep, 1, SOURCE_CHUNK, src->fp) : 0;
+    if (n < (size_t)SOURCE_CHUNK) src->ended = 1;
     src->pos = keep;
     src->len = keep + n;
     src->buf[src->len] = '\0';

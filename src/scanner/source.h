@@ -17,6 +17,7 @@ struct Source {
     size_t len;  /* bytes in buf */
     int quote;   /* quote character of the literal being passed through, or 0 */
     int escaped; /* the previous byte inside that literal was a backslash */
+    int ended;   /* the file has no more bytes to give */
     unsigned char buf[SOURCE_KEEP + SOURCE_CHUNK + 1]; /* buf[len] is a '\0' sentinel */
 };
 
