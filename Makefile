@@ -1,5 +1,5 @@
 # ZOLT: `make` builds, `make run` shows it on the bundled example tree, `make test` runs every test.
-.PHONY: all build deps run test dist clean
+.PHONY: all build deps run test dist bench clean
 
 all: build
 
@@ -27,6 +27,11 @@ dist:
 	cmake --preset mingw >/dev/null
 	cmake --build --preset mingw --target dist
 	@ls -l build/mingw/zolt-*-win32.zip
+
+# Timings against ctags, global and cscope on a Linux subset (installs what it needs; a few
+# minutes). Table and chart in bench/results/; ZOLT_BENCH_DIR, ZOLT_BENCH_RUNS: see bench/run.sh.
+bench:
+	@bench/run.sh
 
 clean:
 	rm -rf build
