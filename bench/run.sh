@@ -78,7 +78,6 @@ time_it gtags_i_none "cd '$tree' && gtags -i '$out/gtags'"
 time_it gtags_i_one --prepare "touch '$tree/$touched'" "cd '$tree' && gtags -i '$out/gtags'"
 time_it cscope --prepare "rm -f '$out'/cscope.out*" "cd '$tree' && cscope -b -k -R -f '$out/cscope.out'"
 time_it zolt_full --prepare "$clean_zolt" "$zolt_build"
-cp "$tree/zoltprj\$.Far" "$out/zolt.prj"; cp "$tree/zoltpru\$.Far" "$out/zolt.pru"
 time_it zolt_none "$zolt_build"
 time_it zolt_one --prepare "touch '$tree/$touched'" "$zolt_build"
 
@@ -96,15 +95,18 @@ eval "$clean_zolt"
 entries=$(grep -c '' "$tree/zoltprj\$.Far")
 
 say "instruction counts on $small ($small_bytes bytes)"
-count_ir() { # name, command (run in $small)
-  (cd "$small" && valgrind --tool=callgrind --callgrind-out-file=/dev/null bash -c "$2" 2>&1 >/dev/null |
+count_ir() { # name, program and arguments (run in $small)
+  (cd "$small" && valgrind --tool=callgrind --callgrind-out-file=/dev/null "${@:2}" 2>&1 >/dev/null |
     awk '/refs:/ { gsub(",", "", $NF); n += $NF } END { print n }') > "$out/$1.ir"
 }
-count_ir zolt_ir "rm -f zoltpr*; ${build_cmd[*]} ."
+rm -f "$small"/zoltpr*
+count_ir zolt_ir "${build_cmd[@]}" .
+rm -f "$small"/zoltpr*
 if [ "${ZOLT_BENCH_PEER_COUNTS:-1}" != 0 ]; then
-  count_ir uctags_ir "ctags-universal -R -f /dev/null ."
-  count_ir ectags_ir "ctags-exuberant -R -f /dev/null ."
-  count_ir gtags_ir "mkdir -p '$out/gsmall' && rm -f '$out'/gsmall/G* && gtags '$out/gsmall'"
+  count_ir uctags_ir ctags-universal -R -f /dev/null .
+  count_ir ectags_ir ctags-exuberant -R -f /dev/null .
+  mkdir -p "$out/gsmall" && rm -f "$out"/gsmall/G*
+  count_ir gtags_ir gtags "$out/gsmall"
 fi
 
 say "index files against the reference build ($reference)"
@@ -115,9 +117,11 @@ if [ ! -x "$ref_src/build/bench/zoltbench" ]; then
   cmake -S "$ref_src" -B "$ref_src/build" -DCMAKE_BUILD_TYPE=Release -DZOLT_TESTS=OFF >/dev/null
   cmake --build "$ref_src/build" -j2 --target zoltbench >/dev/null
 fi
+# both builds in the same tree, one after the other: same files, times and walk order
 eval "$clean_zolt"
+(cd "$tree" && "${build_cmd[@]}" . >/dev/null 2>&1)
+mv "$tree/zoltprj\$.Far" "$out/zolt.prj"; mv "$tree/zoltpru\$.Far" "$out/zolt.pru"
 (cd "$tree" && "$ref_src/build/bench/zoltbench" build . 2>/dev/null)
-# the timed full build ran first, in the same tree and the same walk order
 identical=yes
 cmp -s "$out/zolt.prj" "$tree/zoltprj\$.Far" || identical=no
 cmp -s "$out/zolt.pru" "$tree/zoltpru\$.Far" || identical=no
@@ -127,3 +131,6 @@ say "report"
 python3 "$repo/bench/report.py" "$out" "$results" "$files" "$bytes" "$small_bytes" "$entries" "$identical" "$runs"
 gnuplot "$results/chart.gp"
 cat "$results/results.md"
+
+# ZOLT_BENCH_SCALE=1: also the whole kernel tree and a million-entry tree (bench/scale.sh)
+if [ "${ZOLT_BENCH_SCALE:-0}" = 1 ]; then "$repo/bench/scale.sh"; fi
