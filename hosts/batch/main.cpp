@@ -12,6 +12,8 @@ struct Subcommand {
 
 static const Subcommand SUBCOMMANDS[] = {
     {"scan", RunScan, "print the definitions found in source and macro files"},
+    {"build", RunBuild, "build the project index of a directory, as from the panels"},
+    {"config", RunConfig, "show or set the options"},
 };
 
 static void PrintUsage(FILE *out)
@@ -20,6 +22,8 @@ static void PrintUsage(FILE *out)
     for (const Subcommand &c : SUBCOMMANDS) fprintf(out, "  %-6s %s\n", c.name, c.summary);
     fputc('\n', out);
     PrintScanUsage(out);
+    PrintBuildUsage(out);
+    PrintConfigUsage(out);
 }
 
 int main(int argc, char **argv)
