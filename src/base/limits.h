@@ -20,6 +20,7 @@ enum {
     FILTER_SIZE = 80,        /* browse filter buffer */
     FILTER_MAX = 20,         /* typed filter characters; more are ignored */
     MATCH_MAX = 1024,        /* matches collected from one index file */
+    TABLE_INITIAL = 100,     /* slots of a fresh table */
     TABLE_GROWTH = 100       /* slots added per table enlargement */
 };
 
