@@ -8,58 +8,65 @@ static unsigned char FoldForMatch(unsigned char c)
     if (c >= 'a' && c <= 'z') return (unsigned char)(c - 0x20);
     if (c >= 0xA0 && c <= 0xAF) return (unsigned char)(c - 0x20); /* code page 866 а-п */
     if (c >= 0xE0 && c <= 0xEF) return (unsigned char)(c - 0x50); /* р-я */
-    if (c == 0xF1) return 0xF0;                                     /* ё */
+    if (c >= 0xF0 && c <= 0xF7) return (unsigned char)(c & ~1u);   /* ё є ї ў pair with their capitals */
     return c;
 }
 
-/* [a,c-f]: returns the pattern position after ']' and whether c is in the set; null if unclosed. */
-static const char *MatchSet(const char *p, unsigned char c, int *in)
+/* [a,c-f] at p: returns the pattern position after ']' and whether c is in the set; null if no
+   ']' before end. A range holds c when either the raw or the folded byte lies in it, so [0-z]
+   still holds '_' while [a-f] holds 'C'. */
+static const char *MatchSet(const char *p, const char *end, unsigned char c, int *in)
 {
+    unsigned char fc = FoldForMatch(c);
     *in = 0;
-    for (p++; *p != '\0' && *p != ']'; p++) {
+    for (p++; p < end && *p != ']'; p++) {
         if (*p == ',') continue;
-        unsigned char lo = FoldForMatch((unsigned char)*p), hi = lo;
-        if (p[1] == '-' && p[2] != '\0' && p[2] != ']') {
-            hi = FoldForMatch((unsigned char)p[2]);
+        unsigned char lo = (unsigned char)*p, hi = lo;
+        if (p + 2 < end && p[1] == '-' && p[2] != ']') {
+            hi = (unsigned char)p[2];
             p += 2;
         }
-        if (c >= lo && c <= hi) *in = 1;
+        if ((c >= lo && c <= hi) || (fc >= FoldForMatch(lo) && fc <= FoldForMatch(hi))) *in = 1;
     }
-    return *p == ']' ? p + 1 : NULL;
+    return p < end ? p + 1 : NULL;
 }
 
-static int Match(const char *p, const char *s)
+/* Length of the pattern element at p when it matches the (non-NUL) byte c, else 0. */
+static size_t MatchOne(const char *p, const char *end, unsigned char c)
 {
-    for (;; p++, s++) {
-        switch (*p) {
-        case '\0':
-            return *s == '\0';
-        case '*':
-            while (p[1] == '*') p++;
-            /* "*." at the end matches a name without extension; "*.*" matches any name */
-            if (strcmp(p + 1, ".*") == 0 || (p[1] == '.' && p[2] == '\0' && strchr(s, '.') == NULL)) return 1;
-            for (;; s++) {
-                if (Match(p + 1, s)) return 1;
-                if (*s == '\0') return 0;
-            }
-        case '?':
-            if (*s == '\0') return 0;
-            break;
-        case '[': {
-            int in;
-            const char *next = MatchSet(p, FoldForMatch((unsigned char)*s), &in);
-            if (next == NULL) return FoldForMatch((unsigned char)*s) == '[' && Match(p + 1, s + 1);
-            if (*s == '\0' || !in) return 0;
-            p = next - 1;
-            break;
+    if (*p == '?') return 1;
+    if (*p == '[') {
+        int in;
+        const char *next = MatchSet(p, end, c, &in);
+        if (next != NULL) return in ? (size_t)(next - p) : 0;
+        /* an unclosed '[' is an ordinary character */
+    }
+    return FoldForMatch((unsigned char)*p) == FoldForMatch(c) ? 1 : 0;
+}
+
+/* Pattern [p, end) against all of s. Iterative with one resume point per '*': a later star
+   supersedes an earlier one, so matching stays linear-times-pattern even for "*a*a*a*b". */
+static int Match(const char *p, const char *end, const char *s)
+{
+    const char *starP = NULL, *starS = NULL;
+    for (;;) {
+        if (p < end && *p == '*') {
+            while (p < end && *p == '*') p++;
+            if (p == end || (end - p == 2 && p[0] == '.' && p[1] == '*')) return 1; /* "*", "*.*" */
+            starP = p;
+            starS = s;
+            continue;
         }
-        case '.':
-            /* a mask ending in '.' also matches a name that has no extension at all */
-            if (p[1] == '\0' && *s == '\0') return 1;
-            if (*s != '.') return 0;
-            break;
-        default:
-            if (FoldForMatch((unsigned char)*p) != FoldForMatch((unsigned char)*s)) return 0;
+        if (*s == '\0') return p == end;
+        size_t n = p < end ? MatchOne(p, end, (unsigned char)*s) : 0;
+        if (n > 0) {
+            p += n;
+            s++;
+        } else if (starP != NULL) {
+            p = starP;
+            s = ++starS;
+        } else {
+            return 0;
         }
     }
 }
@@ -74,5 +81,10 @@ int WildcardMatch(const char *pattern, const char *name, int skipPath)
             if (*q == '\\' || *q == '/') base = q + 1;
         name = base;
     }
-    return Match(pattern, name);
+    const char *end = pattern + strlen(pattern);
+    /* "abc." also takes "abc": the trailing dot stands for an empty extension, but only for a
+       name that has no dot at all ("*." must not take "a.b") */
+    if (end > pattern && end[-1] == '.' && strchr(name, '.') == NULL && Match(pattern, end - 1, name))
+        return 1;
+    return Match(pattern, end, name);
 }

@@ -54,9 +54,15 @@ struct StoreKey;
 StoreKey *StoreCreateKey(const char *path); /* create or open for writing; null on failure */
 StoreKey *StoreOpenKey(const char *path);   /* open for reading; null when absent */
 void StoreCloseKey(StoreKey *k);            /* writes pending changes (posix) */
+/* Writes pending changes now: 0, or -1 when they could not be written (the stored values stay
+   as they were; the changes remain pending). Nothing to do on Windows. */
+int StoreFlushKey(StoreKey *k);
+/* 0, or -1 (bad type, size or name, or a key opened for reading). A string's size counts its
+   NUL; the value is stored up to the first NUL. */
 int StoreSetValue(StoreKey *k, const char *name, int type, const void *data, uint32_t size);
-/* Reads at most *size bytes; sets *type and *size to the stored type and size. 0 on success,
-   -1 when missing, 1 when the value is larger than *size (nothing copied, *size = needed). */
+/* Reads at most *size bytes; sets *type and *size to the stored type and size. 0 on success
+   (a null data only asks for type and size), -1 when missing, 1 when the value is larger than
+   *size (*size = needed; data may have been written on Windows). A string comes with its NUL. */
 int StoreQueryValue(StoreKey *k, const char *name, int *type, void *data, uint32_t *size);
 
 /* --- keyboard and fatal box --- */

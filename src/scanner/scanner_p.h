@@ -28,4 +28,12 @@ int ReadDirectiveLine(Source *src, char *line, BrowserState *st);
 /* How the statement buffer stores the two codes that may stay in a statement. */
 enum { STORED_LITERAL = 0xFC, STORED_BRACKET_GROUP = 0xFA };
 
+/* The C/C++ statement loop over an opened source: 0 at the end of input, -1 when the table
+   cannot grow. */
+int ScanStatements(Source *src, const DirEntry *entry, BrowserState *st);
+
+/* Records "macro NAME" / "class NAME" lines of an opened macro file, read from disk even in
+   editor mode. 0 at the end of the file, -1 when the table or the line buffer cannot grow. */
+int ScanMacroFile(Source *src, const DirEntry *entry, BrowserState *st);
+
 #endif

@@ -6,6 +6,7 @@
 #include <exception>
 
 #include "base/alloc.h"
+#include "base/limits.h"
 #include "base/text.h"
 #include "browse/browse.h"
 #include "host/host.h"
@@ -67,6 +68,19 @@ static void ReadKeyCodes(BrowserState *st)
     int *codes[] = {&st->keyUnderscore, &st->keyColon, &st->keyTilde, &st->keyLess,
                     &st->keyGreater};
     for (int i = 0; i < 5; i++) *codes[i] = KeyScanChar(chars[i]) & 0xFF; /* no key: 255 */
+}
+
+/* Options of one command; the editor has its own scanner filters, with their own defaults. */
+static void ReadCommandSettings(BrowserState *st)
+{
+    int e = st->fromEditor;
+    st->includeStatic = GetDwordSetting("", e ? "CtStaticE" : "CtStatic", e ? 1 : 0) != 0;
+    st->includeInline = GetDwordSetting("", e ? "CtInlineE" : "CtInline", 1) != 0;
+    st->includeQualified = GetDwordSetting("", e ? "CtCPPE" : "CtCPP", 1) != 0;
+    st->quitMenu = GetDwordSetting("", "QuitMenu", 0) != 0;
+    st->recurse = GetDwordSetting("", "Recurse", 1) != 0;
+    st->moveToLine = GetDwordSetting("", "MoveF", 1) != 0;
+    GetStringSetting("", "FileMask", st->fileMask, SETTINGS_DEFAULT_MASK, sizeof st->fileMask);
 }
 
 static DefinitionEntry *AllocateTable(int capacity)

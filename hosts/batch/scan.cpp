@@ -1,0 +1,127 @@
+/* scan.cpp: `zolt scan`: the entries a project scan would append for the given files. */
+#include <stdio.h>
+#include <string.h>
+#include <sys/stat.h>
+
+#include "base/alloc.h"
+#include "base/limits.h"
+#include "batch/batch.h"
+#include "common/wildcard.h"
+#include "host/host.h"
+#include "host/state.h"
+#include "scanner/scanner.h"
+
+enum { EXIT_OK = 0, EXIT_UNREADABLE = 1, EXIT_USAGE = 2 };
+
+void PrintScanUsage(FILE *out)
+{
+    fputs("usage: zolt scan [--static=0|1] [--inline=0|1] [--qualified=0|1] [--] FILE...\n"
+          "  Scans each FILE (*.MAC as a macro file, any other as C/C++) as the project index\n"
+          "  build would, all files in one run, and prints every entry in the order it was\n"
+          "  appended: NAME?FILE?LINE; a file without definitions gives ?FILE?0.\n"
+          "  FILE is printed as given, with '/' turned into '\\' (the index's path form);\n"
+          "  entries of a FILE of 64 or more characters are not kept, as in an index.\n"
+          "  --static     record static functions (default 0)\n"
+          "  --inline     record inline functions (default 1)\n"
+          "  --qualified  record ::-qualified names (default 1)\n"
+          "  Exit status: 0; 1 when a file could not be opened (the others are still\n"
+          "  scanned) or memory ran out; 2 on bad usage.\n",
+          out);
+}
+
+/* "--static=1" and friends: 1 when arg is that option (its value stored), 0 when it is not,
+   -1 when it is with a bad value. */
+static int ParseFlag(const char *arg, const char *option, int *value)
+{
+    size_t n = strlen(option);
+    if (strncmp(arg, option, n) != 0 || arg[n] != '=') return 0;
+    const char *v = arg + n + 1;
+    if ((v[0] != '0' && v[0] != '1') || v[1] != '\0') return -1;
+    *value = v[0] - '0';
+    return 1;
+}
+
+/* Options into st; returns the index of the first FILE, or -1 on bad usage. */
+static int ParseScanOptions(int argc, char **argv, BrowserState *st)
+{
+    int i = 1;
+    for (; i < argc && argv[i][0] == '-' && argv[i][1] != '\0'; i++) {
+        if (strcmp(argv[i], "--") == 0) return i + 1;
+        int r = ParseFlag(argv[i], "--static", &st->includeStatic);
+        if (r == 0) r = ParseFlag(argv[i], "--inline", &st->includeInline);
+        if (r == 0) r = ParseFlag(argv[i], "--qualified", &st->includeQualified);
+        if (r != 1) {
+            fprintf(stderr, "zolt: scan: bad option '%s'\n", argv[i]);
+            return -1;
+        }
+    }
+    return i;
+}
+
+static void PrintEntries(const BrowserState *st, int from)
+{
+    for (int i = from; i < st->count; i++) {
+        const DefinitionEntry *e = &st->entries[i];
+        printf("%s?%s?%u\n", e->name, e->file, (unsigned)e->line);
+    }
+}
+
+/* The plugin sees the argument as a long name in backslash form, without a short alias. The
+   write time stays zero: nothing printed depends on it. */
+static int FillEntry(const char *arg, DirEntry *entry)
+{
+    memset(entry, 0, sizeof *entry);
+    struct stat info;
+    if (stat(arg, &info) != 0 || S_ISDIR(info.st_mode)) return -1;
+    size_t n = strlen(arg);
+    if (n >= sizeof entry->name) return -1;
+    for (size_t i = 0; i <= n; i++) entry->name[i] = arg[i] == '/' ? '\\' : arg[i];
+    return 0;
+}
+
+/* Scans one file and prints what it appended: the exit status it asks for. */
+static int ScanOne(const char *arg, BrowserState *st)
+{
+    DirEntry entry;
+    int from = st->count;
+    int result = 1;
+    if (FillEntry(arg, &entry) == 0) {
+        st->fileKind = WildcardMatch("*.MAC", entry.name, 1) ? FILE_KIND_MACRO : FILE_KIND_SOURCE;
+        result = ScanSourceFile(&entry, st);
+    }
+    PrintEntries(st, from);
+    if (result == 1) fprintf(stderr, "zolt: cannot open %s\n", arg);
+    if (result == -1) fprintf(stderr, "zolt: out of memory while scanning %s\n", arg);
+    return result == 0 ? EXIT_OK : EXIT_UNREADABLE;
+}
+
+int RunScan(int argc, char **argv)
+{
+    static BrowserState st; /* one command's state for the whole run, as a project scan has */
+    memset(&st, 0, sizeof st);
+    st.includeStatic = 0;
+    st.includeInline = 1;
+    st.includeQualified = 1;
+    if (argc == 2 && strcmp(argv[1], "--help") == 0) {
+        PrintScanUsage(stdout);
+        return EXIT_OK;
+    }
+    int first = ParseScanOptions(argc, argv, &st);
+    if (first < 0 || first >= argc) {
+        if (first >= argc) fputs("zolt: scan: no FILE given\n", stderr);
+        PrintScanUsage(stderr);
+        return EXIT_USAGE;
+    }
+    InstallBatchHost();
+    st.entries = (DefinitionEntry *)MemAlloc(TABLE_GROWTH * sizeof(DefinitionEntry));
+    if (st.entries == NULL) {
+        fputs("zolt: out of memory\n", stderr);
+        return EXIT_UNREADABLE;
+    }
+    st.capacity = TABLE_GROWTH;
+    int status = EXIT_OK;
+    for (int i = first; i < argc; i++)
+        if (ScanOne(argv[i], &st) != EXIT_OK) status = EXIT_UNREADABLE;
+    ReleaseState(&st);
+    return status;
+}

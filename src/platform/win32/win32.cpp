@@ -1,0 +1,209 @@
+/* win32.cpp: the platform interface over the Windows API (the DLL's backend). */
+#include "platform/platform.h"
+
+#include <windows.h>
+
+#include "base/alloc.h"
+#include "base/text.h"
+
+struct DirEnum {
+    HANDLE find;
+};
+
+struct StoreKey {
+    HKEY key;
+};
+
+/* --- directory enumeration --- */
+
+static void FillEntry(const WIN32_FIND_DATAA *fd, DirEntry *entry)
+{
+    entry->attributes = fd->dwFileAttributes;
+    /* a junction or directory link is reported as a plain entry: the walk must not follow it */
+    if ((fd->dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsReparseTagNameSurrogate(fd->dwReserved0))
+        entry->attributes &= ~(DWORD)FILE_ATTRIBUTE_DIRECTORY;
+    entry->writeTime.low = fd->ftLastWriteTime.dwLowDateTime;
+    entry->writeTime.high = fd->ftLastWriteTime.dwHighDateTime;
+    CopyTruncated(entry->name, sizeof entry->name, fd->cFileName);
+    CopyTruncated(entry->shortName, sizeof entry->shortName, fd->cAlternateFileName);
+}
+
+DirEnum *DirFirst(const char *pattern, DirEntry *entry)
+{
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA(pattern, &fd);
+    if (h == INVALID_HANDLE_VALUE) return NULL;
+    DirEnum *e = (DirEnum *)MemAlloc(sizeof(DirEnum));
+    if (e == NULL) {
+        FindClose(h);
+        return NULL;
+    }
+    e->find = h;
+    FillEntry(&fd, entry);
+    return e;
+}
+
+int DirNext(DirEnum *e, DirEntry *entry)
+{
+    WIN32_FIND_DATAA fd;
+    if (!FindNextFileA(e->find, &fd)) return 0;
+    FillEntry(&fd, entry);
+    return 1;
+}
+
+void DirClose(DirEnum *e)
+{
+    if (e == NULL) return;
+    FindClose(e->find);
+    MemFree(e);
+}
+
+/* --- current directory and files --- */
+
+int SetCurrentDir(const char *path)
+{
+    return SetCurrentDirectoryA(path) ? 0 : -1;
+}
+
+int GetCurrentDir(char *buf, size_t size)
+{
+    DWORD room = size > MAXDWORD ? MAXDWORD : (DWORD)size;
+    DWORD n = GetCurrentDirectoryA(room, buf);
+    return n != 0 && n < room ? 0 : -1; /* too small: n is the size it would need */
+}
+
+int CompareFileTimes(const FileTime *a, const FileTime *b)
+{
+    FILETIME x = {a->low, a->high}, y = {b->low, b->high};
+    return (int)CompareFileTime(&x, &y);
+}
+
+FILE *FileOpen(const char *path, const char *mode)
+{
+    return fopen(path, mode);
+}
+
+int FileGetWriteTime(const char *path, FileTime *out)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) return -1;
+    out->low = data.ftLastWriteTime.dwLowDateTime;
+    out->high = data.ftLastWriteTime.dwHighDateTime;
+    return 0;
+}
+
+int FileSetWriteTime(const char *path, const FileTime *t)
+{
+    HANDLE h = CreateFileA(path, FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    if (h == INVALID_HANDLE_VALUE) return -1;
+    FILETIME ft = {t->low, t->high};
+    BOOL ok = SetFileTime(h, NULL, NULL, &ft);
+    CloseHandle(h);
+    return ok ? 0 : -1;
+}
+
+int FileReplace(const char *from, const char *to)
+{
+    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) ? 0 : -1;
+}
+
+int FileRemove(const char *path)
+{
+    return DeleteFileA(path) ? 0 : -1;
+}
+
+int ToNativePath(const char *path, char *out, size_t size)
+{
+    if (CopyTruncated(out, size, path) == 0) return 0;
+    if (size > 0) out[0] = '\0';
+    return -1;
+}
+
+int FromNativePath(const char *path, char *out, size_t size)
+{
+    return ToNativePath(path, out, size);
+}
+
+/* --- settings store --- */
+
+static StoreKey *WrapKey(HKEY key)
+{
+    StoreKey *k = (StoreKey *)MemAlloc(sizeof(StoreKey));
+    if (k == NULL) {
+        RegCloseKey(key);
+        return NULL;
+    }
+    k->key = key;
+    return k;
+}
+
+StoreKey *StoreCreateKey(const char *path)
+{
+    HKEY key;
+    DWORD disposition;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_WRITE | KEY_QUERY_VALUE,
+                        NULL, &key, &disposition) != ERROR_SUCCESS)
+        return NULL;
+    return WrapKey(key);
+}
+
+StoreKey *StoreOpenKey(const char *path)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return NULL;
+    return WrapKey(key);
+}
+
+int StoreFlushKey(StoreKey *k)
+{
+    (void)k; /* every set has reached the registry already */
+    return 0;
+}
+
+void StoreCloseKey(StoreKey *k)
+{
+    if (k == NULL) return;
+    RegCloseKey(k->key);
+    MemFree(k);
+}
+
+int StoreSetValue(StoreKey *k, const char *name, int type, const void *data, uint32_t size)
+{
+    if (k == NULL || (type != STORE_DWORD && type != STORE_STRING) || (type == STORE_DWORD && size != 4))
+        return -1;
+    if (type == STORE_STRING) { /* store up to the first NUL, with it */
+        const char *text = (const char *)data;
+        uint32_t n = 0;
+        while (n < size && text[n] != '\0') n++;
+        if (n == size) return -1; /* the registry would keep it unterminated */
+        size = n + 1;
+    }
+    LONG r = RegSetValueExA(k->key, name, 0, (DWORD)type, (const BYTE *)data, size);
+    return r == ERROR_SUCCESS ? 0 : -1;
+}
+
+int StoreQueryValue(StoreKey *k, const char *name, int *type, void *data, uint32_t *size)
+{
+    if (k == NULL) return -1;
+    DWORD t = REG_NONE, n = *size;
+    LONG r = RegQueryValueExA(k->key, name, NULL, &t, (BYTE *)data, &n);
+    if (r != ERROR_SUCCESS && r != ERROR_MORE_DATA) return -1;
+    *type = (int)t;
+    *size = n;
+    return r == ERROR_MORE_DATA ? 1 : 0;
+}
+
+/* --- keyboard and fatal box --- */
+
+int KeyScanChar(char c)
+{
+    SHORT code = VkKeyScanA(c);
+    return code == -1 ? -1 : (int)(unsigned short)code;
+}
+
+void FatalBox(const char *text, const char *title)
+{
+    MessageBeep(0);
+    MessageBoxA(NULL, text, title, MB_ICONSTOP | MB_OK);
+}

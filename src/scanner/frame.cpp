@@ -1,0 +1,104 @@
+/* frame.cpp: one source scan from open to close, and the entries it makes. */
+#include <string.h>
+
+#include "base/limits.h"
+#include "base/text.h"
+#include "host/host.h"
+#include "host/state.h"
+#include "index/index.h"
+#include "scanner/scanner_p.h"
+
+enum { MSG_PROGRESS_TITLE = 11, MSG_PROGRESS_FILES = 12 };
+
+/* The progress text comes from a language file, so it is never handed to printf: its first
+   "%d" takes the count, "%%" is a percent sign, and anything else is copied as it stands. */
+static void FormatFileCount(char *out, size_t size, const char *format, int count)
+{
+    char number[16];
+    FormatTruncated(number, sizeof number, "%d", count);
+    size_t n = 0;
+    int used = 0;
+    for (const char *p = format; *p != '\0' && n + 1 < size; p++) {
+        if (p[0] == '%' && p[1] == 'd' && !used) {
+            for (const char *q = number; *q != '\0' && n + 1 < size; q++) out[n++] = *q;
+            used = 1;
+            p++;
+        } else if (p[0] == '%' && p[1] == '%') {
+            out[n++] = '%';
+            p++;
+        } else {
+            out[n++] = *p;
+        }
+    }
+    if (size > 0) out[n < size ? n : size - 1] = '\0';
+}
+
+static void ShowScanProgress(int filesScanned)
+{
+    char text[PROGRESS_SIZE];
+    FormatFileCount(text, sizeof text, MsgText(MSG_PROGRESS_FILES), filesScanned);
+    ShowProgress(MSG_PROGRESS_TITLE, text);
+}
+
+/* File mode opens the 8.3 alias when there is one; the editor's file must exist even though its
+   text is then read from the editor. 0, or -1 when nothing could be opened. */
+static int OpenScanSource(Source *src, const DirEntry *entry, BrowserState *st)
+{
+    src->fp = NULL;
+    if (st->fromEditor) {
+        EditorInfo info;
+        memset(&info, 0, sizeof info);
+        if (!HostEditorControl(ECTL_GETINFO, &info) || info.FileName == NULL) return -1;
+        return SourceOpen(src, info.FileName);
+    }
+    if (entry == NULL) return -1;
+    return SourceOpen(src, entry->shortName[0] != '\0' ? entry->shortName : entry->name);
+}
+
+int RecordDefinition(const char *name, int line, const DirEntry *entry, BrowserState *st)
+{
+    DefinitionEntry e;
+    memset(&e, 0, sizeof e);
+    if (!st->fromEditor && entry != NULL) {
+        if (!JoinIfFits(e.file, sizeof e.file, st->relDir, entry->name)) return 0;
+        memcpy(&e.writeTime, &entry->writeTime, sizeof e.writeTime);
+    }
+    CopyTruncated(e.name, sizeof e.name, name);
+    /* a name taken across lines must not break the one-line-per-entry index files */
+    for (char *p = e.name; *p != '\0'; p++)
+        if (*p == '\n' || *p == '\r') *p = ' ';
+    e.line = (uint16_t)(line & 0xFFFF);
+    return AppendEntry(&e, st, 0);
+}
+
+/* Keeps an unchanged file without definitions recognisable to the next incremental build. A path
+   that does not fit is dropped like the file's definitions; such a file is then scanned again by
+   every rebuild, which is harmless. */
+static int AppendPlaceholder(const DirEntry *entry, BrowserState *st)
+{
+    DefinitionEntry e;
+    memset(&e, 0, sizeof e);
+    if (!JoinIfFits(e.file, sizeof e.file, st->relDir, entry->name)) return 0;
+    memcpy(&e.writeTime, &entry->writeTime, sizeof e.writeTime);
+    return AppendEntry(&e, st, 0);
+}
+
+int ScanSourceFile(const DirEntry *entry, BrowserState *st)
+{
+    Source source;
+    Source *src = &source;
+    int countBefore = st->count; /* entries this file adds: st->count - countBefore */
+    st->filesScanned++;
+    if (OpenScanSource(src, entry, st) != 0) return 1;
+    st->lineNo = 1;
+    if (!st->fromEditor && st->filesScanned % 10 == 0) ShowScanProgress(st->filesScanned);
+
+    int result = 0;
+    if (st->fileKind == FILE_KIND_SOURCE) result = ScanStatements(src, entry, st);
+    else if (st->fileKind == FILE_KIND_MACRO) result = ScanMacroFile(src, entry, st);
+    if (result == 0 && !st->fromEditor && st->count == countBefore)
+        result = AppendPlaceholder(entry, st);
+
+    SourceClose(src);
+    return result;
+}

@@ -1,0 +1,2 @@
+void fatal(const char *msg) __attribute__((noreturn));
+int count;
