@@ -40,8 +40,12 @@ static void DrawMessage(const MessageBox &b, int focus)
     int color = b.warning ? CLR_WARN : CLR_DIALOG;
     FillRect(x1, y1, x2, y2, color);
     DrawBox(x1 + 3, y1 + 1, x2 - 3, y2 - 1, color, 1);
-    int tw = TextWidth(b.title) < w ? TextWidth(b.title) : w;
-    if (tw > 0) PutTextN(x1 + (x2 - x1 + 1 - tw) / 2, y1 + 1, b.title, tw, tw, color);
+    int tw = TextWidth(b.title) < w ? TextWidth(b.title) : w, tx = x1 + (x2 - x1 + 1 - tw) / 2;
+    if (tw > 0) {
+        PutText(tx - 1, y1 + 1, " ", 1, color);
+        PutTextN(tx, y1 + 1, b.title, tw, tw, color);
+        PutText(tx + tw, y1 + 1, " ", 1, color);
+    }
     for (int i = 0; i < b.lineCount; i++) {
         const char *s = b.lines[i] ? b.lines[i] : "";
         if (s[0] == 1 || s[0] == 2) { /* a rule across the box */

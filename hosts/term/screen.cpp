@@ -159,7 +159,7 @@ void DrawKeyBar(const char *const labels[12])
         num[0] = (char)(i < 9 ? '1' + i : '1');
         if (i >= 9) num[1] = (char)('0' + i - 9);
         int w = PutText(x, LINES - 1, num, 2, CLR_KEYNUM);
-        PutText(x + w, LINES - 1, labels[i] ? labels[i] : "", slot - w - 1, CLR_KEYTEXT);
+        PutText(x + w, LINES - 1, labels[i] ? labels[i] : "", slot - w, CLR_KEYTEXT);
         x += slot;
     }
 }
