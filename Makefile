@@ -1,5 +1,5 @@
 # ZOLT: `make` builds, `make run` shows it on the bundled example tree, `make test` runs every test.
-.PHONY: all build deps run test clean
+.PHONY: all build deps run test dist clean
 
 all: build
 
@@ -19,7 +19,16 @@ test:
 	@scripts/ensure-deps.sh test
 	cmake --preset sanitize >/dev/null
 	cmake --build --preset sanitize -j2
+	cmake --preset mingw >/dev/null
+	cmake --build --preset mingw -j2
 	ctest --preset sanitize -j2
+
+# The Windows package: zolt.dll (32-bit) with its language and help files.
+dist:
+	@scripts/ensure-deps.sh win
+	cmake --preset mingw >/dev/null
+	cmake --build --preset mingw --target dist
+	@ls -l build/mingw/zolt-*-win32.zip
 
 clean:
 	rm -rf build

