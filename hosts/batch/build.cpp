@@ -115,7 +115,8 @@ static int BuildHere(void)
        files keep their update lines, so the new file-and-time pairs are the scanned files. */
     int scanned = 0;
     if (written)
-        for (const std::string &v : ScannedVersions(UPDATE_INDEX_NAME)) scanned += before.count(v) == 0;
+        for (const std::string &v : ScannedVersions(UPDATE_INDEX_NAME))
+            scanned += before.count(v) == 0;
     const int exists = StampOf(PROJECT_INDEX_NAME).exists;
     printf("files scanned: %d, entries: %d, index files: %s, time: %.2f s\n", scanned,
            exists ? CountLines(PROJECT_INDEX_NAME) : 0,

@@ -67,7 +67,8 @@ static int ParseSetting(const char *arg, Setting *out)
         return 0;
     }
     if ((value[0] != '0' && value[0] != '1') || value[1] != '\0') {
-        fprintf(stderr, "zolt: config: bad value '%s' for %s (0 or 1)\n", value, FLAGS[out->option].name);
+        fprintf(stderr, "zolt: config: bad value '%s' for %s (0 or 1)\n", value,
+                FLAGS[out->option].name);
         return -1;
     }
     out->flag = (uint32_t)(value[0] - '0');

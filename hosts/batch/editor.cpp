@@ -119,7 +119,8 @@ static int SetPosition(BatchEditor *e, const EditorSetPosition *pos)
     if (pos->CurLine >= 0) e->curLine = Clamp(pos->CurLine, 0, (int)e->lines.size() - 1);
     if (pos->CurPos >= 0) e->curPos = pos->CurPos;
     else if (pos->CurTabPos >= 0) e->curPos = pos->CurTabPos;
-    if (pos->TopScreenLine >= 0) e->topLine = Clamp(pos->TopScreenLine, 0, (int)e->lines.size() - 1);
+    if (pos->TopScreenLine >= 0)
+        e->topLine = Clamp(pos->TopScreenLine, 0, (int)e->lines.size() - 1);
     if (pos->LeftPos >= 0) e->leftPos = pos->LeftPos;
     return 1;
 }

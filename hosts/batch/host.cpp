@@ -108,8 +108,8 @@ static void FARAPI BatchRestoreScreen(FarHandle)
     BatchEndProgress(); /* the progress box goes with the screen it was drawn on */
 }
 
-static int FARAPI BatchEditorService(const char *fileName, const char *, int, int, int, int, FarDword,
-                              int startLine, int startChar)
+static int FARAPI BatchEditorService(const char *fileName, const char *, int, int, int, int,
+                                     FarDword, int startLine, int startChar)
 {
     return BatchEditorOpenCall(fileName, startLine, startChar);
 }

@@ -31,7 +31,8 @@ summary() {
     rc=$?
     [ "$rc" = 0 ] || fail "build $*: exit status $rc"
     [ -s "$work/stderr" ] && fail "build $*: stderr: $(cat "$work/stderr")"
-    if [[ "$out" =~ ^(files\ scanned:\ [0-9]+,\ entries:\ [0-9]+,\ index\ files:\ [a-z]+),\ time:\ [0-9]+\.[0-9]{2}\ s$ ]]; then
+    local pattern='^(files scanned: [0-9]+, entries: [0-9]+, index files: [a-z]+), time: [0-9]+\.[0-9]{2} s$'
+    if [[ "$out" =~ $pattern ]]; then
         got=${BASH_REMATCH[1]}
     else
         fail "build $*: summary line '$out'"
@@ -70,7 +71,8 @@ got_update=$(tr -d '\r' <"$tree/zoltpru\$.Far" | sort)
 before=$(stamp "$tree/zoltprj\$.Far" "$tree/zoltpru\$.Far")
 summary "$tree"
 [ "$got" = "files scanned: 0, entries: 5, index files: unchanged" ] || fail "second build: $got"
-[ "$(stamp "$tree/zoltprj\$.Far" "$tree/zoltpru\$.Far")" = "$before" ] || fail "second build touched the index files"
+[ "$(stamp "$tree/zoltprj\$.Far" "$tree/zoltpru\$.Far")" = "$before" ] ||
+    fail "second build touched the index files"
 
 # --- a touched file alone is scanned again; the default directory is the current one ---
 printf 'int f(void) { return 0; }\nint g(void) { return 1; }\n' >"$tree/a.c"

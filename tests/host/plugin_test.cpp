@@ -90,7 +90,8 @@ struct PluginTest : TempDirTest {
 
     // Runs Configure(0), closing the dialog with closeIndex after edit; returns the result and
     // leaves the items as the plugin passed them in *shown.
-    static int RunDialog(int closeIndex, DialogEdit edit = nullptr, std::vector<FarDialogItem> *shown = nullptr)
+    static int RunDialog(int closeIndex, DialogEdit edit = nullptr,
+                         std::vector<FarDialogItem> *shown = nullptr)
     {
         TestHostClearCalls();
         ScriptDialog(closeIndex, edit);
@@ -108,7 +109,12 @@ struct PluginTest : TempDirTest {
         return native;
     }
 
-    static std::string Warning(int text) { return "Message(flags=0x1, help=null, lines=[\"M6\", \"M" + std::to_string(text) + "\", \"M8\"], buttons=1) -> 0\n"; }
+    // The transcript line of ShowWarning(text) answered with its one button.
+    static std::string Warning(int text)
+    {
+        return "Message(flags=0x1, help=null, lines=[\"M6\", \"M" + std::to_string(text) +
+               "\", \"M8\"], buttons=1) -> 0\n";
+    }
 };
 
 const FarHandle INVALID = FAR_INVALID_HANDLE;
@@ -144,7 +150,8 @@ TEST_F(PluginTest, RecordsWithoutUsableServicesAreNeverCalledThrough)
 {
     // Sizes that end inside the record's header or cut a service entry in two: the cut entry
     // must not become a pointer, and the size itself still refuses every command.
-    const int sizes[] = {0, -5, 1, (int)offsetof(PluginStartupInfo, GetMsg) + (int)sizeof(void *) - 1};
+    const int cutGetMsg = (int)offsetof(PluginStartupInfo, GetMsg) + (int)sizeof(void *) - 1;
+    const int sizes[] = {0, -5, 1, cutGetMsg};
     for (int size : sizes) {
         PluginStartupInfo info = TestHostInfo();
         info.StructSize = size;
@@ -156,7 +163,7 @@ TEST_F(PluginTest, RecordsWithoutUsableServicesAreNeverCalledThrough)
         EXPECT_STREQ(pi.PluginMenuStrings[0], "") << size;
         EXPECT_EQ(OpenPlugin(OPEN_PLUGINSMENU, 0), INVALID);
         EXPECT_EQ(CallsOf(CALL_GETMSG | CALL_MENU).size(), 0u) << size;
-        EXPECT_STREQ(SettingsRoot, size > (int)offsetof(PluginStartupInfo, Menu) ? "Software\\Far\\Plugins\\ZOLT" : "\\ZOLT");
+        EXPECT_STREQ(SettingsRoot, size == cutGetMsg ? "Software\\Far\\Plugins\\ZOLT" : "\\ZOLT");
     }
 }
 
@@ -243,7 +250,7 @@ TEST_F(PluginTest, BuildWritesOnceThenLeavesTheFilesAlone)
     EXPECT_EQ(Command(OPEN_PLUGINSMENU, 1), INVALID);
     EXPECT_EQ(ReadText("zoltprj$.Far"), "f?a.c?3\r\nT?sub\\b.h?1\r\n");
     EXPECT_NE(ReadText("zoltpru$.Far"), "<missing>");
-    std::vector<HostCall> seen = CallsOf(CALL_MENU | CALL_SAVESCREEN | CALL_RESTORESCREEN | CALL_DIALOG);
+    std::vector<HostCall> seen = CallsOf(CALL_MENU | CALL_SAVESCREEN | CALL_RESTORESCREEN);
     ASSERT_EQ(seen.size(), 3u) << TestHostTranscript(SEEN);
     EXPECT_EQ(seen[1].kind, (unsigned)CALL_SAVESCREEN);
     EXPECT_EQ(seen[1].x2, -1);
@@ -269,7 +276,8 @@ TEST_F(PluginTest, BuildTakesThePanelOptions)
         const char *expected;
     } const rows[] = {
         {{}, nullptr, "A::q?a.c?3\r\nGo?x.mac?1\r\ni?a.c?2\r\nm?sub\\m.h?1\r\n"},
-        {{{"CtStatic", 1}, {"CtInline", 0}, {"CtCPP", 0}}, nullptr, "Go?x.mac?1\r\nm?sub\\m.h?1\r\ns?a.c?1\r\n"},
+        {{{"CtStatic", 1}, {"CtInline", 0}, {"CtCPP", 0}}, nullptr,
+         "Go?x.mac?1\r\nm?sub\\m.h?1\r\ns?a.c?1\r\n"},
         // the editor's filters never reach a build
         {{{"CtStaticE", 1}, {"CtInlineE", 0}, {"CtCPPE", 0}}, nullptr,
          "A::q?a.c?3\r\nGo?x.mac?1\r\ni?a.c?2\r\nm?sub\\m.h?1\r\n"},
@@ -316,7 +324,8 @@ TEST_F(PluginTest, InitStateReadsThePanelOrTheEditorFilters)
         EXPECT_EQ(st.keyTilde, 0xC0);
         EXPECT_EQ(st.keyLess, 0xBC);
         EXPECT_EQ(st.keyGreater, 0xBE);
-        Fields f = {st.includeStatic, st.includeInline, st.includeQualified, st.quitMenu, st.recurse, st.moveToLine};
+        Fields f = {st.includeStatic, st.includeInline, st.includeQualified,
+                    st.quitMenu,      st.recurse,       st.moveToLine};
         std::string mask = st.fileMask;
         ReleaseState(&st);
         return std::make_pair(f, mask);
@@ -333,7 +342,8 @@ TEST_F(PluginTest, InitStateReadsThePanelOrTheEditorFilters)
     };
     expect(0, {0, 1, 1, 0, 1, 1}, "*.c;*.cpp;*.h;*.hpp", "fresh store, panels");
     expect(1, {1, 1, 1, 0, 1, 1}, "*.c;*.cpp;*.h;*.hpp", "fresh store, editor");
-    for (const char *name : {"CtStatic", "CtInline", "CtCPP"}) ASSERT_EQ(SetDwordValue("", name, 0), 0);
+    for (const char *name : {"CtStatic", "CtInline", "CtCPP"})
+        ASSERT_EQ(SetDwordValue("", name, 0), 0);
     expect(1, {1, 1, 1, 0, 1, 1}, "*.c;*.cpp;*.h;*.hpp", "panel filters cleared, editor");
     expect(0, {0, 0, 0, 0, 1, 1}, "*.c;*.cpp;*.h;*.hpp", "panel filters cleared, panels");
     for (const char *name : {"CtStaticE", "CtInlineE", "CtCPPE", "Recurse", "MoveF"})
@@ -368,6 +378,31 @@ TEST_F(PluginTest, EditorCommandsScanWithTheEditorFilters)
     }
 }
 
+TEST_F(PluginTest, EachMenuItemReachesItsCommand)
+{
+    // Editor item 1 jumps to the definition in the edited text, item 2 jumps back.
+    WriteText("a.c", "int f(void) { return 0; }\nint g(void) { return f(); }\n");
+    OpenEditor(FarPath(tree + "/a.c"), {"int f(void) { return 0; }", "int g(void) { return f(); }"},
+               1, 21);
+    EXPECT_EQ(Command(OPEN_EDITOR, 1), INVALID);
+    EXPECT_EQ(CurrentEditor()->curLine, 0);
+    EXPECT_EQ(Command(OPEN_EDITOR, 2), INVALID);
+    EXPECT_EQ(CurrentEditor()->curLine, 1);
+    EXPECT_EQ(CurrentEditor()->curPos, 21);
+    CloseEditor();
+
+    // Panel item 0 browses the project index: its menu follows the command menu.
+    WriteText("zoltprj$.Far", "f?a.c?1\r\ng?a.c?2\r\n");
+    TestHostClearCalls();
+    ScriptMenu(0);
+    ScriptMenu(-1);
+    EXPECT_EQ(OpenPlugin(OPEN_PLUGINSMENU, 0), INVALID);
+    std::vector<HostCall> menus = CallsOf(CALL_MENU);
+    ASSERT_EQ(menus.size(), 2u);
+    EXPECT_EQ(menus[1].count, 2);
+    EXPECT_EQ(CallsOf(CALL_MESSAGE).size(), 0u);
+}
+
 TEST_F(PluginTest, ConfigureOtherItemsShowNothing)
 {
     for (int item : {1, -1, 2}) EXPECT_EQ(Configure(item), 0);
@@ -390,10 +425,11 @@ TEST_F(PluginTest, DialogOnAFreshStoreAndConfirmWithoutChange)
         EXPECT_EQ(shown[FLAG_ITEMS[i]].Selected, i == 0 || i == 3 ? 0 : 1) << FLAG_NAMES[i];
     }
     EXPECT_STREQ(shown[13].Data, "*.c;*.cpp;*.h;*.hpp");
-    EXPECT_EQ(StoredValues(), (std::vector<std::string>{
-                                  "CtStatic=dword:0", "CtInline=dword:1", "CtCPP=dword:1", "QuitMenu=dword:0",
-                                  "CtStaticE=dword:1", "CtInlineE=dword:1", "CtCPPE=dword:1", "Recurse=dword:1",
-                                  "MoveF=dword:1", "FileMask=string:*.c;*.cpp;*.h;*.hpp"}));
+    const std::vector<std::string> written = {
+        "CtStatic=dword:0",  "CtInline=dword:1",  "CtCPP=dword:1",   "QuitMenu=dword:0",
+        "CtStaticE=dword:1", "CtInlineE=dword:1", "CtCPPE=dword:1",  "Recurse=dword:1",
+        "MoveF=dword:1",     "FileMask=string:*.c;*.cpp;*.h;*.hpp"};
+    EXPECT_EQ(StoredValues(), written);
 }
 
 TEST_F(PluginTest, DwordStoredAsFiveShowsSetAndIsWrittenAsOne)
