@@ -34,6 +34,7 @@ struct BatchEditor {
     std::vector<std::string> lines; /* bytes as given, without line ends */
     int curLine, curPos;            /* 0-based */
     int topLine, leftPos;
+    int moves;                      /* ECTL_SETPOSITION calls the plugin made on it */
 };
 /* Opens an editor over lines with the cursor at line, col (0-based, clamped) and makes it the
    current one; the previous one stays below it. The pointer lasts until the next open or quit. */
@@ -62,5 +63,9 @@ int RunBuild(int argc, char **argv);
 void PrintBuildUsage(FILE *out);
 int RunConfig(int argc, char **argv);
 void PrintConfigUsage(FILE *out);
+int RunList(int argc, char **argv);
+void PrintListUsage(FILE *out);
+int RunGoto(int argc, char **argv);
+void PrintGotoUsage(FILE *out);
 
 #endif

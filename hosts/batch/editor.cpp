@@ -35,6 +35,7 @@ BatchEditor *BatchOpenEditor(const std::string &fileName, const std::vector<std:
     e.curPos = col < 0 ? 0 : col;
     e.topLine = e.curLine >= WINDOW_HEIGHT ? e.curLine - WINDOW_HEIGHT / 2 : 0;
     e.leftPos = 0;
+    e.moves = 0;
     g_editors.push_back(e);
     return &g_editors.back();
 }
@@ -122,6 +123,7 @@ static int SetPosition(BatchEditor *e, const EditorSetPosition *pos)
     if (pos->TopScreenLine >= 0)
         e->topLine = Clamp(pos->TopScreenLine, 0, (int)e->lines.size() - 1);
     if (pos->LeftPos >= 0) e->leftPos = pos->LeftPos;
+    e->moves++;
     return 1;
 }
 
