@@ -19,6 +19,8 @@ test:
 	@scripts/ensure-deps.sh test
 	cmake --preset sanitize >/dev/null
 	cmake --build --preset sanitize -j2
+	cmake --preset mingw >/dev/null
+	cmake --build --preset mingw -j2
 	ctest --preset sanitize -j2
 
 # The Windows package: zolt.dll (32-bit) with its language and help files.

@@ -4,8 +4,9 @@
 set -euo pipefail
 
 build_pkgs="cmake make g++ libgtest-dev libncurses-dev"
-test_pkgs="$build_pkgs tmux"
-win_pkgs="g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 zip"
+mingw_pkgs="g++-mingw-w64-i686 binutils-mingw-w64-i686"
+test_pkgs="$build_pkgs tmux $mingw_pkgs"
+win_pkgs="$mingw_pkgs"
 bench_pkgs="$build_pkgs python3 bc strace linux-source-6.1 xz-utils universal-ctags exuberant-ctags global cscope hyperfine gnuplot-nox valgrind time"
 
 case "${1:-build}" in

@@ -44,15 +44,8 @@ static int ExactDefinitionLine(const BrowserState *st, const char *word)
 void GoToDefinition(BrowserState *st)
 {
     EditorInfo info;
-    memset(&info, 0, sizeof info);
-    (void)HostEditorControl(ECTL_GETINFO, &info);
-    EditorGetString egs;
-    memset(&egs, 0, sizeof egs);
-    egs.StringNumber = -1;
-    (void)HostEditorControl(ECTL_GETSTRING, &egs);
-    char word[WORD_SIZE] = "";
-    ExtractWord(word, egs.StringText, egs.StringLength, info.CurPos);
-    if (word[0] == '\0') return;
+    char word[WORD_SIZE];
+    if (!WordAtCursor(&info, word)) return;
 
     (void)ProjectScan("*.*", st);
     SortTable(st);

@@ -210,17 +210,8 @@ static int ClimbDirectories(BrowserState *st, const char *word, const char *file
 void LookupInIndexFiles(BrowserState *st)
 {
     EditorInfo info;
-    memset(&info, 0, sizeof info);
-    (void)HostEditorControl(ECTL_GETINFO, &info);
-    /* the line text lasts only until the next editor call: read it last */
-    EditorGetString egs;
-    memset(&egs, 0, sizeof egs);
-    egs.StringNumber = -1;
-    (void)HostEditorControl(ECTL_GETSTRING, &egs);
-    if (egs.StringText == NULL) return;
-    char word[WORD_SIZE] = "";
-    ExtractWord(word, egs.StringText, egs.StringLength, info.CurPos);
-    if (word[0] == '\0') return;
+    char word[WORD_SIZE];
+    if (!WordAtCursor(&info, word)) return;
 
     const char *fileName = info.FileName != NULL ? info.FileName : "";
     char result[LOOKUP_PATH_SIZE] = "";

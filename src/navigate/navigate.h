@@ -40,6 +40,8 @@ int IsWordChar(int c);        /* identifier byte, judged on its OEM form */
 /* The identifier of text (length bytes) around byte pos, cut to 1023 chars, converted to OEM,
    into word (WORD_SIZE bytes). No identifier there: word is left as it was. */
 void ExtractWord(char *word, const char *text, int length, int pos);
+/* The editor's info and the word under its cursor (WORD_SIZE bytes): 1, or 0 for no word. */
+int WordAtCursor(EditorInfo *info, char *word);
 
 /* --- cursor placement --- */
 /* Moves the cursor to line/col (0-based); scrolls so an off-screen line shows three quarters

@@ -86,3 +86,17 @@ void ExtractWord(char *word, const char *text, int length, int pos)
     MemFree(line);
     EditorToOem(word);
 }
+
+int WordAtCursor(EditorInfo *info, char *word)
+{
+    memset(info, 0, sizeof *info);
+    (void)HostEditorControl(ECTL_GETINFO, info);
+    /* the line text lasts only until the next editor call: read it last */
+    EditorGetString egs;
+    memset(&egs, 0, sizeof egs);
+    egs.StringNumber = -1;
+    (void)HostEditorControl(ECTL_GETSTRING, &egs);
+    word[0] = '\0';
+    ExtractWord(word, egs.StringText, egs.StringLength, info->CurPos);
+    return word[0] != '\0';
+}
