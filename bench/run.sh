@@ -39,7 +39,7 @@ has_goto=0
 if [ -x "$bin/zolt" ] && "$bin/zolt" goto --help >/dev/null 2>&1; then has_goto=1; fi
 
 say "sources: $tree"
-src_tar=$(ls /usr/src/linux-source-6.1.tar.* | head -1)
+src_tar=/usr/src/linux-source-6.1.tar.xz
 if [ ! -f "$tree/.complete" ]; then
   rm -rf "$tree" && mkdir -p "$tree"
   tar -xf "$src_tar" -C "$tree" --strip-components=1 \
