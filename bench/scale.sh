@@ -24,6 +24,12 @@ if [ ! -f "$synth/.complete" ]; then
   rm -rf "$synth" && python3 "$repo/bench/synth.py" "$synth" 1000000 && touch "$synth/.complete"
 fi
 
+# one build of the tree: "seconds peak-KB"
+timed() {
+  /usr/bin/time -f '%e %M' -o "$work/time.txt" "$bin/zoltbench" build "$1" 2>/dev/null
+  cat "$work/time.txt"
+}
+
 # name, tree: full build, nothing changed, one touched; wall seconds, peak KB, entries, enlargements
 measure() {
   local name=$1 tree=$2 first
@@ -31,11 +37,11 @@ measure() {
   (cd "$tree" && find . \( -name '*.[ch]' -o -name '*.cpp' -o -name '*.hpp' \) -print0 | xargs -0 cat >/dev/null)
   rm -f "$tree"/zoltpr*
   local t0 t1 t2 rss files bytes entries grows big
-  t0=$( { /usr/bin/time -f '%e %M' "$bin/zoltbench" build "$tree" 2>/dev/null; } 2>&1 | tail -1)
+  t0=$(timed "$tree")
   entries=$(grep -c '' "$tree/zoltprj\$.Far")
-  t1=$( { /usr/bin/time -f '%e %M' "$bin/zoltbench" build "$tree" 2>/dev/null; } 2>&1 | tail -1)
+  t1=$(timed "$tree")
   touch "$tree/$first"
-  t2=$( { /usr/bin/time -f '%e %M' "$bin/zoltbench" build "$tree" 2>/dev/null; } 2>&1 | tail -1)
+  t2=$(timed "$tree")
   rm -f "$tree"/zoltpr*
   grows=$(strace -f -c -e trace=mremap "$bin/zoltbench" build "$tree" 2>&1 >/dev/null | awk '$NF == "mremap" { print $4 }')
   rm -f "$tree"/zoltpr*
