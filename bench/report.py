@@ -39,7 +39,7 @@ def read_number(name):
     if not os.path.exists(path):
         return None
     text = open(path).read().strip()
-    return int(text) if text else None
+    return int(float(text)) if text else None
 
 
 def fmt(seconds):

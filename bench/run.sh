@@ -97,7 +97,7 @@ entries=$(grep -c '' "$tree/zoltprj\$.Far")
 say "instruction counts on $small ($small_bytes bytes)"
 count_ir() { # name, program and arguments (run in $small)
   (cd "$small" && valgrind --tool=callgrind --callgrind-out-file=/dev/null "${@:2}" 2>&1 >/dev/null |
-    awk '/refs:/ { gsub(",", "", $NF); n += $NF } END { print n }') > "$out/$1.ir"
+    awk '/refs:/ { gsub(",", "", $NF); n += $NF } END { printf "%.0f\n", n }') > "$out/$1.ir"
 }
 rm -f "$small"/zoltpr*
 count_ir zolt_ir "${build_cmd[@]}" .

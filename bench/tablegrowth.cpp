@@ -1,5 +1,6 @@
-/* tablegrowth.cpp [N [realloc]]: what growing the definition table by 100 slots costs at a given size, with
-   this C library's realloc and with an allocator that copies the block on every enlargement. */
+/* tablegrowth.cpp [N [realloc]]: what growing the definition table by 100 slots costs at a
+   given size, with this C library's realloc and with an allocator that copies the block on
+   every enlargement. */
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>

@@ -59,20 +59,28 @@ static int SameStamp(const FileStamp &a, const FileStamp &b)
            a.ctime.tv_sec == b.ctime.tv_sec && a.ctime.tv_nsec == b.ctime.tv_nsec;
 }
 
-/* The files an update index records, each as "FILE?LOW?HIGH" (a file and its write time). */
+/* The files an update index records, each as "FILE?LOW?HIGH" (a file and its write time). A
+   file's lines are together, so only a change from the line before can add to the set. */
 static std::set<std::string> ScannedVersions(const char *name)
 {
     std::set<std::string> versions;
     FILE *f = fopen(name, "rb");
     if (f == NULL) return versions;
+    static char buffer[1 << 18];
+    setvbuf(f, buffer, _IOFBF, sizeof buffer);
     char line[1024];
+    std::string version, previous;
     while (fgets(line, sizeof line, f) != NULL) {
         char *q1 = strchr(line, '?');
         char *q2 = q1 != NULL ? strchr(q1 + 1, '?') : NULL;
         char *q3 = q2 != NULL ? strchr(q2 + 1, '?') : NULL;
         if (q3 == NULL) continue;
         line[strcspn(line, "\r\n")] = '\0';
-        versions.insert(std::string(q1 + 1, (size_t)(q2 - q1)) + (q3 + 1));
+        version.assign(q1 + 1, (size_t)(q2 - q1));
+        version.append(q3 + 1);
+        if (version == previous) continue;
+        versions.insert(version);
+        previous.swap(version);
     }
     fclose(f);
     return versions;
@@ -82,9 +90,16 @@ static int CountLines(const char *name)
 {
     FILE *f = fopen(name, "rb");
     if (f == NULL) return 0;
-    int lines = 0, c;
-    while ((c = getc(f)) != EOF)
-        if (c == '\n') lines++;
+    static char buffer[1 << 18];
+    int lines = 0;
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) {
+        const char *p = buffer, *end = buffer + n;
+        while ((p = (const char *)memchr(p, '\n', (size_t)(end - p))) != NULL) {
+            lines++;
+            p++;
+        }
+    }
     fclose(f);
     return lines;
 }

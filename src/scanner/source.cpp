@@ -30,7 +30,8 @@ static int Refill(Source *src)
     memmove(src->buf, src->buf + src->len - keep, keep);
     /* fread comes back short only at the end of the file or on an error: then it is not asked
        again, which would cost one more read call per file */
-    size_t n = src->fp != NULL && !src->ended ? fread(src->buf + keep, 1, SOURCE_CHUNK, src->fp) : 0;
+    size_t n = 0;
+    if (src->fp != NULL && !src->ended) n = fread(src->buf + keep, 1, SOURCE_CHUNK, src->fp);
     if (n < (size_t)SOURCE_CHUNK) src->ended = 1;
     src->pos = keep;
     src->len = keep + n;

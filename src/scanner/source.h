@@ -1,4 +1,4 @@
-/* source.h: buffered reading of one source file, with a cheap step back over the last bytes read. */
+/* source.h: buffered reading of one source file, with a cheap step back. */
 #ifndef ZOLT_SCANNER_SOURCE_H
 #define ZOLT_SCANNER_SOURCE_H
 
