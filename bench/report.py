@@ -115,5 +115,6 @@ set logscale y
 set xtics rotate by -35 scale 0 font ',9'
 set title 'zolt and its peers on a Linux 6.1 subset ({nbytes / 1e6:.0f} MB), warm cache'
 set key off
+set rmargin 14
 plot '{os.path.join(results, "results.csv")}' using 3:xtic(1) lc rgb '#3b75af'
 """)
