@@ -1,5 +1,7 @@
-# ZOLT: `make` builds, `make run` shows it on the bundled example tree, `make test` runs every test.
-.PHONY: all build deps run test clean
+# ZOLT: `make` builds, `make run` shows it on the bundled example tree, `make test` runs every test
+# (with a short pass of each fuzz target), `make fuzz` runs each fuzz target for FUZZ_TIME seconds.
+FUZZ_TIME ?= 60
+.PHONY: all build deps run test fuzz clean
 
 all: build
 
@@ -19,7 +21,13 @@ test:
 	@scripts/ensure-deps.sh test
 	cmake --preset sanitize >/dev/null
 	cmake --build --preset sanitize -j2
+	@fuzz/run.sh build
 	ctest --preset sanitize -j2
+
+fuzz:
+	@scripts/ensure-deps.sh fuzz
+	@fuzz/run.sh build
+	@fuzz/run.sh all $(FUZZ_TIME)
 
 clean:
 	rm -rf build

@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a target needs when they are missing (only as root; one apt-get update).
-# Usage: scripts/ensure-deps.sh build|test|run|win|bench
+# Usage: scripts/ensure-deps.sh build|test|run|fuzz|win|bench
 set -euo pipefail
 
 build_pkgs="cmake make g++ libgtest-dev libncurses-dev"
-test_pkgs="$build_pkgs tmux"
+fuzz_pkgs="cmake make clang libclang-rt-14-dev"
+test_pkgs="$build_pkgs tmux clang libclang-rt-14-dev"
 win_pkgs="g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 zip"
 
 case "${1:-build}" in
   build|run) want="$build_pkgs" ;;
   test) want="$test_pkgs" ;;
+  fuzz) want="$fuzz_pkgs" ;;
   win) want="$win_pkgs" ;;
   *) echo "ensure-deps: unknown target $1" >&2; exit 2 ;;
 esac
