@@ -1,7 +1,7 @@
 # ZOLT: `make` builds, `make run` shows it on the bundled example tree, `make test` runs every test
 # (with a short pass of each fuzz target), `make fuzz` runs each fuzz target for FUZZ_TIME seconds.
 FUZZ_TIME ?= 60
-.PHONY: all build deps run test fuzz clean
+.PHONY: all build deps run test fuzz dist clean
 
 all: build
 
@@ -21,6 +21,8 @@ test:
 	@scripts/ensure-deps.sh test
 	cmake --preset sanitize >/dev/null
 	cmake --build --preset sanitize -j2
+	cmake --preset mingw >/dev/null
+	cmake --build --preset mingw -j2
 	@fuzz/run.sh build
 	ctest --preset sanitize -j2
 
@@ -28,6 +30,13 @@ fuzz:
 	@scripts/ensure-deps.sh fuzz
 	@fuzz/run.sh build
 	@fuzz/run.sh all $(FUZZ_TIME)
+
+# The Windows package: zolt.dll (32-bit) with its language and help files.
+dist:
+	@scripts/ensure-deps.sh win
+	cmake --preset mingw >/dev/null
+	cmake --build --preset mingw --target dist
+	@ls -l build/mingw/zolt-*-win32.zip
 
 clean:
 	rm -rf build

@@ -4,9 +4,10 @@
 set -euo pipefail
 
 build_pkgs="cmake make g++ libgtest-dev libncurses-dev"
+mingw_pkgs="g++-mingw-w64-i686 binutils-mingw-w64-i686"
 fuzz_pkgs="cmake make clang libclang-rt-14-dev"
-test_pkgs="$build_pkgs tmux clang libclang-rt-14-dev"
-win_pkgs="g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 zip"
+test_pkgs="$build_pkgs tmux $mingw_pkgs clang libclang-rt-14-dev"
+win_pkgs="$mingw_pkgs"
 
 case "${1:-build}" in
   build|run) want="$build_pkgs" ;;

@@ -2,12 +2,76 @@
 #ifndef ZOLT_NAVIGATE_NAVIGATE_H
 #define ZOLT_NAVIGATE_NAVIGATE_H
 
-struct BrowserState;
+#include <stddef.h>
+#include <stdint.h>
 
-/* Editor command: jump to the definition of the word under the cursor (edited text first,
-   then the project index files up the directory tree); records the back-out position. */
+struct BrowserState;
+struct EditorInfo;
+
+enum {
+    LOOKUP_PATH_SIZE = 1024, /* climb directory and result path: 1023 chars; longer finds nothing */
+    INDEX_FILE_MAX = 256 * 1024 * 1024 /* bytes of an index file read whole; larger: skipped */
+};
+
+/* One matching line of a project index file. */
+struct IndexMatch {
+    char name[256];     /* NAME, cut to 255 */
+    char menuText[256]; /* " %-30s %-34s %u" of name, file, line; cut to 255 */
+    char file[260];     /* FILE, relative to the index file's directory; cut to 259 */
+    int32_t line;       /* LINE, 1-based */
+};
+
+/* --- editor commands, in the order of the editor's command menu --- */
+/* Jump to the definition of the word under the cursor: the edited text first (fills and sorts
+   the main table), then the project index files up the directory tree. Records the back-out
+   position before searching; an empty word does nothing. */
 void GoToDefinition(BrowserState *st);
-/* Editor command: back to the recorded position, or close an editor the jump opened. */
+/* Back to the recorded position in the editor where it was taken; in any other editor, closes
+   that editor; with no line recorded for this editor, nothing. */
 void GoBack(void);
+
+/* --- word under the cursor --- */
+int FoldCase(int c); /* code page 866 upper case of the low byte; 0..255 */
+/* 0 when the first n bytes of a and b are equal through FoldCase (and when n <= 0), else 1.
+   Compares exactly n bytes: a NUL opposite another byte is a difference and ends it. */
+int FoldedCompareN(const char *a, const char *b, int n);
+void EditorToOem(char *text); /* in place, from the current editor's table to OEM */
+int IsWordChar(int c);        /* identifier byte, judged on its OEM form */
+/* The identifier of text (length bytes) around byte pos, cut to 1023 chars, converted to OEM,
+   into word (WORD_SIZE bytes). No identifier there: word is left as it was. */
+void ExtractWord(char *word, const char *text, int length, int pos);
+/* The editor's info and the word under its cursor (WORD_SIZE bytes): 1, or 0 for no word. */
+int WordAtCursor(EditorInfo *info, char *word);
+
+/* --- cursor placement --- */
+/* Moves the cursor to line/col (0-based); scrolls so an off-screen line shows three quarters
+   down the window, and left only when col lies left of the window. */
+void PositionEditor(const EditorInfo *info, int line, int col);
+
+/* --- lookup through project index files --- */
+/* Looks the word under the cursor up in the index files of the edited file's directory, its
+   two ancestors and the file-system root; opens or moves to the chosen definition, or warns
+   (unless a choice menu was cancelled). Uses candidatePath, foundLine, matchCount. */
+void LookupInIndexFiles(BrowserState *st);
+/* One index file (candidatePath). 1 when a match was chosen: result holds the definition's path,
+   dir + "\" + FILE when joinDir is set, FILE unchanged otherwise; "" when the match has no FILE
+   or the joined path does not fit. 0 when nothing was chosen. */
+int TryIndexFile(BrowserState *st, const char *word, const char *dir, char *result,
+                 size_t resultSize, int joinDir, int *cancelled);
+/* candidatePath = dir + "\zoltprj$.Far", or the bare name without a directory.
+   0 (candidatePath empty) when it does not fit. */
+int IndexPathFor(BrowserState *st, int hasDir, const char *dir);
+/* dir = the text of path before its last backslash (path and dir may be the same buffer).
+   1 done; 0 no backslash (dir unchanged); -1 it does not fit size (dir unchanged). */
+int ParentDirectory(const char *path, char *dir, size_t size);
+/* Reads a whole file in binary mode into a NUL-terminated heap buffer (*text, MemFree it).
+   1 on success; 0 when missing, empty, larger than INDEX_FILE_MAX or unreadable (*text null). */
+int ReadWholeFile(const char *path, char **text, size_t *length);
+/* Collects the contiguous run of lines whose name begins with word (FoldCase), at most 1024;
+   with several, the user chooses from a menu. 1 when one was chosen: candidatePath = its FILE,
+   foundLine = its LINE. A cancelled menu sets *cancelled. Sets matchCount. */
+int CollectMatches(BrowserState *st, const char *word, const char *text, int *cancelled);
+/* Fills *m (cleared first) from the line NAME?FILE?LINE. 0 when a separator is missing. */
+int ParseIndexLine(const char *line, IndexMatch *m);
 
 #endif

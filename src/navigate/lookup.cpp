@@ -1,0 +1,233 @@
+/* lookup.cpp: the word's definition through the project index files up the directory tree. */
+#include <stdio.h>
+#include <string.h>
+
+#include "base/alloc.h"
+#include "base/limits.h"
+#include "base/text.h"
+#include "host/host.h"
+#include "host/messages.h"
+#include "host/state.h"
+#include "index/index.h"
+#include "navigate/navigate.h"
+#include "platform/platform.h"
+
+static const char MACRO_MASK[] = "*.MAC";
+
+static const char *LineEnd(const char *p)
+{
+    while (*p != '\0' && *p != '\n') p++;
+    return p;
+}
+
+/* Decimal after leading blanks, with an optional sign, clamped to the int32 range; never reads
+   past the line's end (a missing number must not pick up the next line's digits). */
+static int32_t ParseLineNumber(const char *p)
+{
+    while (*p == ' ' || *p == '\t') p++;
+    int negative = *p == '-';
+    if (*p == '-' || *p == '+') p++;
+    long long v = 0;
+    for (; *p >= '0' && *p <= '9'; p++)
+        if (v <= INT32_MAX) v = v * 10 + (*p - '0');
+    if (v > INT32_MAX) v = INT32_MAX;
+    return (int32_t)(negative ? -v : v);
+}
+
+int ParseIndexLine(const char *line, IndexMatch *m)
+{
+    memset(m, 0, sizeof *m);
+    const char *end = LineEnd(line);
+    const char *sep1 = (const char *)memchr(line, '?', (size_t)(end - line));
+    if (sep1 == NULL) return 0;
+    const char *sep2 = (const char *)memchr(sep1 + 1, '?', (size_t)(end - sep1 - 1));
+    if (sep2 == NULL) return 0;
+    CopyTruncatedN(m->name, sizeof m->name, line, (size_t)(sep1 - line));
+    CopyTruncatedN(m->file, sizeof m->file, sep1 + 1, (size_t)(sep2 - sep1 - 1));
+    m->line = ParseLineNumber(sep2 + 1);
+    FormatTruncated(m->menuText, sizeof m->menuText, " %-30s %-34s %u", m->name, m->file,
+                    (unsigned)m->line);
+    return 1;
+}
+
+/* Fills matches[] from the run of lines beginning with word; returns how many (<= MATCH_MAX). */
+static int ScanRun(const char *word, const char *text, IndexMatch *matches)
+{
+    int n = (int)strlen(word), count = 0;
+    int first = FoldCase((unsigned char)word[0]);
+    /* the file is sorted: lines before the first one with the word's initial are skipped by one
+       byte, and the matching lines form one run */
+    int active = FoldCase((unsigned char)text[0]) == first;
+    for (const char *line = text;;) {
+        if (active) {
+            if (FoldedCompareN(line, word, n) == 0) {
+                /* a line without fields still counts, as a match that leads nowhere */
+                (void)ParseIndexLine(line, &matches[count]);
+                if (++count == MATCH_MAX) break;
+            } else if (count > 0) {
+                break;
+            }
+        }
+        line = LineEnd(line);
+        if (*line == '\0') break;
+        line++;
+        if (!active) active = FoldCase((unsigned char)line[0]) == first;
+    }
+    return count;
+}
+
+/* The choice among several matches: its index, or -1 when cancelled or out of memory. */
+static int ChooseMatch(const IndexMatch *matches, int count, int *cancelled)
+{
+    FarMenuItem *items = (FarMenuItem *)MemAlloc((size_t)count * sizeof *items);
+    if (items == NULL) return -1;
+    for (int i = 0; i < count; i++)
+        CopyTruncated(items[i].Text, sizeof items[i].Text, matches[i].menuText);
+    items[0].Selected = 1;
+    int chosen = HostMenu(FMENU_AUTOHIGHLIGHT, MsgText(MSG_GOTO), NULL, NULL, NULL, items, count);
+    MemFree(items);
+    if (chosen < 0 || chosen >= count) {
+        if (chosen == -1) *cancelled = 1;
+        return -1;
+    }
+    return chosen;
+}
+
+int CollectMatches(BrowserState *st, const char *word, const char *text, int *cancelled)
+{
+    st->matchCount = 0;
+    if (word[0] == '\0') return 0;
+    /* about 800 KB: never on the stack */
+    IndexMatch *matches = (IndexMatch *)MemAlloc(MATCH_MAX * sizeof *matches);
+    if (matches == NULL) return 0;
+    st->matchCount = ScanRun(word, text, matches);
+    int chosen = -1;
+    if (st->matchCount == 1)
+        chosen = 0;
+    else if (st->matchCount >= 2)
+        chosen = ChooseMatch(matches, st->matchCount, cancelled);
+    if (chosen >= 0) {
+        CopyTruncated(st->candidatePath, sizeof st->candidatePath, matches[chosen].file);
+        st->foundLine = matches[chosen].line;
+    }
+    MemFree(matches);
+    return chosen >= 0;
+}
+
+int ReadWholeFile(const char *path, char **text, size_t *length)
+{
+    *text = NULL;
+    *length = 0;
+    FILE *f = FileOpen(path, "rb");
+    if (f == NULL) return 0;
+    char *buf = NULL;
+    long size = -1;
+    if (fseek(f, 0, SEEK_END) == 0) size = ftell(f);
+    int ok = size > 0 && size <= INDEX_FILE_MAX && fseek(f, 0, SEEK_SET) == 0;
+    if (ok) ok = (buf = (char *)MemAlloc((size_t)size + 1)) != NULL;
+    if (ok) ok = fread(buf, 1, (size_t)size, f) == (size_t)size;
+    if (fclose(f) != 0) ok = 0;
+    if (!ok) {
+        MemFree(buf);
+        return 0;
+    }
+    buf[size] = '\0';
+    *text = buf;
+    *length = (size_t)size;
+    return 1;
+}
+
+int IndexPathFor(BrowserState *st, int hasDir, const char *dir)
+{
+    if (!hasDir)
+        return !CopyTruncated(st->candidatePath, sizeof st->candidatePath, PROJECT_INDEX_NAME);
+    char path[LOOKUP_PATH_SIZE];
+    if (!JoinIfFits(path, sizeof path, dir, "\\") ||
+        !JoinIfFits(st->candidatePath, sizeof st->candidatePath, path, PROJECT_INDEX_NAME)) {
+        st->candidatePath[0] = '\0'; /* the try then reads nothing */
+        return 0;
+    }
+    return 1;
+}
+
+int ParentDirectory(const char *path, char *dir, size_t size)
+{
+    const char *slash = strrchr(path, '\\');
+    if (slash == NULL) return 0;
+    size_t n = (size_t)(slash - path);
+    if (n >= size) return -1;
+    memmove(dir, path, n);
+    dir[n] = '\0';
+    return 1;
+}
+
+int TryIndexFile(BrowserState *st, const char *word, const char *dir, char *result,
+                 size_t resultSize, int joinDir, int *cancelled)
+{
+    if (st->candidatePath[0] == '\0') return 0;
+    char *text;
+    size_t length;
+    int found = 0;
+    if (ReadWholeFile(st->candidatePath, &text, &length))
+        found = CollectMatches(st, word, text, cancelled);
+    MemFree(text);
+    if (!found) return 0;
+    result[0] = '\0';
+    if (st->candidatePath[0] == '\0') return 1; /* a matching line without fields */
+    if (!joinDir) {
+        CopyTruncated(result, resultSize, st->candidatePath);
+    } else {
+        char withSlash[LOOKUP_PATH_SIZE];
+        if (JoinIfFits(withSlash, sizeof withSlash, dir, "\\"))
+            (void)JoinIfFits(result, resultSize, withSlash, st->candidatePath);
+    }
+    return 1;
+}
+
+/* Own directory, parent and grandparent. 1 when a match was chosen. *atTop is set when the
+   last directory tried was the root (or, for a name without backslash, the current directory):
+   the root try then has nothing left to add. */
+static int ClimbDirectories(BrowserState *st, const char *word, const char *fileName,
+                            char *result, size_t resultSize, int *cancelled, int *atTop)
+{
+    char dir[LOOKUP_PATH_SIZE] = "";
+    if (strlen(fileName) >= sizeof dir) return 0; /* no path built from it would fit */
+    /* without any backslash the index and the name are both taken from the current directory */
+    int hasDir = ParentDirectory(fileName, dir, sizeof dir) == 1;
+    (void)IndexPathFor(st, hasDir, dir);
+    if (dir[0] == '\0') *atTop = 1;
+    if (TryIndexFile(st, word, dir, result, resultSize, hasDir, cancelled)) return 1;
+    for (int level = 0; level < 2 && !*atTop; level++) {
+        /* a bare drive ("C:") has no parent: the climb ends, the root try follows */
+        if (ParentDirectory(dir, dir, sizeof dir) != 1) return 0;
+        (void)IndexPathFor(st, 1, dir);
+        if (dir[0] == '\0') *atTop = 1;
+        if (TryIndexFile(st, word, dir, result, resultSize, 1, cancelled)) return 1;
+    }
+    return 0;
+}
+
+void LookupInIndexFiles(BrowserState *st)
+{
+    EditorInfo info;
+    char word[WORD_SIZE];
+    if (!WordAtCursor(&info, word)) return;
+
+    const char *fileName = info.FileName != NULL ? info.FileName : "";
+    char result[LOOKUP_PATH_SIZE] = "";
+    int cancelled = 0, atTop = 0;
+    int found = ClimbDirectories(st, word, fileName, result, sizeof result, &cancelled, &atTop);
+    if (!found && !atTop && !HostCmpName(MACRO_MASK, fileName, 1)) {
+        (void)IndexPathFor(st, 1, "");
+        found = TryIndexFile(st, word, "", result, sizeof result, 1, &cancelled);
+    }
+    /* a negative line comes only from a damaged file; it would mean "no position" to the host */
+    if (found && result[0] != '\0' && st->foundLine > 0) {
+        if (CompareAsciiNoCase(result, fileName) != 0)
+            (void)HostEditor(result, st->foundLine, 1);
+        else
+            PositionEditor(&info, st->foundLine - 1, 0);
+        return;
+    }
+    if (!cancelled) (void)HostWarningBox(MSG_GOTO, MSG_NOT_FOUND, MSG_OK);
+}

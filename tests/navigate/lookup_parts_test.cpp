@@ -1,0 +1,257 @@
+// The lookup's parts: index-line parsing, the run of matches, the choice menu, paths, whole-file reads.
+#include <gtest/gtest.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "base/alloc.h"
+#include "host/host.h"
+#include "host/state.h"
+#include "navigate/navigate.h"
+
+namespace {
+
+struct MenuCall {
+    std::string title;
+    std::vector<std::string> items;
+    int selected;
+    FarDword flags;
+};
+std::vector<MenuCall> g_menus;
+int g_menuAnswer;
+
+int FARAPI FakeMenu(int, int, int, int, FarDword flags, const char *title, const char *, const char *,
+                    const int *, int *, const FarMenuItem *items, int count)
+{
+    MenuCall call{title ? title : "", {}, -1, flags};
+    for (int i = 0; i < count; i++) {
+        call.items.push_back(items[i].Text);
+        if (items[i].Selected) call.selected = i;
+    }
+    g_menus.push_back(call);
+    return g_menuAnswer;
+}
+
+const char *FARAPI FakeGetMsg(int, int n)
+{
+    static char text[16];
+    snprintf(text, sizeof text, "msg%d", n);
+    return text;
+}
+
+struct PartsFixture : ::testing::Test {
+    PluginStartupInfo saved;
+    BrowserState *st;
+    int cancelled = 0;
+    void SetUp() override
+    {
+        saved = g_far;
+        memset(&g_far, 0, sizeof g_far);
+        g_far.Menu = FakeMenu;
+        g_far.GetMsg = FakeGetMsg;
+        g_menus.clear();
+        g_menuAnswer = 0;
+        st = (BrowserState *)calloc(1, sizeof *st);
+    }
+    void TearDown() override
+    {
+        MemFailFrom(0);
+        free(st);
+        g_far = saved;
+    }
+    int Collect(const char *word, const std::string &text)
+    {
+        return CollectMatches(st, word, text.c_str(), &cancelled);
+    }
+};
+
+std::string Pad(const std::string &s, size_t n)
+{
+    return s + std::string(s.size() < n ? n - s.size() : 0, ' ');
+}
+
+TEST(ParseIndexLine, FieldsAndMenuText)
+{
+    IndexMatch m;
+    ASSERT_TRUE(ParseIndexLine("OpenFile?sub\\b.c?9\r\nnext?x?1\n", &m));
+    EXPECT_STREQ(m.name, "OpenFile");
+    EXPECT_STREQ(m.file, "sub\\b.c");
+    EXPECT_EQ(m.line, 9);
+    EXPECT_EQ(std::string(m.menuText), " " + Pad("OpenFile", 30) + " " + Pad("sub\\b.c", 34) + " 9");
+
+    const struct { const char *line; int ok; int number; } rows[] = {
+        {"a?b?42", 1, 42},        {"a?b?42\n", 1, 42},  {"a?b? 7?x\n", 1, 7},
+        {"a?b?\n99\n", 1, 0},      // an empty number does not borrow the next line's
+        {"a?b?-3\n", 1, -3},       {"a?b?99999999999\n", 1, 2147483647},
+        {"a?b\nc?d?1\n", 0, 0},    // the second separator must lie in the same line
+        {"ab\n?c?1", 0, 0},        {"", 0, 0},
+    };
+    for (const auto &r : rows) {
+        EXPECT_EQ(ParseIndexLine(r.line, &m), r.ok) << r.line;
+        EXPECT_EQ(m.line, r.number) << r.line;
+        if (!r.ok) {
+            EXPECT_STREQ(m.name, "");
+        }
+    }
+}
+
+TEST(ParseIndexLine, LongFieldsAreCut)
+{
+    std::string name(400, 'n'), file(400, 'f');
+    IndexMatch m;
+    ASSERT_TRUE(ParseIndexLine((name + "?" + file + "?5").c_str(), &m));
+    EXPECT_EQ(strlen(m.name), 255u);
+    EXPECT_EQ(strlen(m.file), 259u);
+    EXPECT_EQ(strlen(m.menuText), 255u);
+}
+
+TEST_F(PartsFixture, SeveralMatchesGoThroughTheMenu)
+{
+    const std::string text = "?sub\\none.c?0\r\nAlpha?a.c?1\r\nOPEN?a.c?3\r\nOpener?c.c?12\r\n"
+                             "OpenFile?b.c?9\r\nOther?d.c?1\r\nOpen?z.c?77\r\n";
+    g_menuAnswer = 2;
+    ASSERT_TRUE(Collect("Open", text));
+    EXPECT_EQ(st->matchCount, 3); // the run ends at Other; the later Open is not collected
+    ASSERT_EQ(g_menus.size(), 1u);
+    EXPECT_EQ(g_menus[0].title, "msg3");
+    EXPECT_EQ(g_menus[0].flags, (FarDword)FMENU_AUTOHIGHLIGHT);
+    EXPECT_EQ(g_menus[0].selected, 0);
+    const std::vector<std::string> expected = {
+        " " + Pad("OPEN", 30) + " " + Pad("a.c", 34) + " 3",
+        " " + Pad("Opener", 30) + " " + Pad("c.c", 34) + " 12",
+        " " + Pad("OpenFile", 30) + " " + Pad("b.c", 34) + " 9"};
+    EXPECT_EQ(g_menus[0].items, expected);
+    EXPECT_STREQ(st->candidatePath, "b.c");
+    EXPECT_EQ(st->foundLine, 9);
+    EXPECT_EQ(cancelled, 0);
+}
+
+TEST_F(PartsFixture, SingleMatchNeedsNoMenu)
+{
+    const char *texts[] = {"foo?x\\y.c?42", "?sub\\b.c?0\r\n?z.c?0\r\nfoo?x\\y.c?42",
+                           "bar?q.c?1\nfoo?x\\y.c?42\n", "bar?q.c?1\r\nfoo?x\\y.c?42\r\n"};
+    for (const char *text : texts) {
+        st->foundLine = 0;
+        ASSERT_TRUE(Collect("Foo", text)) << text;
+        EXPECT_STREQ(st->candidatePath, "x\\y.c");
+        EXPECT_EQ(st->foundLine, 42) << text;
+    }
+    EXPECT_TRUE(g_menus.empty());
+}
+
+TEST_F(PartsFixture, NoMatchAndCancelledMenu)
+{
+    EXPECT_FALSE(Collect("Zeta", "Alpha?a.c?1\r\nBeta?b.c?2\r\n"));
+    EXPECT_FALSE(Collect("Alphabet", "Alpha?a.c?1\r\n"));
+    EXPECT_EQ(cancelled, 0);
+    g_menuAnswer = -1;
+    EXPECT_FALSE(Collect("a", "a?1.c?1\na?2.c?2\n"));
+    EXPECT_EQ(cancelled, 1);
+}
+
+TEST_F(PartsFixture, AtMost1024MatchesAreOffered)
+{
+    std::string text = "Aa?a.c?1\r\n";
+    for (int i = 0; i < 1500; i++)
+        text += "Item" + std::to_string(10000 + i) + "?i.c?" + std::to_string(i + 1) + "\r\n";
+    g_menuAnswer = 1023;
+    ASSERT_TRUE(Collect("item", text));
+    EXPECT_EQ(st->matchCount, 1024);
+    ASSERT_EQ(g_menus.size(), 1u);
+    EXPECT_EQ(g_menus[0].items.size(), 1024u);
+    EXPECT_EQ(st->foundLine, 1024);
+}
+
+TEST_F(PartsFixture, CyrillicCaseVariantsOutsideTheAsciiOrder)
+{
+    // the file folds ASCII only, so "\x90" (upper er) lines sort apart from "\xE0" (lower er)
+    const std::string text = "\x90\xA0\xA7?a.c?1\n\x90\xA0\xA7\xA0?b.c?2\nZ?z.c?3\n\xE0\xA0\xA7?c.c?4\n";
+    g_menuAnswer = 0;
+    ASSERT_TRUE(Collect("\xE0\xA0\xA7", text));
+    EXPECT_EQ(st->matchCount, 2);
+    EXPECT_STREQ(st->candidatePath, "a.c");
+}
+
+TEST_F(PartsFixture, OutOfMemoryFindsNothing)
+{
+    MemFailFrom(1);
+    EXPECT_FALSE(Collect("a", "a?1.c?1\n"));
+    MemFailFrom(2); // the menu's items
+    EXPECT_FALSE(Collect("a", "a?1.c?1\na?2.c?2\n"));
+    EXPECT_EQ(cancelled, 0);
+}
+
+TEST_F(PartsFixture, IndexPaths)
+{
+    EXPECT_EQ(IndexPathFor(st, 1, "\\home\\u\\proj"), 1);
+    EXPECT_STREQ(st->candidatePath, "\\home\\u\\proj\\zoltprj$.Far");
+    EXPECT_EQ(IndexPathFor(st, 1, ""), 1);
+    EXPECT_STREQ(st->candidatePath, "\\zoltprj$.Far");
+    EXPECT_EQ(IndexPathFor(st, 0, "ignored"), 1);
+    EXPECT_STREQ(st->candidatePath, "zoltprj$.Far");
+    std::string dir(246, 'd'); // with "\zoltprj$.Far" exactly 259 characters
+    EXPECT_EQ(IndexPathFor(st, 1, dir.c_str()), 1);
+    EXPECT_EQ(IndexPathFor(st, 1, (dir + "d").c_str()), 0);
+    EXPECT_STREQ(st->candidatePath, "");
+}
+
+TEST(ParentDirectory, CutsAtTheLastBackslash)
+{
+    const struct { const char *path, *dir; int result; } rows[] = {
+        {"\\home\\u\\a.c", "\\home\\u", 1}, {"C:\\a.c", "C:", 1}, {"\\a.c", "", 1},
+        {"\\", "", 1}, {"C:", "unchanged", 0}, {"a.c", "unchanged", 0},
+    };
+    for (const auto &r : rows) {
+        char dir[64] = "unchanged";
+        EXPECT_EQ(ParentDirectory(r.path, dir, sizeof dir), r.result) << r.path;
+        EXPECT_STREQ(dir, r.dir) << r.path;
+    }
+    char same[64] = "\\a\\b\\c";
+    EXPECT_EQ(ParentDirectory(same, same, sizeof same), 1);
+    EXPECT_STREQ(same, "\\a\\b");
+    char small[4] = "xy";
+    EXPECT_EQ(ParentDirectory("\\abcd\\e", small, sizeof small), -1);
+    EXPECT_STREQ(small, "xy");
+}
+
+TEST(ReadWholeFile, BinaryAndBounded)
+{
+    char dir[] = "/tmp/zoltreadXXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    std::string path = std::string(dir) + "/idx";
+    std::string bytes("a?b?1\r\nx\0y?z?2\r\n", 16);
+    FILE *f = fopen(path.c_str(), "wb");
+    fwrite(bytes.data(), 1, bytes.size(), f);
+    fclose(f);
+    std::string backslashed = path;
+    for (char &c : backslashed) if (c == '/') c = '\\';
+
+    char *text;
+    size_t length;
+    ASSERT_EQ(ReadWholeFile(backslashed.c_str(), &text, &length), 1);
+    EXPECT_EQ(length, bytes.size());
+    EXPECT_EQ(std::string(text, length), bytes); // CR LF kept
+    EXPECT_EQ(text[length], '\0');
+    MemFree(text);
+
+    MemFailFrom(1);
+    EXPECT_EQ(ReadWholeFile(backslashed.c_str(), &text, &length), 0);
+    EXPECT_EQ(text, nullptr);
+    MemFailFrom(0);
+
+    f = fopen(path.c_str(), "wb");
+    fclose(f);
+    EXPECT_EQ(ReadWholeFile(backslashed.c_str(), &text, &length), 0); // empty
+    EXPECT_EQ(ReadWholeFile((backslashed + "missing").c_str(), &text, &length), 0);
+    EXPECT_EQ(ReadWholeFile(dir, &text, &length), 0); // a directory
+    EXPECT_EQ(text, nullptr);
+    unlink(path.c_str());
+    rmdir(dir);
+}
+
+} // namespace

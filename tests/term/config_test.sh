@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# zolt in tmux: the options dialog turns static functions on, and the next browse lists them.
+set -u
+. "$(dirname "$0")/tmux_driver.sh"
+zt_init "$1" "$2"
+
+zt_start .
+zt_wait "1Help"
+zt_plugin_command 0                   # no index yet: the tree is scanned
+zt_wait "Definitions []"
+zt_type "usa"
+zt_wait "Definitions [USA]"
+zt_expect_not "usage"                 # static void usage(void) in src/main.c
+zt_keys Escape
+zt_wait_gone "Definitions ["
+
+zt_keys F9
+zt_wait "Plugins configuration"
+zt_keys Enter
+zt_wait "[ ]"
+zt_keys Space                         # the first checkbox: static functions, project scan
+zt_wait "[x]"
+zt_keys Enter
+zt_wait_gone "[x]"
+grep -qi "^CtStatic=dword:1" "$ZT_TMP/config/zolt/settings" || zt_fail "CtStatic not stored"
+
+zt_plugin_command 0
+zt_wait "Definitions []"
+zt_type "usa"
+zt_wait "Definitions [USA]"
+zt_wait "usage"
+zt_keys Escape
+zt_wait_gone "Definitions ["
+zt_keys F10
+zt_wait "[zolt exit 0]"
+zt_done

@@ -1,0 +1,255 @@
+/* The terminal host's editor model: loading and saving bytes, positioning, scrolling, editing. */
+#include <curses.h>
+#include <gtest/gtest.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "term/term_p.h"
+
+namespace {
+
+struct TempFile {
+    char path[64];
+    explicit TempFile(const std::string &bytes)
+    {
+        strcpy(path, "/tmp/zolt-ed-XXXXXX");
+        int fd = mkstemp(path);
+        EXPECT_GE(fd, 0);
+        EXPECT_EQ(write(fd, bytes.data(), bytes.size()), (ssize_t)bytes.size());
+        close(fd);
+    }
+    ~TempFile() { unlink(path); }
+    std::string Read() const
+    {
+        std::string s;
+        FILE *f = fopen(path, "rb");
+        for (int c; f && (c = fgetc(f)) != EOF;) s += (char)c;
+        if (f) fclose(f);
+        return s;
+    }
+};
+
+std::string Numbered(int n)
+{
+    std::string s;
+    for (int i = 1; i <= n; i++) s += "line " + std::to_string(i) + "\n";
+    return s;
+}
+
+std::string LineText(const EditorModel &e, int n)
+{
+    EditorGetString gs = {n, NULL, NULL, 0, 0, 0};
+    if (!EdGetString(&e, &gs)) return "<none>";
+    return std::string(gs.StringText, (size_t)gs.StringLength);
+}
+
+KeyEvent Key(int code) { return KeyFromCurses(code, NULL, 0); }
+KeyEvent Typed(char c) { return KeyFromChar((unsigned char)c, -1, 0); }
+
+TEST(TermEditor, SavingWritesBackTheSameBytes)
+{
+    const char *texts[] = {"a\r\nb\r\n", "a\nb", "", "\n", "x\0y\n\n", "only\r"};
+    const size_t sizes[] = {6, 3, 0, 1, 5, 5};
+    for (int i = 0; i < 6; i++) {
+        std::string bytes(texts[i], sizes[i]);
+        TempFile f(bytes);
+        EditorModel e;
+        ASSERT_EQ(EdLoad(&e, f.path, 80, 20), 0);
+        e.modified = 1;
+        ASSERT_EQ(EdSave(&e), 0);
+        EXPECT_EQ(e.modified, 0);
+        EXPECT_EQ(f.Read(), bytes) << "case " << i;
+        EdFree(&e);
+    }
+}
+
+TEST(TermEditor, LinesAndTheirEnds)
+{
+    TempFile f("first\r\nsecond\r\nlast");
+    EditorModel e;
+    ASSERT_EQ(EdLoad(&e, f.path, 80, 20), 0);
+    EXPECT_EQ(e.count, 3);
+    EditorGetString gs = {1, NULL, NULL, 0, 0, 0};
+    ASSERT_EQ(EdGetString(&e, &gs), 1);
+    EXPECT_EQ(std::string(gs.StringText, (size_t)gs.StringLength), "second");
+    EXPECT_STREQ(gs.StringEOL, "\r\n");
+    gs.StringNumber = 2;
+    EdGetString(&e, &gs);
+    EXPECT_STREQ(gs.StringEOL, "");
+    gs.StringNumber = 3;
+    EXPECT_EQ(EdGetString(&e, &gs), 0);
+    gs.StringNumber = -2;
+    EXPECT_EQ(EdGetString(&e, &gs), 0);
+    e.curLine = 2;
+    EXPECT_EQ(LineText(e, -1), "last");
+    EditorInfo info;
+    EdGetInfo(&e, &info);
+    EXPECT_EQ(info.FileName[0], '\\'); /* the plugin's form of an absolute path */
+    EXPECT_EQ(strchr(info.FileName, '/'), nullptr);
+    EXPECT_EQ(info.TotalLines, 3);
+    EdFree(&e);
+}
+
+TEST(TermEditor, MissingFileOpensEmptyAndFailedSaveKeepsTheChanges)
+{
+    EditorModel e;
+    ASSERT_EQ(EdLoad(&e, "/nonexistent-dir-zolt/x.c", 80, 20), 1);
+    EXPECT_EQ(e.count, 1);
+    EdKey(&e, Typed('x'));
+    EXPECT_EQ(e.modified, 1);
+    EXPECT_EQ(EdSave(&e), -1);
+    EXPECT_EQ(e.modified, 1);
+    EdFree(&e);
+}
+
+struct PosCase {
+    int top, left;          /* window before */
+    EditorSetPosition set;
+    int wantLine, wantPos, wantTop, wantLeft;
+};
+
+TEST(TermEditor, SetPositionScrollsAsTheRecordAsks)
+{
+    /* window 80 x 24 over 200 lines of 10 characters */
+    const PosCase cases[] = {
+        {0, 0, {100, 0, -1, 82, 0, -1}, 100, 0, 82, 0},     /* the plugin's three-quarter place */
+        {0, 0, {10, 0, -1, 0, -1, -1}, 10, 0, 0, 0},        /* on screen: stays */
+        {50, 0, {5, 0, -1, 0, -1, -1}, 5, 0, 0, 0},
+        {0, 0, {119, 0, -1, -1, 0, -1}, 119, 0, 107, 0},   /* host's choice: mid-window */
+        {100, 0, {110, 3, -1, -1, -1, -1}, 110, 3, 100, 0}, /* already visible: no scroll */
+        {0, 0, {500, 0, -1, -1, -1, -1}, 199, 0, 187, 0},  /* past the end: the last line */
+        {0, 60, {0, 50, -1, -1, 10, -1}, 0, 50, 0, 10},
+        {0, 0, {0, 120, -1, -1, -1, -1}, 0, 120, 0, 41},   /* left to the host: least scroll */
+        {0, 0, {-1, -1, -1, 150, -1, -1}, 0, 0, 0, 0},     /* a top hiding the cursor yields */
+    };
+    TempFile f(Numbered(200));
+    for (const PosCase &c : cases) {
+        EditorModel e;
+        ASSERT_EQ(EdLoad(&e, f.path, 80, 24), 0);
+        ASSERT_EQ(e.count, 200);
+        e.top = c.top;
+        e.left = c.left;
+        EdSetPosition(&e, &c.set);
+        EXPECT_EQ(e.curLine, c.wantLine) << "line " << c.set.CurLine;
+        EXPECT_EQ(e.curPos, c.wantPos) << "line " << c.set.CurLine;
+        EXPECT_EQ(e.top, c.wantTop) << "line " << c.set.CurLine;
+        EXPECT_EQ(e.left, c.wantLeft) << "line " << c.set.CurLine;
+        EdFree(&e);
+    }
+}
+
+TEST(TermEditor, OpenAtLineNearMidWindow)
+{
+    TempFile f(Numbered(100));
+    struct { int line, chr, wantLine, wantPos, wantTop; } cases[] = {
+        {0, 0, 0, 0, 0}, {1, 0, 0, 0, 0}, {-1, 5, 0, 0, 0}, {15, 3, 14, 2, 0},
+        {60, 0, 59, 0, 49}, {1000, 0, 99, 0, 89},
+    };
+    for (auto &c : cases) {
+        EditorModel e;
+        ASSERT_EQ(EdLoad(&e, f.path, 80, 20), 0);
+        EdOpenAt(&e, c.line, c.chr);
+        EXPECT_EQ(e.curLine, c.wantLine) << c.line;
+        EXPECT_EQ(e.curPos, c.wantPos) << c.line;
+        EXPECT_EQ(e.top, c.wantTop) << c.line;
+        EdFree(&e);
+    }
+}
+
+TEST(TermEditor, TabsMapBetweenBytesAndColumns)
+{
+    TempFile f("\tab\tc\n");
+    EditorModel e;
+    ASSERT_EQ(EdLoad(&e, f.path, 80, 20), 0);
+    const int pos[] = {0, 1, 2, 3, 4, 5, 7};
+    const int col[] = {0, 8, 9, 10, 16, 17, 19};
+    for (int i = 0; i < 7; i++) {
+        EXPECT_EQ(EdColumnOf(&e, 0, pos[i]), col[i]) << pos[i];
+        EXPECT_EQ(EdPosOfColumn(&e, 0, col[i]), pos[i]) << col[i];
+    }
+    EXPECT_EQ(EdPosOfColumn(&e, 0, 5), 0); /* inside the tab: on the tab */
+    EdFree(&e);
+}
+
+TEST(TermEditor, EditingKeysAndTheModifiedFlag)
+{
+    TempFile f("abc\ndef\n");
+    EditorModel e;
+    ASSERT_EQ(EdLoad(&e, f.path, 80, 20), 0);
+    EdKey(&e, Key(KEY_END));
+    EdKey(&e, Key(KEY_RIGHT));
+    EdKey(&e, Key(KEY_RIGHT));
+    EXPECT_EQ(e.modified, 0);
+    EdKey(&e, Typed('!'));
+    EXPECT_EQ(LineText(e, 0), "abc  !"); /* typing beyond the end fills with blanks */
+    EdKey(&e, Key(KEY_LEFT));
+    EdKey(&e, Typed(13));
+    EXPECT_EQ(LineText(e, 0), "abc  ");
+    EXPECT_EQ(LineText(e, 1), "!");
+    EXPECT_EQ(e.curLine, 1);
+    EdKey(&e, Typed(127));
+    EXPECT_EQ(LineText(e, 0), "abc  !");
+    EXPECT_EQ(e.count, 2);
+    EdKey(&e, Key(KEY_END));
+    EdKey(&e, Key(KEY_DC));
+    EXPECT_EQ(LineText(e, 0), "abc  !def");
+    EXPECT_EQ(e.count, 1);
+    EdKey(&e, Key(KEY_HOME));
+    EdKey(&e, Typed(127)); /* at the very start: nothing to join */
+    EXPECT_EQ(LineText(e, 0), "abc  !def");
+    EXPECT_EQ(e.modified, 1);
+    ASSERT_EQ(EdSave(&e), 0);
+    EXPECT_EQ(f.Read(), "abc  !def\n");
+    EdFree(&e);
+}
+
+TEST(TermEditor, CursorKeysScrollTheWindow)
+{
+    TempFile f(Numbered(100));
+    EditorModel e;
+    ASSERT_EQ(EdLoad(&e, f.path, 80, 10), 0);
+    for (int i = 0; i < 12; i++) EdKey(&e, Key(KEY_DOWN));
+    EXPECT_EQ(e.curLine, 12);
+    EXPECT_EQ(e.top, 3);
+    EdKey(&e, Key(KEY_NPAGE));
+    EXPECT_EQ(e.curLine, 21);
+    EXPECT_EQ(e.top, 12);
+    EdKey(&e, KeyFromCurses(KEY_MAX + 1, "kEND5", 0));
+    EXPECT_EQ(e.curLine, 99);
+    EXPECT_EQ(e.top, 90);
+    EdKey(&e, KeyFromCurses(KEY_MAX + 1, "kHOM5", 0));
+    EXPECT_EQ(e.curLine, 0);
+    EXPECT_EQ(e.top, 0);
+    for (int i = 0; i < 100; i++) EdKey(&e, Key(KEY_RIGHT));
+    EXPECT_EQ(e.left, 21);
+    EdFree(&e);
+}
+
+TEST(TermEditor, NestedEditorsHaveTheirOwnIds)
+{
+    EditorStack s;
+    memset(&s, 0, sizeof s);
+    s.nextId = 7;
+    EditorModel a, b;
+    memset(&a, 0, sizeof a);
+    memset(&b, 0, sizeof b);
+    EXPECT_EQ(EdStackTop(&s), nullptr);
+    ASSERT_EQ(EdStackPush(&s, &a), 0);
+    ASSERT_EQ(EdStackPush(&s, &b), 0);
+    EXPECT_NE(a.id, b.id);
+    EXPECT_EQ(EdStackTop(&s), &b);
+    EdStackPop(&s);
+    EXPECT_EQ(EdStackTop(&s), &a);
+    EdStackPop(&s);
+    EdStackPop(&s);
+    EXPECT_EQ(EdStackTop(&s), nullptr);
+    EditorModel many[EDITOR_DEPTH_MAX + 1];
+    for (int i = 0; i < EDITOR_DEPTH_MAX; i++) EXPECT_EQ(EdStackPush(&s, &many[i]), 0);
+    EXPECT_EQ(EdStackPush(&s, &many[EDITOR_DEPTH_MAX]), -1);
+}
+
+} // namespace
