@@ -34,6 +34,7 @@ run() {
         corpus="$scratch"
     fi
     mkdir -p "$corpus" "$root/build/fuzz/artifacts"
+    corpus="$(cd "$corpus" && pwd)" # the targets work in a scratch directory of their own
     local log
     log="$(mktemp /tmp/zolt-fuzz-log-XXXXXX)"
     nice -n 10 "$bin" -max_total_time="$secs" -print_final_stats=1 -timeout=25 -rss_limit_mb=2048 \
