@@ -2,9 +2,11 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "base/alloc.h"
 #include "base/limits.h"
 #include "base/text.h"
 #include "host/host.h"
+#include "host/messages.h"
 #include "host/state.h"
 #include "index/index.h"
 
@@ -53,7 +55,7 @@ static int ParseLine(const char *line, int update, DefinitionEntry *e)
 static void ShowLoadProgress(int lines)
 {
     char text[PROGRESS_SIZE];
-    FormatTruncated(text, sizeof text, MsgText(18), lines);
+    FormatCountText(text, sizeof text, MsgText(MSG_LOAD_PROGRESS), lines);
     ShowProgress(17, text);
 }
 
@@ -153,6 +155,13 @@ void BuildProjectIndex(BrowserState *st)
     if (LoadIndex(st, 1) == 0) st->updMode = 1;
     st->filesScanned = 0;
     FarHandle screen = HostSaveScreen();
-    if (ProjectScan("*.*", st) == 0 && IndexIsStale(st)) (void)WriteIndexFiles(st);
+    int walked = ProjectScan("*.*", st) == 0;
+    /* Any allocation that failed since the command began (a settings read, a directory that
+       could not be listed, an entry the table could not take, a short update table) leaves
+       definitions out. Written, the gap would outlive the build: the next one copies the
+       unchanged files' entries from the update file. So the old files stay. */
+    int complete = MemFailureCount() == st->memFailures;
+    if (walked && complete && IndexIsStale(st)) (void)WriteIndexFiles(st);
     HostRestoreScreen(screen);
+    if (!complete) ShowWarning(MSG_NO_MEMORY);
 }
