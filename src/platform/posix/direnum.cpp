@@ -45,12 +45,23 @@ static int IsWildcardMatch(const char *pattern, const char *name)
     return *pattern == '\0';
 }
 
+/* A name a Windows directory could hold as well. The rest of the program relies on it: '\' is
+   its path separator, '?' separates the index files' fields and a control character (a line
+   end above all) would split an index line. */
+static int IsWindowsName(const char *name)
+{
+    for (const unsigned char *p = (const unsigned char *)name; *p != '\0'; p++)
+        if (*p < 0x20 || *p == '\\' || *p == '?') return 0;
+    return 1;
+}
+
 /* Fills entry for `name`; 0 when the entry is to be skipped (gone, or neither a file nor a
    directory). A link reads as its target when that is a regular file, and as a plain entry
-   without the directory attribute when it leads to a directory, so a walk stays in the tree. */
+   without the directory attribute when it leads to a directory, so a walk stays in the tree. A name no Windows tree could hold is skipped. */
 static int DescribeEntry(const char *name, DirEntry *entry)
 {
     struct stat sb, target;
+    if (!IsWindowsName(name)) return 0;
     if (lstat(name, &sb) != 0) return 0;
     uint32_t attributes = 0;
     if (S_ISLNK(sb.st_mode)) {
