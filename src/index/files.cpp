@@ -10,8 +10,6 @@
 #include "host/state.h"
 #include "index/index.h"
 
-static const char UPDATE_TEMP_NAME[] = "zoltpru$.new";
-static const char PROJECT_TEMP_NAME[] = "zoltprj$.new";
 
 /* A write time no file can have (year 60056): an update line without one never matches. */
 static const FileTime UNKNOWN_TIME = {0xFFFFFFFFu, 0xFFFFFFFFu};
@@ -116,8 +114,13 @@ static int CloseChecked(FILE *f)
 
 int WriteIndexFiles(BrowserState *st)
 {
-    FILE *project = FileOpen(PROJECT_TEMP_NAME, "wb");
-    FILE *update = FileOpen(UPDATE_TEMP_NAME, "wb");
+    /* Named after the process: two builds of one tree at once must not write into the same
+       temporary file, or the one renamed last could be cut short by the other. */
+    char projectTemp[32], updateTemp[32];
+    FormatTruncated(projectTemp, sizeof projectTemp, "zoltprj$.%lu", CurrentProcessId());
+    FormatTruncated(updateTemp, sizeof updateTemp, "zoltpru$.%lu", CurrentProcessId());
+    FILE *project = FileOpen(projectTemp, "wb");
+    FILE *update = FileOpen(updateTemp, "wb");
     int result = (project != NULL && update != NULL) ? 0 : -1;
     if (result == 0) result = WriteLines(update, st, 1);
     SortTable(st);
@@ -126,11 +129,11 @@ int WriteIndexFiles(BrowserState *st)
     if (project != NULL && CloseChecked(project) != 0) result = -1;
     /* The project file goes first: a new project file beside an old update file only makes
        the next build rescan and rewrite both, never keeps a stale project index. */
-    if (result == 0 && FileReplace(PROJECT_TEMP_NAME, st->indexFileName) != 0) result = -1;
-    if (result == 0 && FileReplace(UPDATE_TEMP_NAME, UPDATE_INDEX_NAME) != 0) result = -1;
+    if (result == 0 && FileReplace(projectTemp, st->indexFileName) != 0) result = -1;
+    if (result == 0 && FileReplace(updateTemp, UPDATE_INDEX_NAME) != 0) result = -1;
     if (result != 0) {
-        (void)FileRemove(PROJECT_TEMP_NAME);
-        (void)FileRemove(UPDATE_TEMP_NAME);
+        (void)FileRemove(projectTemp);
+        (void)FileRemove(updateTemp);
     }
     return result;
 }

@@ -42,6 +42,8 @@ int FileSetWriteTime(const char *path, const FileTime *t);   /* 0 on success (te
 /* Replaces `to` by `from` in one step (rename over an existing file); 0 on success. */
 int FileReplace(const char *from, const char *to);
 int FileRemove(const char *path); /* 0 on success */
+/* The calling process's identifier: names a temporary file no other process writes. */
+unsigned long CurrentProcessId(void);
 
 /* Converts between the plugin's backslash paths and the native form (identity on Windows).
    Posix: "\" separators become "/"; a leading "\" is the file-system root. */

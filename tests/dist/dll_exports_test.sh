@@ -21,5 +21,5 @@ for dll_name in $imports; do
     *) echo "unexpected import: $dll_name"; exit 1 ;;
   esac
 done
-printf '%s\n' "$info" | grep -q 'file format pei-i386' || { echo "not a 32-bit DLL"; exit 1; }
+grep -q 'file format pei-i386' <<<"$info" || { echo "not a 32-bit DLL"; exit 1; }
 echo "zolt.dll: exports and imports as expected"

@@ -138,8 +138,8 @@ TEST_F(AllocSweep, BuildKeepsTheOldFilesOrWritesCompleteOnes)
                 EXPECT_EQ(o.update, fullUpdate);
                 EXPECT_EQ(o.boxes.size(), 0u);
             }
-            EXPECT_EQ(ReadText("zoltprj$.new"), "<missing>");
-            EXPECT_EQ(ReadText("zoltpru$.new"), "<missing>");
+            EXPECT_EQ(ReadText(TempName("zoltprj$")), "<missing>");
+            EXPECT_EQ(ReadText(TempName("zoltpru$")), "<missing>");
         });
     EXPECT_GT(runs, 20);
 

@@ -143,8 +143,8 @@ TEST_F(HostileTree, ReadOnlyDirectoryKeepsTheOldFiles)
     ASSERT_EQ(chmod(root.c_str(), 0555), 0);
     AsUnprivileged([&] {
         EXPECT_EQ(Build(), before);
-        EXPECT_EQ(ReadText("zoltprj$.new"), "<missing>");
-        EXPECT_EQ(ReadText("zoltpru$.new"), "<missing>");
+        EXPECT_EQ(ReadText(TempName("zoltprj$")), "<missing>");
+        EXPECT_EQ(ReadText(TempName("zoltpru$")), "<missing>");
     });
     ASSERT_EQ(chmod(root.c_str(), 0755), 0);
     EXPECT_EQ(Build(), "b?a.c?1\r\n");

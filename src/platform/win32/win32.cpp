@@ -113,6 +113,11 @@ int FileRemove(const char *path)
     return DeleteFileA(path) ? 0 : -1;
 }
 
+unsigned long CurrentProcessId(void)
+{
+    return (unsigned long)GetCurrentProcessId();
+}
+
 int ToNativePath(const char *path, char *out, size_t size)
 {
     if (CopyTruncated(out, size, path) == 0) return 0;
