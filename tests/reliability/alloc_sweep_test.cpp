@@ -106,6 +106,7 @@ struct AllocSweep : TempDirTest {
                 if (o.allocations < n || HasFailure()) break;
             }
         }
+        printf("[ sweep    ] %d commands run with an allocation failing\n", runs);
         return runs;
     }
 
