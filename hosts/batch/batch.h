@@ -4,12 +4,68 @@
 
 #include <stdio.h>
 
-/* Installs the batch host's service record: no screen; progress goes to stderr when that is a
-   terminal; CmpName is our wildcard match; texts are empty until language files are loaded. */
+#include <string>
+#include <vector>
+
+/* Hands the batch host's record to the plugin through SetStartupInfo (RootKey
+   "Software\Far\Plugins", the store the configuration dialog writes). No screen: warning boxes
+   become "zolt: TITLE: TEXT" lines on stderr, progress boxes a line that a terminal stderr
+   overwrites (nothing otherwise), menus take queued answers, dialogs are cancelled. Texts come
+   from the language file for the locale: $ZOLT_DIST_DIR, then dist/ next to the program, then
+   the build's dist folder. Installing again forgets queued answers, editors and calls. */
 void InstallBatchHost(void);
+
+/* --- menus: each Menu call takes the next queued answer; with none left it is cancelled --- */
+void BatchQueueMenuAnswer(int index);
+struct BatchMenu {
+    std::string title;
+    std::vector<std::string> items;
+    int result;
+};
+const std::vector<BatchMenu> &BatchMenus(void); /* every menu shown, in order */
+
+int BatchWarningCount(void); /* warning boxes printed so far */
+void BatchEndProgress(void); /* clears a progress line left on the terminal */
+
+/* --- editors: an in-memory editor the plugin's EditorControl works on --- */
+struct BatchEditor {
+    int id;                         /* EditorID */
+    std::string fileName;           /* as the plugin names files: backslash path */
+    std::vector<std::string> lines; /* bytes as given, without line ends */
+    int curLine, curPos;            /* 0-based */
+    int topLine, leftPos;
+    int moves;                      /* ECTL_SETPOSITION calls the plugin made on it */
+};
+/* Opens an editor over lines with the cursor at line, col (0-based, clamped) and makes it the
+   current one; the previous one stays below it. The pointer lasts until the next open or quit. */
+BatchEditor *BatchOpenEditor(const std::string &fileName, const std::vector<std::string> &lines,
+                             int line, int col);
+BatchEditor *BatchCurrentEditor(void); /* null when none is open (or the plugin quit the last) */
+/* Reads a native file into lines split at CR LF, LF or CR. 0, or -1 when it cannot be read. */
+int BatchLoadLines(const char *nativePath, std::vector<std::string> *lines);
+
+/* Editor calls the plugin made: the host opens nothing, it only keeps them. */
+struct BatchEditorCall {
+    std::string fileName;
+    int startLine, startChar; /* as passed: 1-based line (0: none), column */
+};
+const std::vector<BatchEditorCall> &BatchEditorCalls(void);
+
+/* internal to the host: the EditorControl and Editor services over the editors above */
+int BatchEditorControl(int command, void *param);
+int BatchEditorOpenCall(const char *fileName, int startLine, int startChar);
+void BatchResetEditors(void);
 
 /* Subcommands: argv[0] is the subcommand's name. Each returns the process exit status. */
 int RunScan(int argc, char **argv);
 void PrintScanUsage(FILE *out);
+int RunBuild(int argc, char **argv);
+void PrintBuildUsage(FILE *out);
+int RunConfig(int argc, char **argv);
+void PrintConfigUsage(FILE *out);
+int RunList(int argc, char **argv);
+void PrintListUsage(FILE *out);
+int RunGoto(int argc, char **argv);
+void PrintGotoUsage(FILE *out);
 
 #endif

@@ -1,44 +1,194 @@
 /* host.cpp: the batch host's service record: just enough host for headless commands. */
+#include <limits.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
 
-#include "batch/batch.h"
-#include "common/wildcard.h"
-#include "host/host.h"
+#include <deque>
 
-static const char *FARAPI BatchGetMsg(int, int)
+#include "base/text.h"
+#include "batch/batch.h"
+#include "common/lng.h"
+#include "common/wildcard.h"
+#include "host/plugin.h"
+
+#ifndef ZOLT_DIST_DIR
+#define ZOLT_DIST_DIR "dist"
+#endif
+
+static LngFile g_lng;
+static int g_lngTried;
+static std::deque<int> g_menuAnswers;
+static std::vector<BatchMenu> g_menus;
+static int g_warnings;
+static int g_progressShown; /* a progress line waits on the terminal to be overwritten */
+
+static const char *FARAPI BatchGetMsg(int, int id)
 {
-    return "";
+    return LngMessage(&g_lng, id);
 }
 
-/* A progress box becomes one stderr line, and only on a terminal. */
-static int FARAPI BatchMessage(int, FarDword, const char *, const char *const *items, int count, int)
+void BatchEndProgress(void)
 {
-    if (!isatty(STDERR_FILENO)) return -1;
-    int printed = 0;
-    for (int i = 0; i < count; i++) {
-        if (items[i] == NULL || items[i][0] == '\0') continue;
-        fprintf(stderr, printed ? " %s" : "zolt: %s", items[i]);
-        printed = 1;
+    if (!g_progressShown) return;
+    fputs("\r\033[K", stderr);
+    fflush(stderr);
+    g_progressShown = 0;
+}
+
+/* "zolt: " then the box's lines joined by ": ", empty ones and the buttons left out. */
+static void PrintBox(FarDword flags, const char *const *items, int count, int buttons)
+{
+    fputs("zolt", stderr);
+    if (flags & FMSG_ALLINONE) { /* items is one text, its lines split by '\n' */
+        fputs(": ", stderr);
+        for (const char *p = (const char *)items; p != NULL && *p != '\0'; p++) {
+            if (*p == '\n')
+                fputs(": ", stderr);
+            else
+                fputc(*p, stderr);
+        }
+        return;
     }
-    if (printed) fputc('\n', stderr);
-    return -1;
+    for (int i = 0; items != NULL && i < count - buttons; i++)
+        if (items[i] != NULL && items[i][0] != '\0') fprintf(stderr, ": %s", items[i]);
+}
+
+static int FARAPI BatchMessage(int, FarDword flags, const char *, const char *const *items,
+                               int count, int buttons)
+{
+    if (buttons <= 0 && !(flags & (FMSG_WARNING | FMSG_ERRORTYPE))) {
+        if (!isatty(STDERR_FILENO)) return 0;
+        BatchEndProgress();
+        PrintBox(flags, items, count, 0);
+        fflush(stderr);
+        g_progressShown = 1;
+        return 0;
+    }
+    BatchEndProgress();
+    PrintBox(flags, items, count, buttons > 0 ? buttons : 0);
+    fputc('\n', stderr);
+    g_warnings++;
+    return 0; /* the first button: the only one a warning has */
+}
+
+static int FARAPI BatchMenuCall(int, int, int, int, FarDword, const char *title, const char *,
+                                const char *, const int *, int *breakCode,
+                                const FarMenuItem *items, int count)
+{
+    if (breakCode != NULL) *breakCode = -1;
+    BatchMenu m;
+    m.title = title != NULL ? title : "";
+    for (int i = 0; items != NULL && i < count; i++)
+        m.items.emplace_back(items[i].Text, strnlen(items[i].Text, sizeof items[i].Text));
+    m.result = -1;
+    if (!g_menuAnswers.empty()) {
+        int answer = g_menuAnswers.front();
+        g_menuAnswers.pop_front();
+        if (answer >= 0 && answer < count) m.result = answer;
+    }
+    g_menus.push_back(m);
+    return m.result;
+}
+
+static int FARAPI BatchDialog(int, int, int, int, int, const char *, FarDialogItem *, int)
+{
+    return -1; /* no one to answer it: cancelled */
+}
+
+static FarHandle FARAPI BatchSaveScreen(int, int, int, int)
+{
+    static char screen; /* a handle that is never null and never dereferenced */
+    return &screen;
+}
+
+static void FARAPI BatchRestoreScreen(FarHandle)
+{
+    BatchEndProgress(); /* the progress box goes with the screen it was drawn on */
+}
+
+static int FARAPI BatchEditorService(const char *fileName, const char *, int, int, int, int,
+                                     FarDword, int startLine, int startChar)
+{
+    return BatchEditorOpenCall(fileName, startLine, startChar);
 }
 
 static int FARAPI BatchCmpName(const char *pattern, const char *name, int skipPath)
 {
-    return WildcardMatch(pattern, name, skipPath);
+    return pattern != NULL && name != NULL ? WildcardMatch(pattern, name, skipPath) : 0;
+}
+
+static int FARAPI BatchEditorControlCall(int command, void *param)
+{
+    return BatchEditorControl(command, param);
+}
+
+/* dist/ in the directory of the running program, or "" when it cannot be told. */
+static void DistNextToProgram(char *out, size_t size)
+{
+    char exe[PATH_MAX];
+    out[0] = '\0';
+    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    if (n <= 0) return;
+    exe[n] = '\0';
+    char *slash = strrchr(exe, '/');
+    if (slash == NULL) return;
+    *slash = '\0';
+    if (FormatTruncated(out, size, "%s/dist", exe)) out[0] = '\0';
+}
+
+static void LoadTexts(void)
+{
+    if (g_lngTried) return;
+    g_lngTried = 1;
+    char nextToProgram[PATH_MAX];
+    DistNextToProgram(nextToProgram, sizeof nextToProgram);
+    const char *fromEnv = getenv("ZOLT_DIST_DIR");
+    const char *dirs[] = {fromEnv, nextToProgram, ZOLT_DIST_DIR};
+    for (const char *dir : dirs) {
+        if (dir == NULL || dir[0] == '\0') continue;
+        if (LngLoadForLocale(dir, LngEnvLocale(), &g_lng) == 0) return;
+        LngFree(&g_lng);
+    }
+    fputs("zolt: no language file (zolt*.lng) found; messages will be empty\n", stderr);
 }
 
 void InstallBatchHost(void)
 {
+    LoadTexts();
+    g_menuAnswers.clear();
+    g_menus.clear();
+    g_warnings = 0;
+    BatchResetEditors();
     PluginStartupInfo info;
     memset(&info, 0, sizeof info);
     info.StructSize = sizeof info;
+    CopyTruncated(info.ModuleName, sizeof info.ModuleName, "zolt");
     info.RootKey = "Software\\Far\\Plugins";
-    info.GetMsg = BatchGetMsg;
+    info.Menu = BatchMenuCall;
+    info.Dialog = BatchDialog;
     info.Message = BatchMessage;
+    info.GetMsg = BatchGetMsg;
+    info.SaveScreen = BatchSaveScreen;
+    info.RestoreScreen = BatchRestoreScreen;
+    info.Editor = BatchEditorService;
     info.CmpName = BatchCmpName;
-    InstallHostRecord(&info);
+    info.EditorControl = BatchEditorControlCall;
+    SetStartupInfo(&info);
+}
+
+void BatchQueueMenuAnswer(int index)
+{
+    g_menuAnswers.push_back(index);
+}
+
+const std::vector<BatchMenu> &BatchMenus(void)
+{
+    return g_menus;
+}
+
+int BatchWarningCount(void)
+{
+    return g_warnings;
 }

@@ -38,9 +38,21 @@ void FARAPI GetPluginInfo(struct PluginInfo *Info)
     Info->PluginConfigStringsNumber = 1;
 }
 
+/* The host cannot take an exception through an entry point: it would end the host. */
+static void ReportFatal(void)
+{
+    FatalBox("An unhandled exception occured. Program terminated.", "ZOLT - Fatal error");
+}
+
 int FARAPI Configure(int ItemNumber)
 {
-    return ItemNumber == 0 ? ConfigDialog() : 0;
+    if (ItemNumber != 0) return 0;
+    try {
+        return ConfigDialog();
+    } catch (...) {
+        ReportFatal();
+        return 0;
+    }
 }
 
 int ShowCommandMenu(int openFrom)
@@ -156,8 +168,10 @@ FarHandle FARAPI OpenPlugin(int OpenFrom, int Item)
     try {
         RunOpenPlugin(&state, OpenFrom);
     } catch (...) {
+        MemFree(state.menuItems); /* left behind only when the browse menu was cut short */
+        state.menuItems = NULL;
         ReleaseState(&state);
-        FatalBox("An unhandled exception occured. Program terminated.", "ZOLT - Fatal error");
+        ReportFatal();
     }
     return FAR_INVALID_HANDLE;
 }

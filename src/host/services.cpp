@@ -11,15 +11,25 @@ char SettingsRoot[80];
 
 static const char HELP_TOPIC[] = "Contents";
 
+/* Bytes of the host's record to take: never more than it says it has, never more than ours. */
+static size_t HostRecordBytes(const PluginStartupInfo *info)
+{
+    if (info->StructSize <= 0) return sizeof info->StructSize; /* every command is refused */
+    size_t n = (size_t)info->StructSize < sizeof g_far ? (size_t)info->StructSize : sizeof g_far;
+    /* A service entry cut by the host's size would become a wild pointer: take whole ones only. */
+    const size_t first = offsetof(PluginStartupInfo, RootKey);
+    if (n > first) n -= (n - first) % sizeof(void *);
+    return n;
+}
+
 void InstallHostRecord(const PluginStartupInfo *info)
 {
-    size_t n = sizeof g_far;
-    if (info->StructSize >= 0 && (size_t)info->StructSize < n) n = (size_t)info->StructSize;
+    size_t n = HostRecordBytes(info);
     memset(&g_far, 0, sizeof g_far);
     memcpy(&g_far, info, n);
     SettingsRoot[0] = '\0';
     /* keep room for "\ZOLT" however long the host's root key is */
-    const char *root = n > offsetof(PluginStartupInfo, RootKey) && g_far.RootKey ? g_far.RootKey : "";
+    const char *root = g_far.RootKey != NULL ? g_far.RootKey : "";
     CopyTruncated(SettingsRoot, sizeof SettingsRoot - 5, root);
     AppendTruncated(SettingsRoot, sizeof SettingsRoot, "\\ZOLT");
 }

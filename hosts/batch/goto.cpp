@@ -1,0 +1,112 @@
+/* goto.cpp: `zolt goto`: Go to definition from an editor on a file, and where it lands. */
+#include <limits.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "batch/batch.h"
+#include "host/plugin.h"
+#include "platform/platform.h"
+
+enum { EXIT_LANDED = 0, EXIT_NOT_FOUND = 1, EXIT_USAGE = 2 };
+enum { MENU_GOTO = 1 }; /* the editor's command menu: 0 browse, 1 go to definition, 2 go back */
+
+void PrintGotoUsage(FILE *out)
+{
+    fputs("usage: zolt goto FILE LINE COL [--pick N]\n"
+          "  Runs Go to definition from an editor on FILE with the cursor at LINE, COL (1-based)\n"
+          "  and prints where it lands as PATH:LINE:COL. When several definitions match, the\n"
+          "  choice menu's items are printed as N<TAB>text and the menu is cancelled, unless\n"
+          "  --pick N chooses item N. Exit status: 0 landed; 1 nothing found; 2 bad usage.\n",
+          out);
+}
+
+/* A decimal number of at least min: 0, or -1 for anything else. */
+static int ParseNumber(const char *text, int min, int *out)
+{
+    char *end;
+    long v = strtol(text, &end, 10);
+    if (*text < '0' || *text > '9' || *end != '\0' || v < min || v > INT_MAX) return -1;
+    *out = (int)v;
+    return 0;
+}
+
+static int ParseArgs(int argc, char **argv, const char **file, int *line, int *col, int *pick)
+{
+    *pick = -1;
+    int positional = 0;
+    for (int i = 1; i < argc; i++) {
+        if (strcmp(argv[i], "--pick") == 0 && i + 1 < argc) {
+            if (ParseNumber(argv[++i], 0, pick) != 0) return -1;
+        } else if (argv[i][0] == '-') {
+            return -1;
+        } else if (positional == 0) {
+            *file = argv[i];
+            positional++;
+        } else if (positional < 3) {
+            if (ParseNumber(argv[i], 1, positional == 1 ? line : col) != 0) return -1;
+            positional++;
+        } else {
+            return -1;
+        }
+    }
+    return positional == 3 ? 0 : -1;
+}
+
+static void PrintChoiceMenus(void)
+{
+    const std::vector<BatchMenu> &menus = BatchMenus();
+    for (size_t m = 1; m < menus.size(); m++) /* the first is the command menu */
+        for (size_t i = 0; i < menus[m].items.size(); i++)
+            printf("%zu\t%s\n", i, menus[m].items[i].c_str());
+}
+
+/* Prints the landing place; 0, or -1 when the command went nowhere. */
+static int PrintLanding(const char *file, const BatchEditor *edited)
+{
+    const std::vector<BatchEditorCall> &opened = BatchEditorCalls();
+    if (!opened.empty()) {
+        const BatchEditorCall &c = opened.back();
+        char native[PATH_MAX];
+        if (ToNativePath(c.fileName.c_str(), native, sizeof native) != 0) return -1;
+        printf("%s:%d:%d\n", native, c.startLine, c.startChar);
+        return 0;
+    }
+    if (edited != NULL && edited->moves > 0) {
+        printf("%s:%d:%d\n", file, edited->curLine + 1, edited->curPos + 1);
+        return 0;
+    }
+    return -1;
+}
+
+int RunGoto(int argc, char **argv)
+{
+    const char *file = NULL;
+    int line = 0, col = 0, pick = -1;
+    if (argc == 2 && strcmp(argv[1], "--help") == 0) {
+        PrintGotoUsage(stdout);
+        return EXIT_LANDED;
+    }
+    if (ParseArgs(argc, argv, &file, &line, &col, &pick) != 0) {
+        PrintGotoUsage(stderr);
+        return EXIT_USAGE;
+    }
+    char native[PATH_MAX], pluginPath[PATH_MAX];
+    std::vector<std::string> lines;
+    if (realpath(file, native) == NULL || BatchLoadLines(native, &lines) != 0 ||
+        FromNativePath(native, pluginPath, sizeof pluginPath) != 0) {
+        fprintf(stderr, "zolt: goto: cannot read %s\n", file);
+        return EXIT_USAGE;
+    }
+    InstallBatchHost();
+    BatchOpenEditor(pluginPath, lines, line - 1, col - 1);
+    BatchQueueMenuAnswer(MENU_GOTO);
+    if (pick >= 0) BatchQueueMenuAnswer(pick);
+    (void)OpenPlugin(OPEN_EDITOR, 0);
+    BatchEndProgress();
+    if (pick < 0) PrintChoiceMenus();
+    return PrintLanding(file, BatchCurrentEditor()) == 0 ? EXIT_LANDED : EXIT_NOT_FOUND;
+}

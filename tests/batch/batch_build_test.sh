@@ -1,0 +1,119 @@
+#!/usr/bin/env bash
+# zolt build from the command line: the index files' bytes, a rebuild that writes nothing, a
+# touched file, the options it takes from the store, and bad usage.
+# Usage: batch_build_test.sh ZOLT_BINARY SOURCE_DIR
+set -u
+zolt=$(realpath "$1")
+failures=0
+
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+work=$(mktemp -d /tmp/zolt-build-cli.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+export XDG_CONFIG_HOME="$work/config"
+unset LC_ALL LC_MESSAGES LANG
+
+# The update file's write time of a file touched to Unix time $1: "LOW?HIGH" of its FILETIME.
+filetime() {
+    local ft=$((($1 + 11644473600) * 10000000))
+    echo "$((ft & 0xFFFFFFFF))?$((ft >> 32))"
+}
+
+# summary [DIR]: runs zolt build, checks status 0 and an empty stderr, and leaves the summary
+# line without its time in $got.
+summary() {
+    local out rc
+    got=
+    out=$("$zolt" build "$@" 2>"$work/stderr")
+    rc=$?
+    [ "$rc" = 0 ] || fail "build $*: exit status $rc"
+    [ -s "$work/stderr" ] && fail "build $*: stderr: $(cat "$work/stderr")"
+    local pattern='^(files scanned: [0-9]+, entries: [0-9]+, index files: [a-z]+), time: [0-9]+\.[0-9]{2} s$'
+    if [[ "$out" =~ $pattern ]]; then
+        got=${BASH_REMATCH[1]}
+    else
+        fail "build $*: summary line '$out'"
+    fi
+}
+
+stamp() { stat -c '%i %s %.9Y' "$@"; }
+
+# --- a small tree ---
+tree="$work/tree"
+mkdir -p "$tree/sub"
+printf '#include <x.h>\n\nint f(void) { return 0; }\n' >"$tree/a.c"
+printf '/* nothing here */\n' >"$tree/sub/b.c"
+printf 'typedef int T;\r\n#define LIMIT 10\r\n' >"$tree/sub/c.h"
+printf 'macro Go\n' >"$tree/x.MAC"
+printf 'int g(void) {}\n' >"$tree/notes.txt"
+touch -d @1700000000 "$tree/a.c"
+touch -d @1700000100 "$tree/sub/b.c"
+touch -d @1700000200 "$tree/sub/c.h"
+touch -d @1700000300 "$tree/x.MAC"
+
+summary "$tree"
+[ "$got" = "files scanned: 4, entries: 5, index files: written" ] || fail "first build: $got"
+expected=$(printf '?sub\\b.c?0\r\nf?a.c?3\r\nGo?x.MAC?1\r\nLIMIT?sub\\c.h?2\r\nT?sub\\c.h?1\r\n')
+[ "$(cat "$tree/zoltprj\$.Far")" = "$expected" ] ||
+    fail "project index:"$'\n'"$(od -c "$tree/zoltprj\$.Far")"
+# the update file is in walk order, which is the file system's: compare its lines as a set
+expected_update=$(printf '%s\n' "f?a.c?3?$(filetime 1700000000)" "?sub\\b.c?0?$(filetime 1700000100)" \
+    "T?sub\\c.h?1?$(filetime 1700000200)" "LIMIT?sub\\c.h?2?$(filetime 1700000200)" \
+    "Go?x.MAC?1?$(filetime 1700000300)" | sort)
+got_update=$(tr -d '\r' <"$tree/zoltpru\$.Far" | sort)
+[ "$got_update" = "$expected_update" ] || fail "update index:"$'\n'"$got_update"
+[ "$(tr -cd '\r' <"$tree/zoltpru\$.Far" | wc -c)" = 5 ] || fail "update index lines end in CR LF"
+
+# --- a second build writes nothing ---
+before=$(stamp "$tree/zoltprj\$.Far" "$tree/zoltpru\$.Far")
+summary "$tree"
+[ "$got" = "files scanned: 0, entries: 5, index files: unchanged" ] || fail "second build: $got"
+[ "$(stamp "$tree/zoltprj\$.Far" "$tree/zoltpru\$.Far")" = "$before" ] ||
+    fail "second build touched the index files"
+
+# --- a touched file alone is scanned again; the default directory is the current one ---
+printf 'int f(void) { return 0; }\nint g(void) { return 1; }\n' >"$tree/a.c"
+touch -d @1700000400 "$tree/a.c"
+cd "$tree" && summary
+cd "$work" || exit 1
+[ "$got" = "files scanned: 1, entries: 6, index files: written" ] || fail "after a touch: $got"
+grep -q "^g?a.c?2"$'\r'"\$" "$tree/zoltprj\$.Far" || fail "g missing after the touch"
+
+# --- options come from the store `zolt config` writes ---
+"$zolt" config Recurse=0 CtStatic=1 >/dev/null || fail "config Recurse=0"
+flat="$work/flat"
+mkdir -p "$flat/sub"
+printf 'static int s(void) { return 0; }\n' >"$flat/a.c"
+printf 'int deep(void) { return 0; }\n' >"$flat/sub/d.c"
+summary "$flat"
+[ "$got" = "files scanned: 1, entries: 1, index files: written" ] || fail "flat build: $got"
+[ "$(cat "$flat/zoltprj\$.Far")" = "$(printf 's?a.c?1\r\n')" ] || fail "flat build: $(cat "$flat/zoltprj\$.Far")"
+"$zolt" config Recurse=1 CtStatic=0 >/dev/null
+
+# --- nothing to index ---
+mkdir "$work/empty"
+summary "$work/empty"
+[ "$got" = "files scanned: 0, entries: 0, index files: none" ] || fail "empty directory: $got"
+[ -z "$(ls "$work/empty")" ] || fail "empty directory: files appeared: $(ls "$work/empty")"
+
+# --- bad usage: status 2, nothing on stdout ---
+bad() {
+    local out rc
+    out=$("$zolt" build "$@" 2>"$work/stderr")
+    rc=$?
+    [ "$rc" = 2 ] || fail "build $*: exit status $rc, expected 2"
+    [ -z "$out" ] || fail "build $*: stdout '$out'"
+    grep -q "^zolt: " "$work/stderr" || fail "build $*: no 'zolt: ' message on stderr"
+}
+bad "$work/missing"
+bad "$tree/a.c"
+bad "$tree" "$tree"
+bad --recurse
+"$zolt" build --help | grep -q "^usage: zolt build" || fail "build --help"
+"$zolt" --help | grep -q "^  build " || fail "--help does not list build"
+
+[ "$failures" = 0 ] && echo "batch_build_test: all passed"
+exit $((failures > 0))

@@ -1,0 +1,158 @@
+// The batch host: texts from the language files, warning and progress boxes on stderr, queued
+// menu answers, and the in-memory editor a headless editor command works on.
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "../platform/tempdir.h"
+#include "batch/batch.h"
+#include "common/lng.h"
+#include "host/host.h"
+#include "host/plugin.h"
+
+namespace {
+
+struct BatchHostTest : TempDirTest {
+    void SetUp() override
+    {
+        TempDirTest::SetUp();
+        // the texts are loaded once per process: make the first load English from the sources
+        setenv("ZOLT_DIST_DIR", ZOLT_DIST_DIR, 1);
+        setenv("LC_ALL", "C", 1);
+        InstallBatchHost();
+    }
+    void TearDown() override
+    {
+        unsetenv("ZOLT_DIST_DIR");
+        unsetenv("LC_ALL");
+        TempDirTest::TearDown();
+    }
+
+    static std::string English(int n)
+    {
+        LngFile f;
+        EXPECT_EQ(LngLoad(ZOLT_DIST_DIR "/zoltEng.lng", &f), 0);
+        std::string text = LngMessage(&f, n);
+        LngFree(&f);
+        return text;
+    }
+};
+
+TEST_F(BatchHostTest, WarningsAreStderrLinesAndProgressNeedsATerminal)
+{
+    ASSERT_NE(English(7), "");
+    EXPECT_EQ(MsgText(7), English(7));
+    EXPECT_STREQ(SettingsRoot, "Software\\Far\\Plugins\\ZOLT");
+
+    testing::internal::CaptureStderr();
+    ShowProgress(11, "10 files"); // stderr is a file here: no progress
+    ShowWarning(7);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err, "zolt: " + English(6) + ": " + English(7) + "\n");
+    EXPECT_EQ(BatchWarningCount(), 1);
+}
+
+TEST_F(BatchHostTest, MenusTakeTheQueuedAnswersThenCancel)
+{
+    FarMenuItem items[2];
+    memset(items, 0, sizeof items);
+    strcpy(items[0].Text, "first");
+    strcpy(items[1].Text, "second");
+    BatchQueueMenuAnswer(1);
+    BatchQueueMenuAnswer(2); // not an item: cancels
+    int breakCode = 7;
+    EXPECT_EQ(HostMenu(0, "T", nullptr, nullptr, &breakCode, items, 2), 1);
+    EXPECT_EQ(breakCode, -1);
+    EXPECT_EQ(HostMenu(0, "T", nullptr, nullptr, nullptr, items, 2), -1);
+    EXPECT_EQ(HostMenu(0, "U", nullptr, nullptr, nullptr, items, 1), -1); // queue empty
+    ASSERT_EQ(BatchMenus().size(), 3u);
+    EXPECT_EQ(BatchMenus()[0].items, (std::vector<std::string>{"first", "second"}));
+    EXPECT_EQ(BatchMenus()[0].result, 1);
+    EXPECT_EQ(BatchMenus()[2].title, "U");
+    EXPECT_EQ(HostDialog(57, 20, nullptr, 0), -1);
+}
+
+TEST_F(BatchHostTest, EditorControlWorksOnTheCurrentEditor)
+{
+    EditorInfo info;
+    EXPECT_EQ(HostEditorControl(ECTL_GETINFO, &info), 0); // no editor yet
+    BatchEditor *e = BatchOpenEditor("C:\\src\\a.c", {"one", "two"}, 1, 2);
+    ASSERT_NE(e, nullptr);
+    ASSERT_EQ(HostEditorControl(ECTL_GETINFO, &info), 1);
+    EXPECT_EQ(info.EditorID, e->id);
+    EXPECT_STREQ(info.FileName, "C:\\src\\a.c");
+    EXPECT_EQ(info.TotalLines, 2);
+    EXPECT_EQ(info.CurLine, 1);
+    EXPECT_EQ(info.CurPos, 2);
+
+    EditorGetString egs;
+    memset(&egs, 0, sizeof egs);
+    egs.StringNumber = -1;
+    ASSERT_EQ(HostEditorControl(ECTL_GETSTRING, &egs), 1);
+    EXPECT_EQ(std::string(egs.StringText, (size_t)egs.StringLength), "two");
+    egs.StringNumber = 2;
+    EXPECT_EQ(HostEditorControl(ECTL_GETSTRING, &egs), 0);
+
+    EditorSetPosition pos = {0, 1, -1, -1, -1, -1};
+    EXPECT_EQ(HostEditorControl(ECTL_SETPOSITION, &pos), 1);
+    EXPECT_EQ(BatchCurrentEditor()->curLine, 0);
+    EXPECT_EQ(BatchCurrentEditor()->curPos, 1);
+    pos = {99, -1, -1, -1, -1, -1};
+    EXPECT_EQ(HostEditorControl(ECTL_SETPOSITION, &pos), 1);
+    EXPECT_EQ(BatchCurrentEditor()->curLine, 1);
+    EXPECT_EQ(BatchCurrentEditor()->curPos, 1);
+
+    EXPECT_EQ(HostEditor("C:\\src\\b.c", 12, 4), 2);
+    ASSERT_EQ(BatchEditorCalls().size(), 1u);
+    EXPECT_EQ(BatchEditorCalls()[0].fileName, "C:\\src\\b.c");
+    EXPECT_EQ(BatchEditorCalls()[0].startLine, 12);
+    EXPECT_EQ(BatchEditorCalls()[0].startChar, 4);
+
+    EXPECT_EQ(HostEditorControl(ECTL_QUIT, nullptr), 1);
+    EXPECT_EQ(BatchCurrentEditor(), nullptr);
+}
+
+TEST_F(BatchHostTest, LoadLinesSplitsEveryLineEnd)
+{
+    struct {
+        const char *bytes;
+        std::vector<std::string> lines;
+    } const rows[] = {
+        {"a\r\nb\rc\n\nd", {"a", "b", "c", "", "d"}},
+        {"x\n", {"x"}},
+        {"x\r", {"x"}},
+        {"", {}},
+        {"\r\n\r\n", {"", ""}},
+    };
+    for (const auto &r : rows) {
+        WriteText("f.txt", r.bytes);
+        std::vector<std::string> lines = {"stale"};
+        EXPECT_EQ(BatchLoadLines("f.txt", &lines), 0);
+        EXPECT_EQ(lines, r.lines) << r.bytes;
+    }
+    std::vector<std::string> lines;
+    EXPECT_EQ(BatchLoadLines("missing.txt", &lines), -1);
+}
+
+TEST_F(BatchHostTest, EditorCommandRunsOnTheInMemoryEditor)
+{
+    WriteText("a.c", "int f(void) { return 0; }\nint g(void) { return f(); }\n");
+    std::vector<std::string> lines;
+    ASSERT_EQ(BatchLoadLines("a.c", &lines), 0);
+    std::string name = root + "/a.c";
+    for (char &c : name)
+        if (c == '/') c = '\\';
+    BatchOpenEditor(name, lines, 1, 21);
+    BatchQueueMenuAnswer(1); // go to definition
+    EXPECT_EQ(OpenPlugin(OPEN_EDITOR, 0), FAR_INVALID_HANDLE);
+    EXPECT_EQ(BatchCurrentEditor()->curLine, 0);
+    EXPECT_EQ(BatchWarningCount(), 0);
+    ASSERT_EQ(BatchMenus().size(), 1u);
+    EXPECT_EQ(BatchMenus()[0].items.size(), 3u);
+}
+
+} // namespace

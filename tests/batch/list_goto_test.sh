@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# zolt list and zolt goto on a copy of the example tree: the listed slice is the index's run
+# for the prefix (from the index file or a fresh scan alike), and goto lands where the editor
+# command lands: another file, the same file, a choice menu, nothing.
+# Usage: list_goto_test.sh ZOLT_BINARY SOURCE_DIR
+set -u
+zolt=$(realpath "$1")
+src=$(realpath "$2")
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+expect() { [ "$2" = "$3" ] || fail "$1: got [$2] expected [$3]"; }
+
+work=$(mktemp -d /tmp/zolt-list-goto.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+export XDG_CONFIG_HOME="$work/config"
+unset LC_ALL LC_MESSAGES LANG
+cp -r "$src/examples" "$work/tree"
+cd "$work/tree" || exit 1
+
+# Before any build the list comes from a fresh scan, which writes nothing.
+scanned=$("$zolt" list . buf_)
+[ -e 'zoltprj$.Far' ] && fail "list wrote an index file"
+"$zolt" build . >/dev/null || fail "build"
+indexed=$("$zolt" list . buf_)
+expect "list from the index equals list from a scan" "$indexed" "$scanned"
+# The run of index lines whose names start with the prefix, ASCII case ignored.
+expected=$(tr -d '\r' < 'zoltprj$.Far' | grep -i '^buf_')
+expect "list buf_" "$indexed" "$expected"
+expect "list BUF_ ignores case" "$("$zolt" list . BUF_)" "$expected"
+expect "list without a prefix" "$("$zolt" list . | wc -l)" "$(wc -l < 'zoltprj$.Far')"
+out=$("$zolt" list . zzzz_no_such); rc=$?
+expect "no match: status" "$rc" 0
+expect "no match: output" "$out" ""
+"$zolt" list ./no-such-dir >/dev/null 2>&1; expect "list of a missing dir" $? 2
+
+# Another file, found through the tree root's index from a subdirectory.
+expect "goto into another file" "$("$zolt" goto src/main.c 31 22)" "$work/tree/src/buffer.c:10:1"
+# The same file: the cursor moves in the edited file.
+line=$(grep -n 'buf_split_line(b)' src/cmdline.c | cut -d: -f1)
+col=$(grep 'buf_split_line(b)' src/cmdline.c | awk '{print index($0, "buf_split_line")}')
+expect "goto in the edited file's own tree" "$("$zolt" goto src/cmdline.c "$line" "$col")" \
+    "$work/tree/src/buffer.c:66:1"
+printf 'int helper(void) { return 0; }\nint x(void) { return helper(); }\n' > src/self.c
+expect "goto within the edited text" "$("$zolt" goto src/self.c 2 23)" "src/self.c:1:1"
+# Several matches: the items are listed and the menu is cancelled; --pick chooses.
+printf 'int x = buf_;\n' > src/prefix.c
+items=$("$zolt" goto src/prefix.c 1 9); rc=$?
+expect "choice menu cancelled: status" "$rc" 1
+expect "choice menu items" "$(printf '%s\n' "$items" | wc -l)" "$(printf '%s\n' "$expected" | wc -l)"
+case "$items" in 0$'\t'" buf_count_lines"*) ;; *) fail "first item: ${items%%$'\n'*}" ;; esac
+expect "--pick 1" "$("$zolt" goto src/prefix.c 1 9 --pick 1)" "$work/tree/src/buffer.c:52:1"
+# Nothing found: the warning on stderr, status 1.
+printf 'int x = nowhere_defined;\n' > src/none.c
+"$zolt" goto src/none.c 1 10 >"$work/out" 2>"$work/err"; rc=$?
+expect "not found: status" "$rc" 1
+grep -q '^zolt: ' "$work/err" || fail "not found: no warning on stderr"
+"$zolt" goto src/none.c 1 >/dev/null 2>&1; expect "goto bad usage" $? 2
+
+[ "$failures" = 0 ] && echo "list and goto: all checks passed"
+exit $((failures > 0))
