@@ -202,8 +202,16 @@ int KeyScanChar(char c)
     return code == -1 ? -1 : (int)(unsigned short)code;
 }
 
+/* With ZOLT_NO_FATAL_BOX set (non-empty) the text goes to stderr instead: an unattended run,
+   such as the tests under Wine, must not wait for someone to close a box. */
 void FatalBox(const char *text, const char *title)
 {
+    char flag[2];
+    if (GetEnvironmentVariableA("ZOLT_NO_FATAL_BOX", flag, sizeof flag) != 0) {
+        fprintf(stderr, "%s: %s\n", title, text);
+        fflush(stderr);
+        return;
+    }
     MessageBeep(0);
     MessageBoxA(NULL, text, title, MB_ICONSTOP | MB_OK);
 }
