@@ -21,6 +21,8 @@ test:
 	cmake --build --preset sanitize -j2
 	cmake --preset mingw >/dev/null
 	cmake --build --preset mingw -j2
+	cmake --preset mingw64 >/dev/null
+	cmake --build --preset mingw64 -j2
 	ctest --preset sanitize -j2
 
 # The Windows package: zolt.dll (32-bit) with its language and help files.
