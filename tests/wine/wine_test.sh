@@ -33,9 +33,13 @@ trap cleanup EXIT
 
 windows_path() { printf 'Z:%s' "$(printf '%s' "$1" | tr / '\\')"; }
 
-# Two copies of the example tree whose files carry the same write time (whole seconds).
+# Two copies of the example tree whose files carry the same write time (whole seconds), with
+# links: to a directory, back up the tree (a loop), to a file. No walk may follow a directory link.
 for side in wine linux; do
     cp -r "$src/examples" "$work/$side-tree"
+    ln -s lib "$work/$side-tree/liblink"
+    ln -s .. "$work/$side-tree/src/up"
+    ln -s main.c "$work/$side-tree/src/main_link.c"
     find "$work/$side-tree" -type f -exec touch -d @1577934245 {} +
 done
 mkdir "$work/scenarios"
