@@ -26,8 +26,8 @@ std::string ReadFileText(const std::string &path)
 
 static HANDLE OpenForTimes(const std::string &path, DWORD access)
 {
-    return CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
-                       FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    return CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
 }
 
 int GetWriteTime(const std::string &path, FILETIME *t)
@@ -65,7 +65,8 @@ std::vector<std::string> SplitLines(const std::string &text)
 std::string RegistryValue(const char *key, const char *name)
 {
     HKEY k;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_QUERY_VALUE, &k) != ERROR_SUCCESS) return "<missing>";
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_QUERY_VALUE, &k) != ERROR_SUCCESS)
+        return "<missing>";
     char data[1024];
     DWORD type = 0, size = sizeof data - 1;
     LONG r = RegQueryValueExA(k, name, NULL, &type, (BYTE *)data, &size);

@@ -59,46 +59,52 @@ static void StartPlugin(int structSize)
     g_plugin.SetStartupInfo(&info);
 }
 
+/* 1 when OpenPlugin gave INVALID_HANDLE_VALUE, as every command of this plugin must. */
 static int OpenPlugin(int from)
 {
     return g_plugin.OpenPlugin(from, 0) == FAR_INVALID_HANDLE;
 }
 
-static std::string At(const std::string &rel) { return g_root + "\\" + rel; }
+static std::string At(const std::string &rel)
+{
+    return g_root + "\\" + rel;
+}
 
 /* ---- the tree ---- */
 
-static const char MAIN_C[] =
-    "#include \"sub/helper.h\"\r\n"
-    "\r\n"
-    "static int local_fn(int x)\r\n"
-    "{\r\n"
-    "    return x + 1;\r\n"
-    "}\r\n"
-    "\r\n"
-    "int dup_fn(void)\r\n"
-    "{\r\n"
-    "    return local_fn(helper());\r\n"
-    "}\r\n"
-    "\r\n"
-    "int main(void)\r\n"
-    "{\r\n"
-    "    return dup_fn();\r\n"
-    "}\r\n";
-static const char HELPER_C[] =
-    "int helper(void)\n{\n    return 1;\n}\n\n"
-    "int my_func(void)\n{\n    return 2;\n}\n\n"
-    "int my_other(void)\n{\n    return 3;\n}\n";
+static const char MAIN_C[] = "#include \"sub/helper.h\"\r\n"
+                             "\r\n"
+                             "static int local_fn(int x)\r\n"
+                             "{\r\n"
+                             "    return x + 1;\r\n"
+                             "}\r\n"
+                             "\r\n"
+                             "int dup_fn(void)\r\n"
+                             "{\r\n"
+                             "    return local_fn(helper());\r\n"
+                             "}\r\n"
+                             "\r\n"
+                             "int main(void)\r\n"
+                             "{\r\n"
+                             "    return dup_fn();\r\n"
+                             "}\r\n";
+static const char HELPER_C[] = "int helper(void)\n{\n    return 1;\n}\n\n"
+                               "int my_func(void)\n{\n    return 2;\n}\n\n"
+                               "int my_other(void)\n{\n    return 3;\n}\n";
 static const char DUP_C[] = "int dup_fn(void)\n{\n    return 0;\n}\n";
 static const char KEYS_MAC[] = "; keyboard macros\r\nmacro Foo_Bar\r\n  text\r\nmacro My_Macro\r\n";
 static const char LONG_C[] = "int long_named(void)\n{\n    return 4;\n}\n";
 static const char *const TREE_FILES[][2] = {
-    {"main.c", MAIN_C}, {"sub\\helper.c", HELPER_C}, {"sub\\deep\\dup.c", DUP_C},
-    {"macros\\KEYS.MAC", KEYS_MAC}, {"averylongfilename_source.c", LONG_C}, {"notes.txt", "int not_source(void);\n"},
+    {"main.c", MAIN_C},
+    {"sub\\helper.c", HELPER_C},
+    {"sub\\deep\\dup.c", DUP_C},
+    {"macros\\KEYS.MAC", KEYS_MAC},
+    {"averylongfilename_source.c", LONG_C},
+    {"notes.txt", "int not_source(void);\n"},
 };
 static const FILETIME TIME0 = {0x2D4A8000u, 0x01D5C0F5u}; /* early January 2020 */
 static const FILETIME TIME1 = {0x89F1C000u, 0x01D5C1BEu}; /* a day later */
-static const FILETIME TIME_OLD = {0u, 0x01C00000u};       /* years before both */
+static const FILETIME TIME_OLD = {0u, 0x01C00000u}; /* years before both */
 
 static std::string TimeText(const FILETIME &t)
 {
@@ -108,7 +114,8 @@ static std::string TimeText(const FILETIME &t)
 static bool MakeTree()
 {
     bool ok = CreateDirectoryA(g_root.c_str(), NULL) && CreateDirectoryA(At("sub").c_str(), NULL) &&
-              CreateDirectoryA(At("sub\\deep").c_str(), NULL) && CreateDirectoryA(At("macros").c_str(), NULL);
+              CreateDirectoryA(At("sub\\deep").c_str(), NULL) &&
+              CreateDirectoryA(At("macros").c_str(), NULL);
     for (const auto &f : TREE_FILES)
         ok = ok && WriteFileText(At(f[0]), f[1]) == 0 && SetWriteTime(At(f[0]), TIME0) == 0;
     return ok;
@@ -138,12 +145,16 @@ static void LoadAndInfo()
     PluginInfo pi;
     memset(&pi, 0, sizeof pi);
     g_plugin.GetPluginInfo(&pi);
-    Expect(pi.StructSize == (int)sizeof pi, "PluginInfo.StructSize " + std::to_string(pi.StructSize));
+    Expect(pi.StructSize == (int)sizeof pi,
+           "PluginInfo.StructSize " + std::to_string(pi.StructSize));
     Expect(pi.Flags == PF_EDITOR, "PluginInfo.Flags " + std::to_string(pi.Flags));
-    Expect(pi.PluginMenuStringsNumber == 1 && std::string(pi.PluginMenuStrings[0]) == "M0", "plugins menu line");
-    Expect(pi.PluginConfigStringsNumber == 1 && std::string(pi.PluginConfigStrings[0]) == "M21", "config line");
+    Expect(pi.PluginMenuStringsNumber == 1 && std::string(pi.PluginMenuStrings[0]) == "M0",
+           "plugins menu line");
+    Expect(pi.PluginConfigStringsNumber == 1 && std::string(pi.PluginConfigStrings[0]) == "M21",
+           "config line");
     SHORT scan = VkKeyScanA('_');
-    printf("     VkKeyScanA('_') = 0x%04X, FindFirstFileA short name of the long file: ", (unsigned)(unsigned short)scan);
+    printf("     VkKeyScanA('_') = 0x%04X, FindFirstFileA short name of the long file: ",
+           (unsigned)(unsigned short)scan);
     WIN32_FIND_DATAA fd;
     HANDLE h = FindFirstFileA(At("averylongfilename_source.c").c_str(), &fd);
     printf("\"%s\"\n", h != INVALID_HANDLE_VALUE ? fd.cAlternateFileName : "(not found)");
@@ -164,9 +175,15 @@ static void VersionRefused()
 }
 
 static const std::vector<std::string> FIRST_INDEX = {
-    "dup_fn?main.c?8", "dup_fn?sub\\deep\\dup.c?1", "Foo_Bar?macros\\KEYS.MAC?2",
-    "helper?sub\\helper.c?1", "long_named?averylongfilename_source.c?1", "main?main.c?13",
-    "my_func?sub\\helper.c?6", "My_Macro?macros\\KEYS.MAC?4", "my_other?sub\\helper.c?11",
+    "dup_fn?main.c?8",
+    "dup_fn?sub\\deep\\dup.c?1",
+    "Foo_Bar?macros\\KEYS.MAC?2",
+    "helper?sub\\helper.c?1",
+    "long_named?averylongfilename_source.c?1",
+    "main?main.c?13",
+    "my_func?sub\\helper.c?6",
+    "My_Macro?macros\\KEYS.MAC?4",
+    "my_other?sub\\helper.c?11",
 };
 
 static void RunBuild()
@@ -193,18 +210,22 @@ static void BuildIndex()
     RunBuild();
     ExpectEq(ReadFileText(PROJECT_INDEX), Joined(FIRST_INDEX), "project index");
     CheckUpdateLines(FIRST_INDEX, "");
-    Expect(ReadFileText("zoltprj$.new") == "<missing>" && ReadFileText("zoltpru$.new") == "<missing>",
+    Expect(ReadFileText("zoltprj$.new") == "<missing>" &&
+               ReadFileText("zoltpru$.new") == "<missing>",
            "temporary files left behind");
 }
 
 static void RebuildUntouched()
 {
     std::string project = ReadFileText(PROJECT_INDEX), update = ReadFileText(UPDATE_INDEX);
-    Expect(SetWriteTime(PROJECT_INDEX, TIME_OLD) == 0 && SetWriteTime(UPDATE_INDEX, TIME_OLD) == 0, "SetFileTime");
+    Expect(SetWriteTime(PROJECT_INDEX, TIME_OLD) == 0 && SetWriteTime(UPDATE_INDEX, TIME_OLD) == 0,
+           "SetFileTime");
     RunBuild();
     FILETIME p, u;
-    Expect(GetWriteTime(PROJECT_INDEX, &p) == 0 && CompareFileTime(&p, &TIME_OLD) == 0, "project index rewritten");
-    Expect(GetWriteTime(UPDATE_INDEX, &u) == 0 && CompareFileTime(&u, &TIME_OLD) == 0, "update index rewritten");
+    Expect(GetWriteTime(PROJECT_INDEX, &p) == 0 && CompareFileTime(&p, &TIME_OLD) == 0,
+           "project index rewritten");
+    Expect(GetWriteTime(UPDATE_INDEX, &u) == 0 && CompareFileTime(&u, &TIME_OLD) == 0,
+           "update index rewritten");
     ExpectEq(ReadFileText(PROJECT_INDEX), project, "project index bytes");
     ExpectEq(ReadFileText(UPDATE_INDEX), update, "update index bytes");
 }
@@ -213,10 +234,12 @@ static void RebuildUntouched()
    so only a rescan of main.c could find it. */
 static void RebuildOneTouched()
 {
-    Expect(WriteFileText("sub\\helper.c", std::string(HELPER_C) + "\nint my_new(void)\n{\n    return 5;\n}\n") == 0 &&
+    Expect(WriteFileText("sub\\helper.c", std::string(HELPER_C) +
+                                              "\nint my_new(void)\n{\n    return 5;\n}\n") == 0 &&
                SetWriteTime("sub\\helper.c", TIME1) == 0,
            "touching helper.c");
-    Expect(WriteFileText("main.c", std::string(MAIN_C) + "int sneaky(void) { return 6; }\r\n") == 0 &&
+    Expect(WriteFileText("main.c", std::string(MAIN_C) + "int sneaky(void) { return 6; }\r\n") ==
+                   0 &&
                SetWriteTime("main.c", TIME0) == 0,
            "editing main.c");
     RunBuild();
@@ -239,23 +262,29 @@ static void BrowseWithFilter()
     Expect(menus.size() == 6, std::to_string(menus.size()) + " menus, want 6");
     if (menus.size() < 6) return;
     ExpectEq(menus[1].title, "Browse []", "first browse title");
-    Expect(menus[1].items.size() == 10, "first browse items " + std::to_string(menus[1].items.size()));
+    Expect(menus[1].items.size() == 10,
+           "first browse items " + std::to_string(menus[1].items.size()));
     ExpectEq(menus[4].title, "Browse [MY_]", "filtered title");
     Expect(menus[4].items.size() == 4, "filtered items " + std::to_string(menus[4].items.size()));
-    if (!menus[4].items.empty()) ExpectEq(menus[4].items[0].substr(0, 8), "my_func ", "first filtered item");
+    if (!menus[4].items.empty())
+        ExpectEq(menus[4].items[0].substr(0, 8), "my_func ", "first filtered item");
     ExpectEq(menus[5].title, "Browse [MY_]", "the menu comes back with its filter");
     std::vector<Call> editors = CallsOf("Editor");
     Expect(editors.size() == 1, std::to_string(editors.size()) + " Editor calls, want 1");
-    if (!editors.empty()) ExpectEq(editors[0].text, "Editor sub\\helper.c line=6 col=0", "Editor call");
+    if (!editors.empty())
+        ExpectEq(editors[0].text, "Editor sub\\helper.c line=6 col=0", "Editor call");
 }
 
-static std::vector<std::string> DiskLines(const char *rel) { return SplitLines(ReadFileText(At(rel))); }
+static std::vector<std::string> DiskLines(const char *rel)
+{
+    return SplitLines(ReadFileText(At(rel)));
+}
 
 static void ExpectPosition(const Call &c, int line, int col, const std::string &what)
 {
-    Expect(c.line == line && c.col == col, what + ": line " + std::to_string(c.line) + " col " +
-                                               std::to_string(c.col) + ", want " + std::to_string(line) + " col " +
-                                               std::to_string(col));
+    Expect(c.line == line && c.col == col,
+           what + ": line " + std::to_string(c.line) + " col " + std::to_string(c.col) + ", want " +
+               std::to_string(line) + " col " + std::to_string(col));
 }
 
 static void GotoInTextAndBack()
@@ -268,7 +297,8 @@ static void GotoInTextAndBack()
     if (!moves.empty()) ExpectPosition(moves[0], 2, 0, "go to");
     ExpectEq(RegistryValue(SETTINGS_KEY, "StrNumForBackOut"), "dword:9", "back-out line");
     ExpectEq(RegistryValue(SETTINGS_KEY, "PosNumForBackOut"), "dword:11", "back-out column");
-    ExpectEq(RegistryValue(SETTINGS_KEY, "EditorIdForBackOut"), "dword:" + std::to_string(id), "back-out editor");
+    ExpectEq(RegistryValue(SETTINGS_KEY, "EditorIdForBackOut"), "dword:" + std::to_string(id),
+             "back-out editor");
     Expect(CallsOf("Editor").empty(), "another editor was opened");
 
     ScriptMenuIndex(CMD_GOBACK);
@@ -298,7 +328,8 @@ static void GotoOwnIndexAndBack()
     Expect(OpenPlugin(OPEN_EDITOR), "OpenPlugin result");
     std::vector<Call> editors = CallsOf("Editor");
     Expect(editors.size() == 1, std::to_string(editors.size()) + " Editor calls, want 1");
-    if (!editors.empty()) ExpectEq(editors[0].text, "Editor " + At("sub\\helper.c") + " line=1 col=1", "Editor call");
+    if (!editors.empty())
+        ExpectEq(editors[0].text, "Editor " + At("sub\\helper.c") + " line=1 col=1", "Editor call");
     Expect(quit == 1, "go back did not close the opened editor");
     PopEditor();
 }
@@ -319,7 +350,9 @@ static void GotoParentIndexWithChoiceAndBack()
     }
     std::vector<Call> editors = CallsOf("Editor");
     Expect(editors.size() == 1, std::to_string(editors.size()) + " Editor calls, want 1");
-    if (!editors.empty()) ExpectEq(editors[0].text, "Editor " + At("sub\\deep\\dup.c") + " line=1 col=1", "Editor call");
+    if (!editors.empty())
+        ExpectEq(editors[0].text, "Editor " + At("sub\\deep\\dup.c") + " line=1 col=1",
+                 "Editor call");
     Expect(quit == 1, "go back did not close the opened editor");
     PopEditor();
 }
@@ -354,7 +387,8 @@ static void HostExceptionIsFatal()
 {
     std::string err = CaptureStderr(ThrowingBrowse);
     Expect(g_fatalResult, "OpenPlugin result");
-    ExpectEq(err, "ZOLT - Fatal error: An unhandled exception occured. Program terminated.\n", "fatal report");
+    ExpectEq(err, "ZOLT - Fatal error: An unhandled exception occured. Program terminated.\n",
+             "fatal report");
     ResetHost();
     ScriptMenuIndex(CMD_BROWSE);
     ScriptMenuIndex(-1);
@@ -367,8 +401,9 @@ static const struct {
     const char *name;
     int value;
 } CONFIG_VALUES[] = {
-    {5, "CtStatic", 1}, {6, "CtInline", 0},  {7, "CtCPP", 0},    {8, "QuitMenu", 1}, {9, "CtStaticE", 0},
-    {10, "CtInlineE", 1}, {11, "CtCPPE", 0}, {14, "Recurse", 0}, {15, "MoveF", 0},
+    {5, "CtStatic", 1}, {6, "CtInline", 0},  {7, "CtCPP", 0},
+    {8, "QuitMenu", 1}, {9, "CtStaticE", 0}, {10, "CtInlineE", 1},
+    {11, "CtCPPE", 0},  {14, "Recurse", 0},  {15, "MoveF", 0},
 };
 static const char CONFIG_MASK[] = "*.cc;*.MAC2";
 
@@ -384,7 +419,8 @@ static void ConfigWritesRegistry()
     Expect(g_plugin.Configure(0) == 1, "Configure result");
     for (const auto &v : CONFIG_VALUES)
         ExpectEq(RegistryValue(SETTINGS_KEY, v.name), "dword:" + std::to_string(v.value), v.name);
-    ExpectEq(RegistryValue(SETTINGS_KEY, "FileMask"), std::string("string:") + CONFIG_MASK, "FileMask");
+    ExpectEq(RegistryValue(SETTINGS_KEY, "FileMask"), std::string("string:") + CONFIG_MASK,
+             "FileMask");
 
     ScriptDialog([](FarDialogItem *items, int count) {
         if (count != 18) return -1;
@@ -424,10 +460,13 @@ int main(int argc, char **argv)
     Scenario("build: tree with subdirectories, a .MAC file and a long name", BuildIndex);
     Scenario("rebuild: nothing touched, nothing written", RebuildUntouched);
     Scenario("rebuild: one file's time set, only it rescanned", RebuildOneTouched);
-    Scenario("browse: filter \"MY_\" typed with break keys, Enter opens the editor", BrowseWithFilter);
+    Scenario("browse: filter \"MY_\" typed with break keys, Enter opens the editor",
+             BrowseWithFilter);
     Scenario("goto: in the edited text, then go back", GotoInTextAndBack);
-    Scenario("goto: through the own directory's index, go back closes the editor", GotoOwnIndexAndBack);
-    Scenario("goto: through a parent's index with a choice menu, go back", GotoParentIndexWithChoiceAndBack);
+    Scenario("goto: through the own directory's index, go back closes the editor",
+             GotoOwnIndexAndBack);
+    Scenario("goto: through a parent's index with a choice menu, go back",
+             GotoParentIndexWithChoiceAndBack);
     Scenario("fatal: an exception from a host service ends the command only", HostExceptionIsFatal);
     if (argc > 3) {
         g_buildDir = argv[3];

@@ -24,8 +24,14 @@ static const char ROOT_KEY[] = "Software\\Far\\Plugins";
 /* The browse title carries the typed filter: checks read it back from the menu title. */
 static const char BROWSE_TITLE[] = "Browse [%s]";
 
-std::vector<Call> &Calls() { return g_calls; }
-std::vector<std::string> &HostErrors() { return g_errors; }
+std::vector<Call> &Calls()
+{
+    return g_calls;
+}
+std::vector<std::string> &HostErrors()
+{
+    return g_errors;
+}
 
 std::vector<Call> CallsOf(const char *service, int command)
 {
@@ -37,7 +43,8 @@ std::vector<Call> CallsOf(const char *service, int command)
 
 void ResetHost()
 {
-    if (g_openScreens != 0) g_errors.push_back("screens saved and not restored: " + std::to_string(g_openScreens));
+    if (g_openScreens != 0)
+        g_errors.push_back("screens saved and not restored: " + std::to_string(g_openScreens));
     if (!g_menus.empty() || !g_dialogs.empty() || !g_editorSessions.empty())
         g_errors.push_back("scripted answers left unused");
     g_calls.clear();
@@ -55,7 +62,10 @@ static void CheckModule(const char *service, int module)
 
 /* ---- Menu ---- */
 
-void ScriptMenu(MenuScript answer) { g_menus.push_back(std::move(answer)); }
+void ScriptMenu(MenuScript answer)
+{
+    g_menus.push_back(std::move(answer));
+}
 
 void ScriptMenuIndex(int index)
 {
@@ -69,8 +79,10 @@ void ScriptMenuKey(int vk, int modifiers)
     ScriptMenu([vk, modifiers](const Call &call, const int *keys) {
         int cursor = call.selected >= 0 ? call.selected : 0;
         for (int i = 0; keys != NULL && keys[i] != 0; i++)
-            if ((keys[i] & 0xFFFF) == vk && ((keys[i] >> 16) & 0xFFFF) == modifiers) return MenuAnswer{cursor, i};
-        g_errors.push_back("key " + std::to_string(vk) + "+" + std::to_string(modifiers) + " fires no break key");
+            if ((keys[i] & 0xFFFF) == vk && ((keys[i] >> 16) & 0xFFFF) == modifiers)
+                return MenuAnswer{cursor, i};
+        g_errors.push_back("key " + std::to_string(vk) + "+" + std::to_string(modifiers) +
+                           " fires no break key");
         return MenuAnswer{-1, -1};
     });
 }
@@ -91,12 +103,14 @@ void ScriptMenuChar(char ch)
 
 void ScriptMenuThrow()
 {
-    ScriptMenu([](const Call &, const int *) -> MenuAnswer { throw std::runtime_error("host service failed"); });
+    ScriptMenu([](const Call &, const int *) -> MenuAnswer {
+        throw std::runtime_error("host service failed");
+    });
 }
 
-static int FARAPI HostMenu(int module, int, int, int, FarDword flags, const char *title, const char *,
-                           const char *, const int *breakKeys, int *breakCode, const FarMenuItem *items,
-                           int count)
+static int FARAPI HostMenu(int module, int, int, int, FarDword flags, const char *title,
+                           const char *, const char *, const int *breakKeys, int *breakCode,
+                           const FarMenuItem *items, int count)
 {
     CheckModule("Menu", module);
     Call c;
@@ -107,7 +121,8 @@ static int FARAPI HostMenu(int module, int, int, int, FarDword flags, const char
         c.items.push_back(std::string(items[i].Text, strnlen(items[i].Text, sizeof items[i].Text)));
         if (items[i].Selected && c.selected < 0) c.selected = i;
     }
-    for (int i = 0; breakKeys != NULL && breakKeys[i] != 0; i++) c.breakKeys.push_back(breakKeys[i]);
+    for (int i = 0; breakKeys != NULL && breakKeys[i] != 0; i++)
+        c.breakKeys.push_back(breakKeys[i]);
     c.text = "Menu \"" + c.title + "\" items=" + std::to_string(count);
     g_calls.push_back(c);
     if (breakCode != NULL) *breakCode = -1;
@@ -124,16 +139,19 @@ static int FARAPI HostMenu(int module, int, int, int, FarDword flags, const char
 
 /* ---- Dialog, Message, GetMsg, screens, CmpName ---- */
 
-void ScriptDialog(std::function<int(FarDialogItem *, int)> answer) { g_dialogs.push_back(std::move(answer)); }
+void ScriptDialog(std::function<int(FarDialogItem *, int)> answer)
+{
+    g_dialogs.push_back(std::move(answer));
+}
 
-static int FARAPI HostDialog(int module, int x1, int y1, int x2, int y2, const char *, FarDialogItem *items,
-                             int count)
+static int FARAPI HostDialog(int module, int x1, int y1, int x2, int y2, const char *,
+                             FarDialogItem *items, int count)
 {
     CheckModule("Dialog", module);
     Call c;
     c.service = "Dialog";
-    c.text = "Dialog " + std::to_string(x1) + "," + std::to_string(y1) + "," + std::to_string(x2) + "," +
-             std::to_string(y2) + " items=" + std::to_string(count);
+    c.text = "Dialog " + std::to_string(x1) + "," + std::to_string(y1) + "," + std::to_string(x2) +
+             "," + std::to_string(y2) + " items=" + std::to_string(count);
     g_calls.push_back(c);
     if (g_dialogs.empty()) {
         g_errors.push_back("Dialog with no scripted answer");
@@ -144,14 +162,15 @@ static int FARAPI HostDialog(int module, int x1, int y1, int x2, int y2, const c
     return answer(items, count);
 }
 
-static int FARAPI HostMessage(int module, FarDword flags, const char *, const char *const *items, int count,
-                              int buttons)
+static int FARAPI HostMessage(int module, FarDword flags, const char *, const char *const *items,
+                              int count, int buttons)
 {
     CheckModule("Message", module);
     Call c;
     c.service = "Message";
     c.flags = flags;
-    for (int i = 0; items != NULL && i < count; i++) c.items.push_back(items[i] != NULL ? items[i] : "(null)");
+    for (int i = 0; items != NULL && i < count; i++)
+        c.items.push_back(items[i] != NULL ? items[i] : "(null)");
     c.text = "Message";
     for (const std::string &s : c.items) c.text += " \"" + s + "\"";
     g_calls.push_back(c);
@@ -176,8 +195,10 @@ static FarHandle FARAPI HostSaveScreen(int, int, int, int)
 static void FARAPI HostRestoreScreen(FarHandle h)
 {
     if (h == NULL) return;
-    if (g_openScreens <= 0) g_errors.push_back("RestoreScreen without SaveScreen");
-    else g_openScreens--;
+    if (g_openScreens <= 0)
+        g_errors.push_back("RestoreScreen without SaveScreen");
+    else
+        g_openScreens--;
 }
 
 static int FARAPI HostCmpName(const char *pattern, const char *name, int skipPath)
@@ -187,7 +208,8 @@ static int FARAPI HostCmpName(const char *pattern, const char *name, int skipPat
 
 /* ---- editors ---- */
 
-int PushEditor(const std::string &fileName, const std::vector<std::string> &lines, int line, int col)
+int PushEditor(const std::string &fileName, const std::vector<std::string> &lines, int line,
+               int col)
 {
     Editor e{g_nextEditorId++, fileName, lines, line, col, 0, 0, 0};
     if (e.lines.empty()) e.lines.push_back("");
@@ -200,14 +222,20 @@ void PopEditor()
     if (!g_editors.empty()) g_editors.pop_back();
 }
 
-Editor *CurrentEditor() { return g_editors.empty() ? NULL : &g_editors.back(); }
+Editor *CurrentEditor()
+{
+    return g_editors.empty() ? NULL : &g_editors.back();
+}
 
-void ScriptEditor(std::function<void()> inside) { g_editorSessions.push_back(std::move(inside)); }
+void ScriptEditor(std::function<void()> inside)
+{
+    g_editorSessions.push_back(std::move(inside));
+}
 
 /* Modal: with a session scripted, the file opens (read from disk) at StartLine (1-based) and the
    session runs inside; otherwise the call only records what was asked. */
-static int FARAPI HostEditorOpen(const char *fileName, const char *, int, int, int, int, FarDword flags,
-                                 int startLine, int startChar)
+static int FARAPI HostEditorOpen(const char *fileName, const char *, int, int, int, int,
+                                 FarDword flags, int startLine, int startChar)
 {
     Call c;
     c.service = "Editor";
@@ -215,7 +243,8 @@ static int FARAPI HostEditorOpen(const char *fileName, const char *, int, int, i
     c.line = startLine;
     c.col = startChar;
     c.flags = flags;
-    c.text = "Editor " + c.file + " line=" + std::to_string(startLine) + " col=" + std::to_string(startChar);
+    c.text = "Editor " + c.file + " line=" + std::to_string(startLine) +
+             " col=" + std::to_string(startChar);
     g_calls.push_back(c);
     if (g_editorSessions.empty()) return 2;
     auto inside = g_editorSessions.front();
@@ -320,8 +349,7 @@ PluginStartupInfo HostRecord(const char *moduleName)
 }
 
 /* GetProcAddress hands back a generic pointer; the casts pass through void * on purpose. */
-template <typename F>
-static int Resolve(HMODULE module, const char *name, F *out)
+template <typename F> static int Resolve(HMODULE module, const char *name, F *out)
 {
     FARPROC p = GetProcAddress(module, name);
     void *raw;
@@ -333,7 +361,8 @@ static int Resolve(HMODULE module, const char *name, F *out)
 std::string LoadPlugin(const char *path)
 {
     HMODULE module = LoadLibraryA(path);
-    if (module == NULL) return "LoadLibraryA(" + std::string(path) + ") failed: " + std::to_string(GetLastError());
+    if (module == NULL)
+        return "LoadLibraryA(" + std::string(path) + ") failed: " + std::to_string(GetLastError());
     g_plugin.module = module;
     std::string missing;
     if (!Resolve(module, "SetStartupInfo", &g_plugin.SetStartupInfo)) missing += " SetStartupInfo";

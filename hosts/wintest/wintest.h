@@ -31,12 +31,12 @@ struct Call {
     std::string service; /* "Menu", "Dialog", "Message", "Editor", "EditorControl" */
     std::string text;
     std::vector<std::string> items; /* menu item texts, message lines */
-    int selected = -1;              /* menu: the first item marked selected */
-    std::string title;              /* menu title */
-    std::vector<int> breakKeys;     /* up to the 0 end mark */
-    std::string file;               /* Editor file */
-    int line = 0, col = 0;          /* Editor StartLine/StartChar; SETPOSITION line/column */
-    int command = -1;               /* EditorControl command */
+    int selected = -1; /* menu: the first item marked selected */
+    std::string title; /* menu title */
+    std::vector<int> breakKeys; /* up to the 0 end mark */
+    std::string file; /* Editor file */
+    int line = 0, col = 0; /* Editor StartLine/StartChar; SETPOSITION line/column */
+    int command = -1; /* EditorControl command */
     FarDword flags = 0;
 };
 std::vector<Call> &Calls();
@@ -53,13 +53,13 @@ struct MenuAnswer {
 };
 using MenuScript = std::function<MenuAnswer(const Call &call, const int *breakKeys)>;
 void ScriptMenu(MenuScript answer);
-void ScriptMenuIndex(int index);           /* Enter on this item, or -1: Esc */
+void ScriptMenuIndex(int index); /* Enter on this item, or -1: Esc */
 void ScriptMenuKey(int vk, int modifiers); /* a key press matched against the break keys */
-void ScriptMenuChar(char ch);              /* the key VkKeyScanA says types ch */
-void ScriptMenuThrow();                    /* the service throws a C++ exception */
+void ScriptMenuChar(char ch); /* the key VkKeyScanA says types ch */
+void ScriptMenuThrow(); /* the service throws a C++ exception */
 void ScriptDialog(std::function<int(FarDialogItem *items, int count)> answer);
 /* Runs while the modal editor the plugin opens is up (file read from disk, cursor at the
-   call's line); its value is the Editor call's result. */
+   call's line) and closed after it. */
 void ScriptEditor(std::function<void()> inside);
 
 /* ---- editors: a stack, the top one current ---- */
@@ -70,16 +70,17 @@ struct Editor {
     int curLine, curPos, topLine, leftPos;
     int quit; /* ECTL_QUIT received */
 };
-int PushEditor(const std::string &fileName, const std::vector<std::string> &lines, int line, int col);
+int PushEditor(const std::string &fileName, const std::vector<std::string> &lines, int line,
+               int col);
 void PopEditor();
 Editor *CurrentEditor();
 
 /* ---- files and registry ---- */
 int WriteFileText(const std::string &path, const std::string &text); /* 0 on success */
-std::string ReadFileText(const std::string &path);                   /* "<missing>" when absent */
-int GetWriteTime(const std::string &path, FILETIME *t);              /* 0 on success */
-int SetWriteTime(const std::string &path, const FILETIME &t);        /* 0 on success */
-std::vector<std::string> SplitLines(const std::string &text);        /* at "\r\n" or "\n" */
+std::string ReadFileText(const std::string &path); /* "<missing>" when absent */
+int GetWriteTime(const std::string &path, FILETIME *t); /* 0 on success */
+int SetWriteTime(const std::string &path, const FILETIME &t); /* 0 on success */
+std::vector<std::string> SplitLines(const std::string &text); /* at "\r\n" or "\n" */
 /* HKCU value: "dword:N", "string:TEXT", another "type:T", or "<missing>". */
 std::string RegistryValue(const char *key, const char *name);
 

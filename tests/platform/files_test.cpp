@@ -92,7 +92,8 @@ TEST_F(FileTest, CompareFileTimesWeighsTheHighHalfFirst)
 // scanner state carries from one file to the next.
 TEST_F(FileTest, NamesComeInTheWindowsOrder)
 {
-    for (const char *name : {"B.c", "a.c", "a_b.c", "aZ.c", "_x.c", "b2.c", "Zed.c", "zz.c", "~t.c", "[q.c"})
+    for (const char *name :
+         {"B.c", "a.c", "a_b.c", "aZ.c", "_x.c", "b2.c", "Zed.c", "zz.c", "~t.c", "[q.c"})
         WriteText(name, "");
     std::vector<std::string> names;
     for (const auto &s : Enumerate("*.*")) names.push_back(s.first);
