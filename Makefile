@@ -23,6 +23,8 @@ test:
 	cmake --build --preset sanitize -j2
 	cmake --preset mingw >/dev/null
 	cmake --build --preset mingw -j2
+	cmake --preset mingw64 >/dev/null
+	cmake --build --preset mingw64 -j2
 	@fuzz/run.sh build
 	ctest --preset sanitize -j2
 

@@ -6,7 +6,10 @@ set -euo pipefail
 build_pkgs="cmake make g++ libgtest-dev libncurses-dev"
 mingw_pkgs="g++-mingw-w64-i686 binutils-mingw-w64-i686"
 fuzz_pkgs="cmake make clang libclang-rt-14-dev"
-test_pkgs="$build_pkgs tmux $mingw_pkgs clang libclang-rt-14-dev"
+# The tests also run the DLL under Wine: a 64-bit build of the same sources (64-bit Wine needs
+# no i386 loader or multiarch).
+wine_pkgs="g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64"
+test_pkgs="$build_pkgs tmux $mingw_pkgs $wine_pkgs clang libclang-rt-14-dev"
 win_pkgs="$mingw_pkgs"
 
 case "${1:-build}" in

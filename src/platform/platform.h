@@ -71,6 +71,8 @@ int StoreQueryValue(StoreKey *k, const char *name, int *type, void *data, uint32
 /* VkKeyScanA: low byte virtual-key code, high byte shift state (1 Shift, 2 Ctrl, 4 Alt);
    -1 when no key types the character. */
 int KeyScanChar(char c);
+/* Windows: a beep and a modal box; with the environment variable ZOLT_NO_FATAL_BOX set to a
+   non-empty value, a line "title: text" on stderr instead (unattended runs and tests). */
 void FatalBox(const char *text, const char *title);
 
 #endif
