@@ -1,5 +1,7 @@
-# ZOLT: `make` builds, `make run` shows it on the bundled example tree, `make test` runs every test.
-.PHONY: all build deps run test dist bench clean
+# ZOLT: `make` builds, `make run` shows it on the bundled example tree, `make test` runs every test
+# (with a short pass of each fuzz target), `make fuzz` runs each fuzz target for FUZZ_TIME seconds.
+FUZZ_TIME ?= 60
+.PHONY: all build deps run test fuzz dist bench clean
 
 all: build
 
@@ -21,7 +23,15 @@ test:
 	cmake --build --preset sanitize -j2
 	cmake --preset mingw >/dev/null
 	cmake --build --preset mingw -j2
+	cmake --preset mingw64 >/dev/null
+	cmake --build --preset mingw64 -j2
+	@fuzz/run.sh build
 	ctest --preset sanitize -j2
+
+fuzz:
+	@scripts/ensure-deps.sh fuzz
+	@fuzz/run.sh build
+	@fuzz/run.sh all $(FUZZ_TIME)
 
 # The Windows package: zolt.dll (32-bit) with its language and help files.
 dist:

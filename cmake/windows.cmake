@@ -1,6 +1,15 @@
 # zolt.dll: the plugin for the real host. Plain export names come from the .def file; the C and
 # C++ runtimes are linked in, so the DLL needs nothing but system DLLs.
-add_library(zolt SHARED ${CMAKE_SOURCE_DIR}/dist/zolt.def)
+# On 64-bit Windows nothing is decorated: the same export list without the stdcall aliases.
+set(ZOLT_DEF ${CMAKE_SOURCE_DIR}/dist/zolt.def)
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  file(READ ${ZOLT_DEF} def_text)
+  string(REGEX REPLACE "=[A-Za-z_]+@[0-9]+" "" def_text "${def_text}")
+  set(ZOLT_DEF ${CMAKE_BINARY_DIR}/zolt64.def)
+  file(WRITE ${ZOLT_DEF} "${def_text}")
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/dist/zolt.def)
+endif()
+add_library(zolt SHARED ${ZOLT_DEF})
 target_link_libraries(zolt PRIVATE zoltcore advapi32 user32)
 set_target_properties(zolt PROPERTIES PREFIX "" OUTPUT_NAME zolt LINKER_LANGUAGE CXX)
 target_link_options(zolt PRIVATE -static -static-libgcc -static-libstdc++)
@@ -20,3 +29,12 @@ add_custom_command(OUTPUT ${ZOLT_ZIP}
   DEPENDS zolt ${ZOLT_DIST_FILES}
   WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
 add_custom_target(dist DEPENDS ${ZOLT_ZIP})
+
+# zolt-wintest.exe: loads zolt.dll like the host does and runs scripted scenarios on real
+# directories, the registry and the keyboard layout (tests/wine runs it under Wine).
+file(GLOB ZOLT_WINTEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/hosts/wintest/*.cpp)
+add_executable(zolt-wintest ${ZOLT_WINTEST_SOURCES} ${CMAKE_SOURCE_DIR}/hosts/common/wildcard.cpp)
+target_include_directories(zolt-wintest PRIVATE ${CMAKE_SOURCE_DIR}/hosts ${CMAKE_SOURCE_DIR}/src)
+target_compile_options(zolt-wintest PRIVATE ${ZOLT_WARNINGS})
+target_link_libraries(zolt-wintest PRIVATE advapi32 user32)
+target_link_options(zolt-wintest PRIVATE -static -static-libgcc -static-libstdc++)

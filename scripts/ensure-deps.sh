@@ -1,17 +1,22 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a target needs when they are missing (only as root; one apt-get update).
-# Usage: scripts/ensure-deps.sh build|test|run|win|bench
+# Usage: scripts/ensure-deps.sh build|test|run|fuzz|win|bench
 set -euo pipefail
 
 build_pkgs="cmake make g++ libgtest-dev libncurses-dev"
 mingw_pkgs="g++-mingw-w64-i686 binutils-mingw-w64-i686"
-test_pkgs="$build_pkgs tmux $mingw_pkgs"
+fuzz_pkgs="cmake make clang libclang-rt-14-dev"
+# The tests also run the DLL under Wine: a 64-bit build of the same sources (64-bit Wine needs
+# no i386 loader or multiarch).
+wine_pkgs="g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64"
+test_pkgs="$build_pkgs tmux $mingw_pkgs $wine_pkgs clang libclang-rt-14-dev"
 win_pkgs="$mingw_pkgs"
 bench_pkgs="$build_pkgs python3 bc strace linux-source-6.1 xz-utils universal-ctags exuberant-ctags global cscope hyperfine gnuplot-nox valgrind time"
 
 case "${1:-build}" in
   build|run) want="$build_pkgs" ;;
   test) want="$test_pkgs" ;;
+  fuzz) want="$fuzz_pkgs" ;;
   win) want="$win_pkgs" ;;
   bench) want="$bench_pkgs" ;;
   *) echo "ensure-deps: unknown target $1" >&2; exit 2 ;;

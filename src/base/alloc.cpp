@@ -4,24 +4,28 @@
 #include <stdlib.h>
 
 static long failFrom;   /* 0: never fail */
+static int failOnce;    /* only the failFrom-th allocation fails */
 static long allocCount; /* allocations since MemFailFrom */
+static long failures;   /* failed allocations since MemFailFrom */
 
 static int ShouldFail(void)
 {
     allocCount++;
-    return failFrom > 0 && allocCount >= failFrom;
+    return failFrom > 0 && (failOnce ? allocCount == failFrom : allocCount >= failFrom);
 }
 
 void *MemAlloc(size_t size)
 {
-    if (ShouldFail()) return NULL;
-    return calloc(1, size == 0 ? 1 : size);
+    void *p = ShouldFail() ? NULL : calloc(1, size == 0 ? 1 : size);
+    if (p == NULL) failures++;
+    return p;
 }
 
 void *MemRealloc(void *p, size_t size)
 {
-    if (ShouldFail()) return NULL;
-    return realloc(p, size == 0 ? 1 : size);
+    void *q = ShouldFail() ? NULL : realloc(p, size == 0 ? 1 : size);
+    if (q == NULL) failures++;
+    return q;
 }
 
 void MemFree(void *p)
@@ -32,10 +36,23 @@ void MemFree(void *p)
 void MemFailFrom(long n)
 {
     failFrom = n;
-    allocCount = 0;
+    failOnce = 0;
+    allocCount = failures = 0;
+}
+
+void MemFailOnly(long n)
+{
+    failFrom = n;
+    failOnce = 1;
+    allocCount = failures = 0;
 }
 
 long MemAllocCount(void)
 {
     return allocCount;
+}
+
+long MemFailureCount(void)
+{
+    return failures;
 }

@@ -10,7 +10,11 @@ void MemFree(void *p);
 
 /* Test hook: the n-th allocation from now (1-based) and every later one fail; 0 turns it off. */
 void MemFailFrom(long n);
-/* Allocations made since the last MemFailFrom call. */
+/* Test hook: only the n-th allocation from now fails, the later ones succeed again. */
+void MemFailOnly(long n);
+/* Allocations made, and allocations that failed (injected or not), since the last MemFailFrom
+   or MemFailOnly call (since the start before any). */
 long MemAllocCount(void);
+long MemFailureCount(void);
 
 #endif

@@ -66,3 +66,25 @@ int CompareAsciiNoCase(const char *a, const char *b)
         if (d != 0 || *p == '\0') return d;
     }
 }
+
+void FormatCountText(char *dst, size_t size, const char *format, int count)
+{
+    if (size == 0) return;
+    char number[16];
+    FormatTruncated(number, sizeof number, "%d", count);
+    size_t n = 0;
+    int used = 0;
+    for (const char *p = format; *p != '\0' && n + 1 < size; p++) {
+        if (p[0] == '%' && p[1] == 'd' && !used) {
+            for (const char *q = number; *q != '\0' && n + 1 < size; q++) dst[n++] = *q;
+            used = 1;
+            p++;
+        } else if (p[0] == '%' && p[1] == '%') {
+            dst[n++] = '%';
+            p++;
+        } else {
+            dst[n++] = *p;
+        }
+    }
+    dst[n] = '\0';
+}

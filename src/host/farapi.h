@@ -191,8 +191,9 @@ struct PluginStartupInfo {
 #pragma pack(pop)
 #endif
 
-/* The record size of the host version this library is built against (1.70 and 1.75). */
-#define FAR_STARTUPINFO_SIZE 372
+/* The record size of the host version this library is built against: 372 bytes for 1.70 and
+   1.75 on 32-bit Windows. A 64-bit record is longer; a shorter one lacks services we call. */
+#define FAR_STARTUPINFO_SIZE ((int)sizeof(struct PluginStartupInfo))
 
 /* On 32-bit targets every record must have the host's exact layout. */
 #if UINTPTR_MAX == 0xFFFFFFFFu

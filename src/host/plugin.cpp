@@ -102,6 +102,7 @@ static DefinitionEntry *AllocateTable(int capacity)
 
 int InitState(BrowserState *st)
 {
+    st->memFailures = MemFailureCount(); /* even a settings read that failed counts */
     st->capacity = TABLE_INITIAL;
     st->updCapacity = TABLE_INITIAL;
     CopyTruncated(st->indexFileName, sizeof st->indexFileName, PROJECT_INDEX_NAME);

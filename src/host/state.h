@@ -45,6 +45,7 @@ struct BrowserState {
     int fileKind;       /* FileKind of the file being scanned */
     char defineText[8193]; /* last define line after '#', "define..." */
     int changedFiles;   /* files a build handed to the scanner */
+    long memFailures;   /* MemFailureCount when the command began: a build that saw more keeps the old files */
     char cplusplusGuard; /* "ifdef __cplusplus" seen: next '{' is not folded; survives across files */
     /* definition lookup */
     int foundLine;

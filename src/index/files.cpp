@@ -6,11 +6,10 @@
 #include "base/limits.h"
 #include "base/text.h"
 #include "host/host.h"
+#include "host/messages.h"
 #include "host/state.h"
 #include "index/index.h"
 
-static const char UPDATE_TEMP_NAME[] = "zoltpru$.new";
-static const char PROJECT_TEMP_NAME[] = "zoltprj$.new";
 
 /* A write time no file can have (year 60056): an update line without one never matches. */
 static const FileTime UNKNOWN_TIME = {0xFFFFFFFFu, 0xFFFFFFFFu};
@@ -61,7 +60,7 @@ static int ParseLine(const char *line, int update, DefinitionEntry *e)
 static void ShowLoadProgress(int lines)
 {
     char text[PROGRESS_SIZE];
-    FormatTruncated(text, sizeof text, MsgText(18), lines);
+    FormatCountText(text, sizeof text, MsgText(MSG_LOAD_PROGRESS), lines);
     ShowProgress(17, text);
 }
 
@@ -213,8 +212,13 @@ static int CloseChecked(FILE *f)
 
 int WriteIndexFiles(BrowserState *st)
 {
-    FILE *project = FileOpen(PROJECT_TEMP_NAME, "wb");
-    FILE *update = FileOpen(UPDATE_TEMP_NAME, "wb");
+    /* Named after the process: two builds of one tree at once must not write into the same
+       temporary file, or the one renamed last could be cut short by the other. */
+    char projectTemp[32], updateTemp[32];
+    FormatTruncated(projectTemp, sizeof projectTemp, "zoltprj$.%lu", CurrentProcessId());
+    FormatTruncated(updateTemp, sizeof updateTemp, "zoltpru$.%lu", CurrentProcessId());
+    FILE *project = FileOpen(projectTemp, "wb");
+    FILE *update = FileOpen(updateTemp, "wb");
     int result = (project != NULL && update != NULL) ? 0 : -1;
     if (result == 0) result = WriteLines(update, st, 1);
     SortTable(st);
@@ -223,11 +227,11 @@ int WriteIndexFiles(BrowserState *st)
     if (project != NULL && CloseChecked(project) != 0) result = -1;
     /* The project file goes first: a new project file beside an old update file only makes
        the next build rescan and rewrite both, never keeps a stale project index. */
-    if (result == 0 && FileReplace(PROJECT_TEMP_NAME, st->indexFileName) != 0) result = -1;
-    if (result == 0 && FileReplace(UPDATE_TEMP_NAME, UPDATE_INDEX_NAME) != 0) result = -1;
+    if (result == 0 && FileReplace(projectTemp, st->indexFileName) != 0) result = -1;
+    if (result == 0 && FileReplace(updateTemp, UPDATE_INDEX_NAME) != 0) result = -1;
     if (result != 0) {
-        (void)FileRemove(PROJECT_TEMP_NAME);
-        (void)FileRemove(UPDATE_TEMP_NAME);
+        (void)FileRemove(projectTemp);
+        (void)FileRemove(updateTemp);
     }
     return result;
 }
@@ -260,9 +264,16 @@ void BuildProjectIndex(BrowserState *st)
     if (LoadIndex(st, 1) == 0) st->updMode = 1;
     st->filesScanned = 0;
     FarHandle screen = HostSaveScreen();
-    if (ProjectScan("*.*", st) == 0 && IndexIsStale(st)) {
+    int walked = ProjectScan("*.*", st) == 0;
+    /* Any allocation that failed since the command began (a settings read, a directory that
+       could not be listed, an entry the table could not take, a short update table) leaves
+       definitions out. Written, the gap would outlive the build: the next one copies the
+       unchanged files' entries from the update file. So the old files stay. */
+    int complete = MemFailureCount() == st->memFailures;
+    if (walked && complete && IndexIsStale(st)) {
         ReleaseUpdateTable(st); /* makes room for the sort keys */
         (void)WriteIndexFiles(st);
     }
     HostRestoreScreen(screen);
+    if (!complete) ShowWarning(MSG_NO_MEMORY);
 }

@@ -45,7 +45,7 @@ void GoToDefinition(BrowserState *st)
 {
     EditorInfo info;
     char word[WORD_SIZE];
-    if (!WordAtCursor(&info, word)) return;
+    if (!WordAtCursorOrWarn(&info, word)) return;
 
     (void)ProjectScan("*.*", st);
     SortTable(st);

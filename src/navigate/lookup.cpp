@@ -211,7 +211,7 @@ void LookupInIndexFiles(BrowserState *st)
 {
     EditorInfo info;
     char word[WORD_SIZE];
-    if (!WordAtCursor(&info, word)) return;
+    if (!WordAtCursorOrWarn(&info, word)) return;
 
     const char *fileName = info.FileName != NULL ? info.FileName : "";
     char result[LOOKUP_PATH_SIZE] = "";

@@ -42,6 +42,9 @@ int IsWordChar(int c);        /* identifier byte, judged on its OEM form */
 void ExtractWord(char *word, const char *text, int length, int pos);
 /* The editor's info and the word under its cursor (WORD_SIZE bytes): 1, or 0 for no word. */
 int WordAtCursor(EditorInfo *info, char *word);
+/* WordAtCursor for a command: when the word is missing because memory ran out, the user is
+   told (warning 7) instead of the command ending as if the cursor stood on no word. */
+int WordAtCursorOrWarn(EditorInfo *info, char *word);
 
 /* --- cursor placement --- */
 /* Moves the cursor to line/col (0-based); scrolls so an off-screen line shows three quarters

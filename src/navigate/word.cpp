@@ -4,6 +4,7 @@
 #include "base/alloc.h"
 #include "base/limits.h"
 #include "host/host.h"
+#include "host/messages.h"
 #include "navigate/navigate.h"
 
 /* Identifier bytes, judged on the OEM (code page 866) form of a character. ORDER-WORDCHARS */
@@ -99,4 +100,12 @@ int WordAtCursor(EditorInfo *info, char *word)
     word[0] = '\0';
     ExtractWord(word, egs.StringText, egs.StringLength, info->CurPos);
     return word[0] != '\0';
+}
+
+int WordAtCursorOrWarn(EditorInfo *info, char *word)
+{
+    long failedBefore = MemFailureCount();
+    if (WordAtCursor(info, word)) return 1;
+    if (MemFailureCount() != failedBefore) ShowWarning(MSG_NO_MEMORY);
+    return 0;
 }

@@ -42,6 +42,8 @@ int FileSetWriteTime(const char *path, const FileTime *t);   /* 0 on success (te
 /* Replaces `to` by `from` in one step (rename over an existing file); 0 on success. */
 int FileReplace(const char *from, const char *to);
 int FileRemove(const char *path); /* 0 on success */
+/* The calling process's identifier: names a temporary file no other process writes. */
+unsigned long CurrentProcessId(void);
 
 /* Converts between the plugin's backslash paths and the native form (identity on Windows).
    Posix: "\" separators become "/"; a leading "\" is the file-system root. */
@@ -69,6 +71,8 @@ int StoreQueryValue(StoreKey *k, const char *name, int *type, void *data, uint32
 /* VkKeyScanA: low byte virtual-key code, high byte shift state (1 Shift, 2 Ctrl, 4 Alt);
    -1 when no key types the character. */
 int KeyScanChar(char c);
+/* Windows: a beep and a modal box; with the environment variable ZOLT_NO_FATAL_BOX set to a
+   non-empty value, a line "title: text" on stderr instead (unattended runs and tests). */
 void FatalBox(const char *text, const char *title);
 
 #endif

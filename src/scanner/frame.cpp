@@ -10,33 +10,10 @@
 
 enum { MSG_PROGRESS_TITLE = 11, MSG_PROGRESS_FILES = 12 };
 
-/* The progress text comes from a language file, so it is never handed to printf: its first
-   "%d" takes the count, "%%" is a percent sign, and anything else is copied as it stands. */
-static void FormatFileCount(char *out, size_t size, const char *format, int count)
-{
-    char number[16];
-    FormatTruncated(number, sizeof number, "%d", count);
-    size_t n = 0;
-    int used = 0;
-    for (const char *p = format; *p != '\0' && n + 1 < size; p++) {
-        if (p[0] == '%' && p[1] == 'd' && !used) {
-            for (const char *q = number; *q != '\0' && n + 1 < size; q++) out[n++] = *q;
-            used = 1;
-            p++;
-        } else if (p[0] == '%' && p[1] == '%') {
-            out[n++] = '%';
-            p++;
-        } else {
-            out[n++] = *p;
-        }
-    }
-    if (size > 0) out[n < size ? n : size - 1] = '\0';
-}
-
 static void ShowScanProgress(int filesScanned)
 {
     char text[PROGRESS_SIZE];
-    FormatFileCount(text, sizeof text, MsgText(MSG_PROGRESS_FILES), filesScanned);
+    FormatCountText(text, sizeof text, MsgText(MSG_PROGRESS_FILES), filesScanned);
     ShowProgress(MSG_PROGRESS_TITLE, text);
 }
 

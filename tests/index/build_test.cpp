@@ -132,8 +132,8 @@ TEST_F(BuildTest, WritesBothFilesOfASmallTree)
     std::sort(sorted.begin(), sorted.end());
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(sorted, expected);
-    EXPECT_EQ(ReadText("zoltprj$.new"), "<missing>");
-    EXPECT_EQ(ReadText("zoltpru$.new"), "<missing>");
+    EXPECT_EQ(ReadText(TempName("zoltprj$")), "<missing>");
+    EXPECT_EQ(ReadText(TempName("zoltpru$")), "<missing>");
 }
 
 TEST_F(BuildTest, RecursionOffOffersDirectoriesAsFiles)
@@ -351,12 +351,12 @@ TEST_F(BuildTest, FailedWritesKeepThePreviousFiles)
     WriteText("a.c", "int changed(void) {}\n");
     SetTime("a.c", 77, 30000000);
 
-    Mkdir("zoltpru$.new"); // the temporary file cannot be created
+    Mkdir(TempName("zoltpru$")); // the temporary file cannot be created
     EXPECT_EQ(Build(), 1);
     EXPECT_EQ(ReadText("zoltprj$.Far"), project);
     EXPECT_EQ(ReadText("zoltpru$.Far"), update);
-    EXPECT_EQ(ReadText("zoltprj$.new"), "<missing>");
-    ASSERT_EQ(rmdir("zoltpru$.new"), 0);
+    EXPECT_EQ(ReadText(TempName("zoltprj$")), "<missing>");
+    ASSERT_EQ(rmdir(TempName("zoltpru$").c_str()), 0);
 
     // The disk fills up halfway through the write (a file-size limit stops root too).
     struct rlimit saved, tiny;
@@ -371,8 +371,8 @@ TEST_F(BuildTest, FailedWritesKeepThePreviousFiles)
     EXPECT_EQ(scanned, 1);
     EXPECT_EQ(ReadText("zoltprj$.Far"), project);
     EXPECT_EQ(ReadText("zoltpru$.Far"), update);
-    EXPECT_EQ(ReadText("zoltprj$.new"), "<missing>");
-    EXPECT_EQ(ReadText("zoltpru$.new"), "<missing>");
+    EXPECT_EQ(ReadText(TempName("zoltprj$")), "<missing>");
+    EXPECT_EQ(ReadText(TempName("zoltpru$")), "<missing>");
 
     EXPECT_EQ(Build(), 1); // the next build writes them
     EXPECT_EQ(ReadText("zoltprj$.Far"), "?sub\\b.c?0\r\nchanged?a.c?1\r\nT?sub\\c.h?1\r\n");

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/alloc.h"
 #include "platform/platform.h"
 #include "tempdir.h"
 
@@ -84,6 +85,32 @@ TEST_F(FileTest, CompareFileTimesWeighsTheHighHalfFirst)
     EXPECT_EQ(CompareFileTimes(&a, &b), -1);
     EXPECT_EQ(CompareFileTimes(&b, &a), 1);
     EXPECT_EQ(CompareFileTimes(&b, &c), 0);
+}
+
+// The order Wine's FindFirstFileA/FindNextFileA gave for these names (NTFS sorts the same way):
+// upper-cased bytes, so "_" follows the letters. Walks on both platforms must agree, because
+// scanner state carries from one file to the next.
+TEST_F(FileTest, NamesComeInTheWindowsOrder)
+{
+    for (const char *name :
+         {"B.c", "a.c", "a_b.c", "aZ.c", "_x.c", "b2.c", "Zed.c", "zz.c", "~t.c", "[q.c"})
+        WriteText(name, "");
+    std::vector<std::string> names;
+    for (const auto &s : Enumerate("*.*")) names.push_back(s.first);
+    std::vector<std::string> const expected = {".",     "..",    "a.c",  "aZ.c", "a_b.c", "B.c",
+                                               "b2.c",  "Zed.c", "zz.c", "[q.c", "_x.c",  "~t.c"};
+    EXPECT_EQ(names, expected);
+    names.clear();
+    for (const auto &s : Enumerate("?.c")) names.push_back(s.first);
+    EXPECT_EQ(names, (std::vector<std::string>{"a.c", "B.c"}));
+
+    // The names are read whole first: a failed allocation on the way enumerates nothing.
+    for (long n = 1; n <= 3; n++) {
+        MemFailFrom(n);
+        DirEntry e;
+        EXPECT_EQ(DirFirst("*.*", &e), nullptr) << n;
+        MemFailFrom(0);
+    }
 }
 
 TEST_F(FileTest, LinksNeverReadAsDirectories)

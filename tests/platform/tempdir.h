@@ -57,6 +57,9 @@ struct TempDirTest : ::testing::Test {
         return 0;
     }
 
+    // The temporary name a build of this process writes an index file under before renaming it.
+    static std::string TempName(const std::string &base) { return base + "." + std::to_string(getpid()); }
+
     static void WriteText(const std::string &path, const std::string &text)
     {
         FILE *f = fopen(path.c_str(), "wb");

@@ -2,6 +2,7 @@
 #include "platform/platform.h"
 
 #include <dirent.h>
+#include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
 
@@ -9,8 +10,14 @@
 #include "base/text.h"
 #include "platform/posix/posix_p.h"
 
+/* The matching names, read whole when the enumeration starts and handed out in the order an
+   NTFS directory (and Wine) lists them. The order matters beyond looks: scanner state may carry
+   from one file to the next, so the same tree must be walked the same way on both platforms. */
 struct DirEnum {
-    DIR *dir;
+    char *names;   /* NUL-terminated names, one after another */
+    size_t used, size;
+    size_t *order; /* offsets into names, sorted */
+    size_t count, next;
     int dotsReported; /* "." and ".." come first, as on Windows */
     int matchAll;
     char pattern[260];
@@ -45,12 +52,23 @@ static int IsWildcardMatch(const char *pattern, const char *name)
     return *pattern == '\0';
 }
 
+/* A name a Windows directory could hold as well. The rest of the program relies on it: '\' is
+   its path separator, '?' separates the index files' fields and a control character (a line
+   end above all) would split an index line. */
+static int IsWindowsName(const char *name)
+{
+    for (const unsigned char *p = (const unsigned char *)name; *p != '\0'; p++)
+        if (*p < 0x20 || *p == '\\' || *p == '?') return 0;
+    return 1;
+}
+
 /* Fills entry for `name`; 0 when the entry is to be skipped (gone, or neither a file nor a
    directory). A link reads as its target when that is a regular file, and as a plain entry
-   without the directory attribute when it leads to a directory, so a walk stays in the tree. */
+   without the directory attribute when it leads to a directory, so a walk stays in the tree. A name no Windows tree could hold is skipped. */
 static int DescribeEntry(const char *name, DirEntry *entry)
 {
     struct stat sb, target;
+    if (!IsWindowsName(name)) return 0;
     if (lstat(name, &sb) != 0) return 0;
     uint32_t attributes = 0;
     if (S_ISLNK(sb.st_mode)) {
@@ -83,25 +101,82 @@ int DirNext(DirEnum *e, DirEntry *entry)
         const char *name = dots[e->dotsReported++];
         if (IsWanted(e, name) && DescribeEntry(name, entry)) return 1;
     }
-    struct dirent *d;
-    while ((d = readdir(e->dir)) != NULL) {
-        if (strcmp(d->d_name, ".") == 0 || strcmp(d->d_name, "..") == 0) continue;
-        if (IsWanted(e, d->d_name) && DescribeEntry(d->d_name, entry)) return 1;
-    }
+    while (e->next < e->count)
+        if (DescribeEntry(e->names + e->order[e->next++], entry)) return 1;
     return 0;
+}
+
+/* Upper-cased byte order, as NTFS compares names (its table folds the ASCII letters alike). */
+static int CompareNames(const char *a, const char *b)
+{
+    for (;; a++, b++) {
+        int x = FoldAscii((unsigned char)*a), y = FoldAscii((unsigned char)*b);
+        if (x != y || x == 0) return x - y;
+    }
+}
+
+static const char *g_sortNames; /* qsort passes no context */
+
+static int CompareOffsets(const void *a, const void *b)
+{
+    const char *x = g_sortNames + *(const size_t *)a, *y = g_sortNames + *(const size_t *)b;
+    int order = CompareNames(x, y);
+    return order != 0 ? order : strcmp(x, y); /* names only Linux tells apart: a fixed order */
+}
+
+/* Appends one name and its offset; 0, or -1 when the storage cannot grow. */
+static int KeepName(DirEnum *e, const char *name, size_t *capacity)
+{
+    size_t len = strlen(name) + 1;
+    if (e->used + len > e->size) {
+        size_t size = e->size * 2 + len + 4096;
+        char *grown = (char *)MemRealloc(e->names, size);
+        if (grown == NULL) return -1;
+        e->names = grown;
+        e->size = size;
+    }
+    if (e->count == *capacity) {
+        size_t *grown = (size_t *)MemRealloc(e->order, (*capacity * 2 + 64) * sizeof(size_t));
+        if (grown == NULL) return -1;
+        e->order = grown;
+        *capacity = *capacity * 2 + 64;
+    }
+    memcpy(e->names + e->used, name, len);
+    e->order[e->count++] = e->used;
+    e->used += len;
+    return 0;
+}
+
+/* Reads the current directory's matching names and sorts them; 0, or -1 on failure. */
+static int ReadNames(DirEnum *e)
+{
+    DIR *dir = opendir(".");
+    if (dir == NULL) return -1;
+    size_t capacity = 0;
+    int result = 0;
+    struct dirent *d;
+    while (result == 0 && (d = readdir(dir)) != NULL) {
+        if (strcmp(d->d_name, ".") == 0 || strcmp(d->d_name, "..") == 0) continue;
+        if (IsWanted(e, d->d_name)) result = KeepName(e, d->d_name, &capacity);
+    }
+    closedir(dir);
+    if (result == 0 && e->count > 1) {
+        g_sortNames = e->names;
+        qsort(e->order, e->count, sizeof(size_t), CompareOffsets);
+    }
+    return result;
 }
 
 DirEnum *DirFirst(const char *pattern, DirEntry *entry)
 {
     DirEnum *e = (DirEnum *)MemAlloc(sizeof(DirEnum));
     if (e == NULL) return NULL;
-    if (CopyTruncated(e->pattern, sizeof e->pattern, pattern) != 0 ||
-        (e->dir = opendir(".")) == NULL) {
+    if (CopyTruncated(e->pattern, sizeof e->pattern, pattern) != 0) {
         MemFree(e);
         return NULL;
     }
     e->matchAll = strcmp(pattern, "*.*") == 0 || strcmp(pattern, "*") == 0;
-    if (!DirNext(e, entry)) {
+    if (ReadNames(e) != 0 || !DirNext(e, entry)) {
         DirClose(e);
         return NULL;
     }
@@ -111,6 +186,7 @@ DirEnum *DirFirst(const char *pattern, DirEntry *entry)
 void DirClose(DirEnum *e)
 {
     if (e == NULL) return;
-    closedir(e->dir);
+    MemFree(e->names);
+    MemFree(e->order);
     MemFree(e);
 }

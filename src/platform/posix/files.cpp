@@ -140,3 +140,8 @@ int FileRemove(const char *path)
     if (ToNativePath(path, native, sizeof native) != 0) return -1;
     return unlink(native) == 0 ? 0 : -1;
 }
+
+unsigned long CurrentProcessId(void)
+{
+    return (unsigned long)getpid();
+}

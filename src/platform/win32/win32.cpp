@@ -16,12 +16,21 @@ struct StoreKey {
 
 /* --- directory enumeration --- */
 
+/* A junction or directory link is reported as a plain entry: the walk must not follow it, or a
+   link up the tree makes it loop. A reparse point is walked only when its tag is Microsoft's and
+   stands for no other name (e.g. a cloud-file placeholder). Wine leaves the tag unset for its
+   links (dwReserved0 holds no tag), so an unknown tag counts as a link too. */
+static int IsLinkedEntry(const WIN32_FIND_DATAA *fd)
+{
+    if (!(fd->dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) return 0;
+    DWORD tag = fd->dwReserved0;
+    return !IsReparseTagMicrosoft(tag) || IsReparseTagNameSurrogate(tag);
+}
+
 static void FillEntry(const WIN32_FIND_DATAA *fd, DirEntry *entry)
 {
     entry->attributes = fd->dwFileAttributes;
-    /* a junction or directory link is reported as a plain entry: the walk must not follow it */
-    if ((fd->dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsReparseTagNameSurrogate(fd->dwReserved0))
-        entry->attributes &= ~(DWORD)FILE_ATTRIBUTE_DIRECTORY;
+    if (IsLinkedEntry(fd)) entry->attributes &= ~(DWORD)FILE_ATTRIBUTE_DIRECTORY;
     entry->writeTime.low = fd->ftLastWriteTime.dwLowDateTime;
     entry->writeTime.high = fd->ftLastWriteTime.dwHighDateTime;
     CopyTruncated(entry->name, sizeof entry->name, fd->cFileName);
@@ -113,6 +122,11 @@ int FileRemove(const char *path)
     return DeleteFileA(path) ? 0 : -1;
 }
 
+unsigned long CurrentProcessId(void)
+{
+    return (unsigned long)GetCurrentProcessId();
+}
+
 int ToNativePath(const char *path, char *out, size_t size)
 {
     if (CopyTruncated(out, size, path) == 0) return 0;
@@ -202,8 +216,16 @@ int KeyScanChar(char c)
     return code == -1 ? -1 : (int)(unsigned short)code;
 }
 
+/* With ZOLT_NO_FATAL_BOX set (non-empty) the text goes to stderr instead: an unattended run,
+   such as the tests under Wine, must not wait for someone to close a box. */
 void FatalBox(const char *text, const char *title)
 {
+    char flag[2];
+    if (GetEnvironmentVariableA("ZOLT_NO_FATAL_BOX", flag, sizeof flag) != 0) {
+        fprintf(stderr, "%s: %s\n", title, text);
+        fflush(stderr);
+        return;
+    }
     MessageBeep(0);
     MessageBoxA(NULL, text, title, MB_ICONSTOP | MB_OK);
 }
