@@ -23,11 +23,11 @@ static constexpr ByteRun MakeRun(const char *ends, char open = '\0', char close 
 {
     ByteRun run = {};
     for (int b = 0; b < 256; b++) run.action[b] = RUN_PASS;
-    run.action['\n'] = RUN_LINE;
+    run.action[(unsigned char)'\n'] = RUN_LINE;
     for (const char *p = ends; *p != '\0'; p++) run.action[(unsigned char)*p] = RUN_END;
     if (open != '\0') run.action[(unsigned char)open] = RUN_OPEN;
     if (close != '\0') run.action[(unsigned char)close] = RUN_CLOSE;
-    run.action['\0'] = run.action['\r'] = run.action['\\'] = RUN_END;
+    run.action[0] = run.action[(unsigned char)'\r'] = run.action[(unsigned char)'\\'] = RUN_END;
     return run;
 }
 
