@@ -16,42 +16,12 @@
 #include "host/state.h"
 #include "index/index.h"
 #include "platform/platform.h"
-#include "../platform/tempdir.h"
+#include "treetest.h"
 #include "testhost/testhost.h"
 
 namespace {
 
-struct BuildTest : TempDirTest {
-    BrowserState st;
-
-    void SetUp() override
-    {
-        TempDirTest::SetUp();
-        TestHostInstall();
-        memset(&st, 0, sizeof st);
-    }
-    void TearDown() override
-    {
-        ReleaseState(&st);
-        MemFailFrom(0);
-        EXPECT_EQ(TestHostFinish(), "");
-        TempDirTest::TearDown();
-    }
-
-    // A fresh command state as the command driver makes it.
-    void Fresh(int recurse = 1, const char *mask = "*.c;*.cpp;*.h;*.hpp")
-    {
-        ReleaseState(&st);
-        memset(&st, 0, sizeof st);
-        st.capacity = st.updCapacity = 100;
-        st.entries = (DefinitionEntry *)MemAlloc(100 * sizeof(DefinitionEntry));
-        st.updEntries = (DefinitionEntry *)MemAlloc(100 * sizeof(DefinitionEntry));
-        strcpy(st.indexFileName, "zoltprj$.Far");
-        st.includeInline = st.includeQualified = 1;
-        st.recurse = recurse;
-        strcpy(st.fileMask, mask);
-    }
-
+struct BuildTest : TreeTest {
     // Builds and reports how many files the scanner saw.
     int Build(int recurse = 1, const char *mask = "*.c;*.cpp;*.h;*.hpp")
     {

@@ -21,43 +21,15 @@
 #include "host/state.h"
 #include "index/index.h"
 #include "navigate/navigate.h"
-#include "../platform/tempdir.h"
+#include "../index/treetest.h"
 #include "testhost/testhost.h"
 
 namespace {
 
-struct HostileTree : TempDirTest {
-    BrowserState st;
-
-    void SetUp() override
-    {
-        TempDirTest::SetUp();
-        TestHostInstall();
-        memset(&st, 0, sizeof st);
-    }
-    void TearDown() override
-    {
-        ReleaseState(&st);
-        EXPECT_EQ(TestHostFinish(), "");
-        TempDirTest::TearDown();
-    }
-
-    void Fresh()
-    {
-        ReleaseState(&st);
-        memset(&st, 0, sizeof st);
-        st.capacity = st.updCapacity = 100;
-        st.entries = (DefinitionEntry *)MemAlloc(100 * sizeof(DefinitionEntry));
-        st.updEntries = (DefinitionEntry *)MemAlloc(100 * sizeof(DefinitionEntry));
-        strcpy(st.indexFileName, "zoltprj$.Far");
-        st.includeInline = st.includeQualified = 1;
-        st.recurse = 1;
-        strcpy(st.fileMask, "*.c;*.h");
-    }
-
+struct HostileTree : TreeTest {
     std::string Build()
     {
-        Fresh();
+        Fresh(1, "*.c;*.h");
         BuildProjectIndex(&st);
         char cwd[PATH_MAX];
         EXPECT_NE(getcwd(cwd, sizeof cwd), nullptr);
