@@ -67,16 +67,14 @@ int CompareAsciiNoCase(const char *a, const char *b)
     }
 }
 
-void FormatCountText(char *dst, size_t size, const char *format, int count)
+void FormatMessageText(char *dst, size_t size, const char *format, char conversion, const char *arg)
 {
     if (size == 0) return;
-    char number[16];
-    FormatTruncated(number, sizeof number, "%d", count);
     size_t n = 0;
     int used = 0;
     for (const char *p = format; *p != '\0' && n + 1 < size; p++) {
-        if (p[0] == '%' && p[1] == 'd' && !used) {
-            for (const char *q = number; *q != '\0' && n + 1 < size; q++) dst[n++] = *q;
+        if (p[0] == '%' && p[1] == conversion && !used) {
+            for (const char *q = arg; *q != '\0' && n + 1 < size; q++) dst[n++] = *q;
             used = 1;
             p++;
         } else if (p[0] == '%' && p[1] == '%') {
@@ -87,4 +85,11 @@ void FormatCountText(char *dst, size_t size, const char *format, int count)
         }
     }
     dst[n] = '\0';
+}
+
+void FormatCountText(char *dst, size_t size, const char *format, int count)
+{
+    char number[16];
+    FormatTruncated(number, sizeof number, "%d", count);
+    FormatMessageText(dst, size, format, 'd', number);
 }

@@ -26,6 +26,8 @@ int FormatTruncated(char *dst, size_t size, const char *format, ...)
 /* Formats a count into a text taken from a language file, which is never trusted as a printf
    format: its first "%d" takes the count, "%%" is a percent sign, anything else is copied. */
 void FormatCountText(char *dst, size_t size, const char *format, int count);
+/* The same for a text argument: the first "%<conversion>" (e.g. 's') of format takes arg. */
+void FormatMessageText(char *dst, size_t size, const char *format, char conversion, const char *arg);
 
 /* ASCII-only case-insensitive comparison; other bytes compare as unsigned values. */
 int CompareAsciiNoCase(const char *a, const char *b);

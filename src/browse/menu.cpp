@@ -39,27 +39,6 @@ static void FillItemText(FarMenuItem *item, const DefinitionEntry *e, int fromEd
                           shortFile);
 }
 
-/* The title message with its first "%s" replaced by the filter. The language file's text is not
-   trusted as a printf format: "%%" becomes "%", any other conversion is shown as written. */
-static void FormatTitle(char *dst, size_t size, const char *format, const char *filter)
-{
-    size_t n = 0;
-    int used = 0;
-    for (const char *p = format; *p != '\0' && n + 1 < size; p++) {
-        if (p[0] == '%' && p[1] == '%') {
-            dst[n++] = '%';
-            p++;
-        } else if (p[0] == '%' && p[1] == 's' && !used) {
-            used = 1;
-            p++;
-            for (const char *f = filter; *f != '\0' && n + 1 < size; f++) dst[n++] = *f;
-        } else {
-            dst[n++] = *p;
-        }
-    }
-    dst[n] = '\0';
-}
-
 /* Enter on an entry; returns the break code for the next pass: -1 ends the menu loop. */
 static int OpenEntry(const BrowserState *st, int openFrom, const DefinitionEntry *e)
 {
@@ -80,7 +59,7 @@ static void RunMenu(BrowserState *st, int openFrom, const int *breakKeys)
     while (breakCode != -1) {
         int first, count;
         PrefixRange(filter, &count, &first, st);
-        FormatTitle(title, sizeof title, MsgText(MSG_BROWSE_TITLE), filter);
+        FormatMessageText(title, sizeof title, MsgText(MSG_BROWSE_TITLE), 's', filter);
         breakCode = -1; /* the host's own starting value, in case it never writes one */
         int r = HostMenu(FMENU_SHOWAMPERSAND | FMENU_WRAPMODE, title, MsgText(MSG_BROWSE_BOTTOM),
                          breakKeys, &breakCode, st->menuItems + first, count);

@@ -1,5 +1,6 @@
 /* services.cpp: the host record copy and the wrappers every subsystem calls the host through. */
 #include "host/host.h"
+#include "host/messages.h"
 
 #include <stddef.h>
 #include <string.h>
@@ -49,7 +50,7 @@ int HostWarningBox(int titleMsg, int textMsg, int buttonMsg)
 
 void ShowWarning(int n)
 {
-    (void)HostWarningBox(6, n, 8);
+    (void)HostWarningBox(MSG_WARNING_TITLE, n, MSG_OK);
 }
 
 void ShowProgress(int titleMsg, const char *text)

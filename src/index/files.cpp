@@ -53,7 +53,7 @@ static int ParseLine(const char *line, int update, DefinitionEntry *e)
             t.high = ReadNumber(&p);
         }
     }
-    memcpy((char *)e + offsetof(DefinitionEntry, writeTime), &t, sizeof t);
+    SetEntryWriteTime(e, &t);
     return 0;
 }
 
@@ -61,7 +61,7 @@ static void ShowLoadProgress(int lines)
 {
     char text[PROGRESS_SIZE];
     FormatCountText(text, sizeof text, MsgText(MSG_LOAD_PROGRESS), lines);
-    ShowProgress(17, text);
+    ShowProgress(MSG_LOAD_TITLE, text);
 }
 
 /* Index files are read in large blocks and cut into lines here, as fgets(line, 299, f) would

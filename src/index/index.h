@@ -29,6 +29,7 @@ int CompareEntries(const DefinitionEntry *a, const DefinitionEntry *b);
 void SortTable(BrowserState *st);
 /* The entry's write time, copied out of the packed record. */
 FileTime EntryWriteTime(const DefinitionEntry *e);
+void SetEntryWriteTime(DefinitionEntry *e, const FileTime *t);
 
 /* --- project scan --- */
 /* Walks the current directory (and below, when recurse is on) with the pattern, filling the

@@ -4,6 +4,7 @@
 #include "base/limits.h"
 #include "base/text.h"
 #include "host/host.h"
+#include "host/messages.h"
 #include "host/state.h"
 #include "index/index.h"
 #include "scanner/scanner.h"
@@ -105,7 +106,7 @@ int ProjectScan(const char *pattern, BrowserState *st)
         (void)VisitFile(NULL, st);
         return 0;
     }
-    if (st->updMode) ShowProgress(11, MsgText(16));
+    if (st->updMode) ShowProgress(MSG_SCAN_TITLE, MsgText(MSG_DIR_PROGRESS));
     DirEntry entry;
     DirEnum *dir = DirFirst(pattern, &entry);
     if (dir == NULL) return 0;

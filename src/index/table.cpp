@@ -133,3 +133,8 @@ FileTime EntryWriteTime(const DefinitionEntry *e)
     memcpy(&t, (const char *)e + offsetof(DefinitionEntry, writeTime), sizeof t);
     return t;
 }
+
+void SetEntryWriteTime(DefinitionEntry *e, const FileTime *t)
+{
+    memcpy((char *)e + offsetof(DefinitionEntry, writeTime), t, sizeof *t);
+}

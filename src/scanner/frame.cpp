@@ -4,17 +4,16 @@
 #include "base/limits.h"
 #include "base/text.h"
 #include "host/host.h"
+#include "host/messages.h"
 #include "host/state.h"
 #include "index/index.h"
 #include "scanner/scanner_p.h"
 
-enum { MSG_PROGRESS_TITLE = 11, MSG_PROGRESS_FILES = 12 };
-
 static void ShowScanProgress(int filesScanned)
 {
     char text[PROGRESS_SIZE];
-    FormatCountText(text, sizeof text, MsgText(MSG_PROGRESS_FILES), filesScanned);
-    ShowProgress(MSG_PROGRESS_TITLE, text);
+    FormatCountText(text, sizeof text, MsgText(MSG_SCAN_PROGRESS), filesScanned);
+    ShowProgress(MSG_SCAN_TITLE, text);
 }
 
 /* File mode opens the 8.3 alias when there is one; the editor's file must exist even though its
@@ -38,7 +37,7 @@ int RecordDefinition(const char *name, int line, const DirEntry *entry, BrowserS
     memset(&e, 0, sizeof e);
     if (!st->fromEditor && entry != NULL) {
         if (!JoinIfFits(e.file, sizeof e.file, st->relDir, entry->name)) return 0;
-        memcpy(&e.writeTime, &entry->writeTime, sizeof e.writeTime);
+        SetEntryWriteTime(&e, &entry->writeTime);
     }
     CopyTruncated(e.name, sizeof e.name, name);
     /* a name taken across lines must not break the one-line-per-entry index files */
@@ -56,7 +55,7 @@ static int AppendPlaceholder(const DirEntry *entry, BrowserState *st)
     DefinitionEntry e;
     memset(&e, 0, sizeof e);
     if (!JoinIfFits(e.file, sizeof e.file, st->relDir, entry->name)) return 0;
-    memcpy(&e.writeTime, &entry->writeTime, sizeof e.writeTime);
+    SetEntryWriteTime(&e, &entry->writeTime);
     return AppendEntry(&e, st, 0);
 }
 
