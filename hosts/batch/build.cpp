@@ -6,11 +6,9 @@
 #include <time.h>
 #include <unistd.h>
 
-#include <set>
-#include <string>
-
 #include "batch/batch.h"
 #include "host/plugin.h"
+#include "base/limits.h"
 #include "index/index.h"
 
 enum { EXIT_OK = 0, EXIT_WARNED = 1, EXIT_USAGE = 2 };
@@ -59,33 +57,6 @@ static int SameStamp(const FileStamp &a, const FileStamp &b)
            a.ctime.tv_sec == b.ctime.tv_sec && a.ctime.tv_nsec == b.ctime.tv_nsec;
 }
 
-/* The files an update index records, each as "FILE?LOW?HIGH" (a file and its write time). A
-   file's lines are together, so only a change from the line before can add to the set. */
-static std::set<std::string> ScannedVersions(const char *name)
-{
-    std::set<std::string> versions;
-    FILE *f = fopen(name, "rb");
-    if (f == NULL) return versions;
-    static char buffer[1 << 18];
-    setvbuf(f, buffer, _IOFBF, sizeof buffer);
-    char line[1024];
-    std::string version, previous;
-    while (fgets(line, sizeof line, f) != NULL) {
-        char *q1 = strchr(line, '?');
-        char *q2 = q1 != NULL ? strchr(q1 + 1, '?') : NULL;
-        char *q3 = q2 != NULL ? strchr(q2 + 1, '?') : NULL;
-        if (q3 == NULL) continue;
-        line[strcspn(line, "\r\n")] = '\0';
-        version.assign(q1 + 1, (size_t)(q2 - q1));
-        version.append(q3 + 1);
-        if (version == previous) continue;
-        versions.insert(version);
-        previous.swap(version);
-    }
-    fclose(f);
-    return versions;
-}
-
 static int CountLines(const char *name)
 {
     FILE *f = fopen(name, "rb");
@@ -114,7 +85,6 @@ static int BuildHere(void)
 {
     const FileStamp projectBefore = StampOf(PROJECT_INDEX_NAME);
     const FileStamp updateBefore = StampOf(UPDATE_INDEX_NAME);
-    const std::set<std::string> before = ScannedVersions(UPDATE_INDEX_NAME);
 
     InstallBatchHost();
     BatchQueueMenuAnswer(MENU_BUILD);
@@ -124,19 +94,18 @@ static int BuildHere(void)
     clock_gettime(CLOCK_MONOTONIC, &end);
     BatchEndProgress();
 
+    const BuildSummary *done = LastBuildSummary();
     const int written = !SameStamp(projectBefore, StampOf(PROJECT_INDEX_NAME)) ||
                         !SameStamp(updateBefore, StampOf(UPDATE_INDEX_NAME));
-    /* A build scans exactly the files whose write time it has not recorded before; reused
-       files keep their update lines, so the new file-and-time pairs are the scanned files. */
-    int scanned = 0;
-    if (written)
-        for (const std::string &v : ScannedVersions(UPDATE_INDEX_NAME))
-            scanned += before.count(v) == 0;
     const int exists = StampOf(PROJECT_INDEX_NAME).exists;
-    printf("files scanned: %d, entries: %d, index files: %s, time: %.2f s\n", scanned,
-           exists ? CountLines(PROJECT_INDEX_NAME) : 0,
-           written ? "written" : exists ? "unchanged" : "none",
-           Seconds(start, end));
+    int entries = 0;
+    if (exists) entries = done->entries >= 0 ? done->entries : CountLines(PROJECT_INDEX_NAME);
+    printf("files scanned: %d, entries: %d, index files: %s, time: %.2f s\n",
+           written ? done->scanned : 0, entries,
+           written ? "written" : exists ? "unchanged" : "none", Seconds(start, end));
+    if (done->leftOut > 0)
+        fprintf(stderr, "zolt: build: %d file%s left out: relative path longer than %d characters\n",
+                done->leftOut, done->leftOut == 1 ? "" : "s", NAME_SIZE - 1);
     return BatchWarningCount() > 0 ? EXIT_WARNED : EXIT_OK;
 }
 

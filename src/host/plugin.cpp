@@ -129,6 +129,23 @@ static void Browse(BrowserState *st, int openFrom)
     BrowseDefinitions(st, openFrom);
 }
 
+static BuildSummary lastBuild;
+
+const BuildSummary *LastBuildSummary(void)
+{
+    return &lastBuild;
+}
+
+static void Build(BrowserState *st)
+{
+    memset(&lastBuild, 0, sizeof lastBuild);
+    BuildProjectIndex(st);
+    lastBuild.ran = 1;
+    lastBuild.scanned = st->changedFiles - st->filesUnreadable;
+    lastBuild.entries = st->indexEntries;
+    lastBuild.leftOut = st->filesLeftOut;
+}
+
 static void RunCommand(BrowserState *st, int openFrom, int command)
 {
     switch (command) {
@@ -137,7 +154,7 @@ static void RunCommand(BrowserState *st, int openFrom, int command)
         break;
     case 1:
         if (st->fromEditor) GoToDefinition(st);
-        else BuildProjectIndex(st);
+        else Build(st);
         break;
     case 2:
         if (st->fromEditor) GoBack();

@@ -5,6 +5,7 @@
 
 void ReleaseState(BrowserState *st)
 {
+    CloseUpdateIndex(st);
     if (st->entries != NULL) {
         MemFree(st->entries);
         st->entries = NULL;

@@ -38,6 +38,8 @@ struct BrowserState {
     int moveToLine;
     /* update table of an incremental build */
     DefinitionEntry *updEntries;
+    struct UpdateStream *updStream; /* the update file being read, or null: the table is all of it */
+    int updBase;        /* file position of updEntries[0] */
     int updCursor;      /* next update entry ReuseUnchanged examines; only moves forward */
     int updCount;
     int updCapacity;
@@ -45,6 +47,9 @@ struct BrowserState {
     int fileKind;       /* FileKind of the file being scanned */
     char defineText[8193]; /* last define line after '#', "define..." */
     int changedFiles;   /* files a build handed to the scanner */
+    int filesLeftOut;   /* files of the masks whose relative path cannot be recorded (63 chars) */
+    int filesUnreadable; /* files handed to the scanner that could not be opened */
+    int indexEntries;   /* entries in the index files after a build; -1 when not known */
     long memFailures;   /* MemFailureCount when the command began: a build that saw more keeps the old files */
     char cplusplusGuard; /* "ifdef __cplusplus" seen: next '{' is not folded; survives across files */
     /* definition lookup */

@@ -9,6 +9,7 @@
 #include "host/messages.h"
 #include "host/state.h"
 #include "index/index.h"
+#include "index/index_p.h"
 
 
 /* A write time no file can have (year 60056): an update line without one never matches. */
@@ -29,8 +30,7 @@ static void CopyField(char *field, const char *text, size_t n)
     memcpy(field, text, n < NAME_SIZE - 1 ? n : NAME_SIZE - 1);
 }
 
-/* NAME?FILE?LINE[?LOW?HIGH]: 0 and the entry, or -1 for a line with fewer than two '?'. */
-static int ParseLine(const char *line, int update, DefinitionEntry *e)
+int ParseLine(const char *line, int update, DefinitionEntry *e)
 {
     const char *q1 = strchr(line, '?');
     const char *q2 = q1 != NULL ? strchr(q1 + 1, '?') : NULL;
@@ -64,17 +64,12 @@ static void ShowLoadProgress(int lines)
     ShowProgress(MSG_LOAD_TITLE, text);
 }
 
-/* Index files are read in large blocks and cut into lines here, as fgets(line, 299, f) would
-   cut them: at most 298 bytes, up to and including a LF. */
-enum { READ_CHUNK = 1 << 18, LINE_PIECE = INDEX_LINE_SIZE - 2 };
-
-struct LineReader {
-    FILE *f;
-    size_t pos;
-    size_t len;
-    int ended; /* end of file or a read error: nothing more comes */
-    char buf[READ_CHUNK];
-};
+void StartLines(LineReader *r, FILE *f)
+{
+    r->f = f;
+    r->pos = r->len = 0;
+    r->ended = 0;
+}
 
 /* Keeps at least one whole line piece buffered while the file has more. */
 static void Refill(LineReader *r)
@@ -88,8 +83,7 @@ static void Refill(LineReader *r)
     if (n == 0) r->ended = 1;
 }
 
-/* The next line piece into line (NUL-terminated): 1, or 0 at the end. */
-static int NextLine(LineReader *r, char *line)
+int NextLine(LineReader *r, char *line)
 {
     if (r->len - r->pos < (size_t)LINE_PIECE && !r->ended) Refill(r);
     size_t avail = r->len - r->pos;
@@ -107,9 +101,7 @@ static int NextLine(LineReader *r, char *line)
 static void ReadIndexLines(FILE *f, BrowserState *st, int update)
 {
     static LineReader reader; /* 256 KB: kept off the stack of the host's thread */
-    reader.f = f;
-    reader.pos = reader.len = 0;
-    reader.ended = 0;
+    StartLines(&reader, f);
     char line[INDEX_LINE_SIZE];
     int lines = 0;
     while (NextLine(&reader, line)) {
@@ -244,16 +236,17 @@ static int FileExists(const char *name)
 
 /* Nothing scanned may still leave stale files: entries of deleted files were dropped, or the
    project index was removed while its update index stayed. */
-static int IndexIsStale(const BrowserState *st)
+static int IndexIsStale(BrowserState *st)
 {
     if (st->changedFiles != 0) return 1;
     if (!st->updMode) return 0;
-    return st->count != st->updCount || !FileExists(st->indexFileName);
+    return st->count != UpdateEntriesTotal(st) || !FileExists(st->indexFileName);
 }
 
-/* The walk was the update table's only reader; updCount stays as the walk left it. */
+/* The walk was the update file's only reader. */
 static void ReleaseUpdateTable(BrowserState *st)
 {
+    CloseUpdateIndex(st);
     MemFree(st->updEntries);
     st->updEntries = NULL;
     st->updCapacity = 0;
@@ -261,8 +254,9 @@ static void ReleaseUpdateTable(BrowserState *st)
 
 void BuildProjectIndex(BrowserState *st)
 {
-    if (LoadIndex(st, 1) == 0) st->updMode = 1;
+    if (OpenUpdateIndex(st) == 0) st->updMode = 1;
     st->filesScanned = 0;
+    st->indexEntries = -1;
     FarHandle screen = HostSaveScreen();
     int walked = ProjectScan("*.*", st) == 0;
     /* Any allocation that failed since the command began (a settings read, a directory that
@@ -270,10 +264,15 @@ void BuildProjectIndex(BrowserState *st)
        definitions out. Written, the gap would outlive the build: the next one copies the
        unchanged files' entries from the update file. So the old files stay. */
     int complete = MemFailureCount() == st->memFailures;
-    if (walked && complete && IndexIsStale(st)) {
-        ReleaseUpdateTable(st); /* makes room for the sort keys */
-        (void)WriteIndexFiles(st);
+    if (walked && complete) {
+        if (IndexIsStale(st)) {
+            ReleaseUpdateTable(st); /* makes room for the sort keys */
+            if (WriteIndexFiles(st) == 0) st->indexEntries = st->count;
+        } else if (st->updMode) {
+            st->indexEntries = st->count; /* the files hold just what the walk kept */
+        }
     }
+    ReleaseUpdateTable(st);
     HostRestoreScreen(screen);
     if (!complete) ShowWarning(MSG_NO_MEMORY);
 }

@@ -20,10 +20,12 @@ struct DefinitionEntry {
 static_assert(sizeof(DefinitionEntry) == 138, "DefinitionEntry is 138 bytes");
 
 /* --- definition table --- */
-/* Copies *e into the main table (update = 0) or the update table; grows by 100 slots.
-   0, or -1 when the storage cannot be enlarged (the table is left as it was). */
+/* Copies *e into the main table (update = 0) or the update table, growing it by half (at least
+   100 slots). 0, or -1 when the storage cannot be enlarged (the table is left as it was). */
 int AppendEntry(const DefinitionEntry *e, BrowserState *st, int update);
 /* Name (ASCII letters folded to upper case), then file the same way, then line. */
+/* The capacity a full table grows to; 0 when no larger one could be addressed. */
+int GrownCapacity(int capacity);
 int CompareEntries(const DefinitionEntry *a, const DefinitionEntry *b);
 /* Sorts the main table in place; the update table is never sorted. */
 void SortTable(BrowserState *st);
@@ -53,6 +55,17 @@ int LoadIndex(BrowserState *st, int update);
 /* Writes the update index file in table order, sorts the table, writes the project index file;
    both under temporary names first, so the old files stay whole on any failure. 0 or -1. */
 int WriteIndexFiles(BrowserState *st);
+/* The update index file of a rebuild, read while the walk goes: 0 when it is open (the build is
+   then incremental), 1 when there is none. The update table holds only a window of it. */
+int OpenUpdateIndex(BrowserState *st);
+void CloseUpdateIndex(BrowserState *st);
+/* The update entry at a position of the file (the table itself when it was loaded whole);
+   null past the end. */
+const DefinitionEntry *UpdateEntryAt(BrowserState *st, int position);
+/* Moves the reuse cursor forward; the window lets go of the entries before it. */
+void MoveUpdateCursor(BrowserState *st, int position);
+/* How many entries the update file holds; reads the rest of it. */
+int UpdateEntriesTotal(BrowserState *st);
 /* The panel command: load the update index, scan "*.*", write the files when they are stale. */
 void BuildProjectIndex(BrowserState *st);
 

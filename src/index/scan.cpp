@@ -33,8 +33,8 @@ int ReuseUnchanged(const DirEntry *entry, BrowserState *st)
     if (!JoinIfFits(path, sizeof path, st->relDir, entry->name)) return 0;
 
     int i = st->updCursor, passed = 0, inRun = 0, changed = 0, copied = 0;
-    for (; i < st->updCount && passed < 100; i++) {
-        const DefinitionEntry *u = &st->updEntries[i];
+    const DefinitionEntry *u;
+    for (; passed < 100 && (u = UpdateEntryAt(st, i)) != NULL; i++) {
         if (strcmp(u->file, path) != 0) {
             if (inRun) break;
             passed++;
@@ -50,7 +50,7 @@ int ReuseUnchanged(const DirEntry *entry, BrowserState *st)
         }
     }
     if (!inRun) return 0; /* new file, or its run lies before the cursor or beyond the look-ahead */
-    st->updCursor = i;
+    MoveUpdateCursor(st, i);
     if (changed) {
         st->count -= copied; /* a run with mixed times is rescanned whole, never half copied */
         return 0;
@@ -74,10 +74,17 @@ int VisitFile(const DirEntry *entry, BrowserState *st)
     if (entry == NULL) return ScanEditorText(st);
     int kind = ClassifyFile(entry->name, st->fileMask);
     if (kind == FILE_KIND_NONE) return 0;
+    /* no entry could hold its path: scanning it would only cost time on every build */
+    if (strlen(st->relDir) + strlen(entry->name) >= NAME_SIZE) {
+        st->filesLeftOut++;
+        return 0;
+    }
     st->fileKind = kind;
     if (ReuseUnchanged(entry, st)) return 0;
     st->changedFiles++;
-    return ScanSourceFile(entry, st);
+    int result = ScanSourceFile(entry, st);
+    if (result == 1) st->filesUnreadable++;
+    return result;
 }
 
 static int IsDotName(const char *name)

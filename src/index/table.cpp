@@ -1,4 +1,5 @@
 /* table.cpp: the growable definition table and its sort order. */
+#include <limits.h>
 #include <stddef.h>
 #include <stdint.h>
 #include <stdlib.h>
@@ -9,6 +10,20 @@
 #include "host/state.h"
 #include "index/index.h"
 
+/* The next capacity: half as much again, at least TABLE_GROWTH more, so that the bytes moved
+   by all enlargements stay a small multiple of the table (a heap that copies a block on every
+   enlargement would otherwise move n squared bytes). 0 when no larger table can be addressed. */
+int GrownCapacity(int capacity)
+{
+    const long long limit = (long long)(SIZE_MAX / sizeof(DefinitionEntry)) < INT_MAX
+                                ? (long long)(SIZE_MAX / sizeof(DefinitionEntry))
+                                : (long long)INT_MAX;
+    long long step = capacity / 2 > TABLE_GROWTH ? capacity / 2 : TABLE_GROWTH;
+    long long grown = (long long)capacity + step;
+    if (grown > limit) grown = limit;
+    return grown > capacity ? (int)grown : 0;
+}
+
 int AppendEntry(const DefinitionEntry *e, BrowserState *st, int update)
 {
     DefinitionEntry **slots = update ? &st->updEntries : &st->entries;
@@ -16,8 +31,9 @@ int AppendEntry(const DefinitionEntry *e, BrowserState *st, int update)
     int *count = update ? &st->updCount : &st->count;
 
     if (*slots == NULL || *count >= *capacity) {
-        int grown = *capacity + TABLE_GROWTH;
+        int grown = GrownCapacity(*capacity);
         if (*slots == NULL) grown = *capacity > *count ? *capacity : *count + TABLE_GROWTH;
+        if (grown == 0) return -1;
         void *p = MemRealloc(*slots, (size_t)grown * sizeof(DefinitionEntry));
         if (p == NULL) return -1; /* old storage, capacity and count stay valid */
         *slots = (DefinitionEntry *)p;

@@ -93,6 +93,21 @@ summary "$flat"
 [ "$(cat "$flat/zoltprj\$.Far")" = "$(printf 's?a.c?1\r\n')" ] || fail "flat build: $(cat "$flat/zoltprj\$.Far")"
 "$zolt" config Recurse=1 CtStatic=0 >/dev/null
 
+# --- a file whose relative path no entry can hold is left out, and said so on stderr ---
+deep="$tree/sub/$(printf 'd%.0s' {1..40})"
+mkdir -p "$deep" && printf 'int far_away(void) { return 0; }\n' >"$deep/$(printf 'n%.0s' {1..30}).c"
+before=$(stamp "$tree/zoltprj\$.Far" "$tree/zoltpru\$.Far")
+for round in 1 2; do
+    out=$("$zolt" build "$tree" 2>"$work/stderr") || fail "left out, round $round: exit status"
+    [[ "$out" == "files scanned: 0, entries: 6, index files: unchanged, "* ]] ||
+        fail "left out, round $round: $out"
+    [ "$(cat "$work/stderr")" = "zolt: build: 1 file left out: relative path longer than 63 characters" ] ||
+        fail "left out, round $round: stderr '$(cat "$work/stderr")'"
+done
+[ "$(stamp "$tree/zoltprj\$.Far" "$tree/zoltpru\$.Far")" = "$before" ] ||
+    fail "a left-out file made the build write"
+rm -rf "$tree/sub/dd"*
+
 # --- nothing to index ---
 mkdir "$work/empty"
 summary "$work/empty"

@@ -1,4 +1,4 @@
-// Definition table: growth by 100 slots, a failed enlargement, and the sort order readers rely on.
+// Definition table: growth by half (at least 100 slots), a failed enlargement, and the sort order readers rely on.
 #include <gtest/gtest.h>
 
 #include <string.h>
@@ -38,12 +38,12 @@ DefinitionEntry Entry(const char *name, const char *file, int line)
     return e;
 }
 
-TEST_F(TableFixture, GrowsByHundredSlots)
+TEST_F(TableFixture, GrowsByHalfAndAtLeastAHundredSlots)
 {
     struct {
         int appended;
         int capacity;
-    } const rows[] = {{99, 100}, {100, 100}, {101, 200}, {200, 200}, {201, 300}};
+    } const rows[] = {{99, 100}, {100, 100}, {101, 200}, {200, 200}, {201, 300}, {301, 450}, {451, 675}};
     int done = 0;
     for (const auto &row : rows) {
         for (; done < row.appended; done++) {

@@ -1,0 +1,33 @@
+/* index_p.h: what the index files' reader shares with the build's update stream. */
+#ifndef ZOLT_INDEX_INDEX_P_H
+#define ZOLT_INDEX_INDEX_P_H
+
+#include <stdio.h>
+
+#include "base/limits.h"
+#include "index/index.h"
+
+/* Index files are read in large blocks and cut into lines, as fgets(line, 299, f) would cut
+   them: at most 298 bytes, up to and including a LF. */
+enum { READ_CHUNK = 1 << 18, LINE_PIECE = INDEX_LINE_SIZE - 2 };
+
+struct LineReader {
+    FILE *f;
+    size_t pos;
+    size_t len;
+    int ended; /* end of file or a read error: nothing more comes */
+    char buf[READ_CHUNK];
+};
+
+void StartLines(LineReader *r, FILE *f);
+/* The next line piece into line (INDEX_LINE_SIZE bytes, NUL-terminated): 1, or 0 at the end. */
+int NextLine(LineReader *r, char *line);
+/* NAME?FILE?LINE[?LOW?HIGH]: 0 and the entry, or -1 for a line with fewer than two '?'. */
+int ParseLine(const char *line, int update, DefinitionEntry *e);
+
+/* The update index file of a rebuild, read in step with the walk. */
+struct UpdateStream {
+    LineReader lines;
+};
+
+#endif
