@@ -14,66 +14,117 @@
 
 static const char MACRO_MASK[] = "*.MAC";
 
-static const char *LineEnd(const char *p)
+/* The end of the line at p: its LF, a NUL (the text ends there), or the end of the text. */
+static const char *LineEnd(const char *p, const char *end)
 {
-    while (*p != '\0' && *p != '\n') p++;
+    while (p < end && *p != '\0' && *p != '\n') p++;
     return p;
 }
 
 /* Decimal after leading blanks, with an optional sign, clamped to the int32 range; never reads
    past the line's end (a missing number must not pick up the next line's digits). */
-static int32_t ParseLineNumber(const char *p)
+static int32_t ParseLineNumber(const char *p, const char *end)
 {
-    while (*p == ' ' || *p == '\t') p++;
-    int negative = *p == '-';
-    if (*p == '-' || *p == '+') p++;
+    while (p < end && (*p == ' ' || *p == '\t')) p++;
+    int negative = p < end && *p == '-';
+    if (p < end && (*p == '-' || *p == '+')) p++;
     long long v = 0;
-    for (; *p >= '0' && *p <= '9'; p++)
+    for (; p < end && *p >= '0' && *p <= '9'; p++)
         if (v <= INT32_MAX) v = v * 10 + (*p - '0');
     if (v > INT32_MAX) v = INT32_MAX;
     return (int32_t)(negative ? -v : v);
 }
 
-int ParseIndexLine(const char *line, IndexMatch *m)
+static int ParseIndexLineIn(const char *line, const char *textEnd, IndexMatch *m)
 {
     memset(m, 0, sizeof *m);
-    const char *end = LineEnd(line);
+    const char *end = LineEnd(line, textEnd);
     const char *sep1 = (const char *)memchr(line, '?', (size_t)(end - line));
     if (sep1 == NULL) return 0;
     const char *sep2 = (const char *)memchr(sep1 + 1, '?', (size_t)(end - sep1 - 1));
     if (sep2 == NULL) return 0;
     CopyTruncatedN(m->name, sizeof m->name, line, (size_t)(sep1 - line));
     CopyTruncatedN(m->file, sizeof m->file, sep1 + 1, (size_t)(sep2 - sep1 - 1));
-    m->line = ParseLineNumber(sep2 + 1);
+    m->line = ParseLineNumber(sep2 + 1, end);
     FormatTruncated(m->menuText, sizeof m->menuText, " %-30s %-34s %u", m->name, m->file,
                     (unsigned)m->line);
     return 1;
 }
 
+int ParseIndexLine(const char *line, IndexMatch *m)
+{
+    return ParseIndexLineIn(line, line + strlen(line), m);
+}
+
+/* The line begins with word (n bytes) through FoldCase; text that ends first is a difference. */
+static int LineBeginsWith(const char *line, const char *end, const char *word, int n)
+{
+    return end - line >= n && FoldedCompareN(line, word, n) == 0;
+}
+
 /* Fills matches[] from the run of lines beginning with word; returns how many (<= MATCH_MAX). */
-static int ScanRun(const char *word, const char *text, IndexMatch *matches)
+static int ScanRun(const char *word, const char *text, const char *end, IndexMatch *matches)
 {
     int n = (int)strlen(word), count = 0;
+    if (text == end || *text == '\0') return 0;
     int first = FoldCase((unsigned char)word[0]);
     /* the file is sorted: lines before the first one with the word's initial are skipped by one
        byte, and the matching lines form one run */
     int active = FoldCase((unsigned char)text[0]) == first;
     for (const char *line = text;;) {
         if (active) {
-            if (FoldedCompareN(line, word, n) == 0) {
+            if (LineBeginsWith(line, end, word, n)) {
                 /* a line without fields still counts, as a match that leads nowhere */
-                (void)ParseIndexLine(line, &matches[count]);
+                (void)ParseIndexLineIn(line, end, &matches[count]);
                 if (++count == MATCH_MAX) break;
             } else if (count > 0) {
                 break;
             }
         }
-        line = LineEnd(line);
-        if (*line == '\0') break;
+        line = LineEnd(line, end);
+        if (line == end || *line == '\0') break;
         line++;
+        if (line == end || *line == '\0') break;
         if (!active) active = FoldCase((unsigned char)line[0]) == first;
     }
     return count;
+}
+
+/* How a line's name compares, in the index's sort order, with the word's first k bytes
+   (ASCII, no separator among them): -1 before them, 0 beginning with them, 1 after. */
+static int CompareNamePrefix(const char *line, const char *end, const char *word, size_t k)
+{
+    for (size_t i = 0; i < k; i++) {
+        if (line + i == end || line[i] == '?' || line[i] == '\n' || line[i] == '\r') return -1;
+        int a = (unsigned char)line[i], b = (unsigned char)word[i];
+        if (a >= 'a' && a <= 'z') a -= 0x20;
+        if (b >= 'a' && b <= 'z') b -= 0x20;
+        if (a != b) return a < b ? -1 : 1;
+    }
+    return 0;
+}
+
+size_t IndexRunStart(const char *text, size_t length, const char *word)
+{
+    /* only the word's leading ASCII part orders the lines: other bytes fold differently in the
+       sort and in the comparison with the word */
+    size_t k = 0;
+    while (word[k] != '\0' && (unsigned char)word[k] < 0x80 && word[k] != '?' &&
+           word[k] != '\n' && word[k] != '\r')
+        k++;
+    if (k == 0) return 0;
+    size_t lo = 0, hi = length; /* lines starting before lo sort before the prefix */
+    while (lo < hi) {
+        size_t start = lo + (hi - lo) / 2;
+        while (start > lo && text[start - 1] != '\n') start--;
+        if (CompareNamePrefix(text + start, text + length, word, k) >= 0) {
+            hi = start;
+        } else {
+            const char *lf = (const char *)memchr(text + start, '\n', hi - start);
+            lo = lf != NULL ? (size_t)(lf - text) + 1 : hi;
+        }
+    }
+    return lo;
 }
 
 /* The choice among several matches: its index, or -1 when cancelled or out of memory. */
@@ -93,14 +144,15 @@ static int ChooseMatch(const IndexMatch *matches, int count, int *cancelled)
     return chosen;
 }
 
-int CollectMatches(BrowserState *st, const char *word, const char *text, int *cancelled)
+static int CollectMatchesIn(BrowserState *st, const char *word, const char *text,
+                            const char *end, int *cancelled)
 {
     st->matchCount = 0;
     if (word[0] == '\0') return 0;
     /* about 800 KB: never on the stack */
     IndexMatch *matches = (IndexMatch *)MemAlloc(MATCH_MAX * sizeof *matches);
     if (matches == NULL) return 0;
-    st->matchCount = ScanRun(word, text, matches);
+    st->matchCount = ScanRun(word, text, end, matches);
     int chosen = -1;
     if (st->matchCount == 1)
         chosen = 0;
@@ -112,6 +164,11 @@ int CollectMatches(BrowserState *st, const char *word, const char *text, int *ca
     }
     MemFree(matches);
     return chosen >= 0;
+}
+
+int CollectMatches(BrowserState *st, const char *word, const char *text, int *cancelled)
+{
+    return CollectMatchesIn(st, word, text, text + strlen(text), cancelled);
 }
 
 int ReadWholeFile(const char *path, char **text, size_t *length)
@@ -165,12 +222,21 @@ int TryIndexFile(BrowserState *st, const char *word, const char *dir, char *resu
                  size_t resultSize, int joinDir, int *cancelled)
 {
     if (st->candidatePath[0] == '\0') return 0;
-    char *text;
-    size_t length;
     int found = 0;
-    if (ReadWholeFile(st->candidatePath, &text, &length))
-        found = CollectMatches(st, word, text, cancelled);
-    MemFree(text);
+    MappedFile map;
+    if (FileMapRead(st->candidatePath, &map) == 0) {
+        /* a large index is sorted: the run cannot begin before the first line that sorts at or
+           after the word; a small one is read from its start */
+        size_t from = map.size >= BISECT_MIN ? IndexRunStart(map.data, map.size, word) : 0;
+        found = CollectMatchesIn(st, word, map.data + from, map.data + map.size, cancelled);
+        FileUnmap(&map);
+    } else {
+        char *text;
+        size_t length;
+        if (ReadWholeFile(st->candidatePath, &text, &length))
+            found = CollectMatches(st, word, text, cancelled);
+        MemFree(text);
+    }
     if (!found) return 0;
     result[0] = '\0';
     if (st->candidatePath[0] == '\0') return 1; /* a matching line without fields */

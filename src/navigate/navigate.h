@@ -10,7 +10,8 @@ struct EditorInfo;
 
 enum {
     LOOKUP_PATH_SIZE = 1024, /* climb directory and result path: 1023 chars; longer finds nothing */
-    INDEX_FILE_MAX = 256 * 1024 * 1024 /* bytes of an index file read whole; larger: skipped */
+    INDEX_FILE_MAX = 256 * 1024 * 1024, /* bytes read whole when an index cannot be mapped */
+    BISECT_MIN = 1024 * 1024 /* an index this large is searched by halves for its run */
 };
 
 /* One matching line of a project index file. */
@@ -74,6 +75,9 @@ int ReadWholeFile(const char *path, char **text, size_t *length);
    with several, the user chooses from a menu. 1 when one was chosen: candidatePath = its FILE,
    foundLine = its LINE. A cancelled menu sets *cancelled. Sets matchCount. */
 int CollectMatches(BrowserState *st, const char *word, const char *text, int *cancelled);
+/* Where in a sorted index text (length bytes) the run of lines beginning with word can start:
+   the first line whose name sorts at or after the word's leading ASCII part; 0 without one. */
+size_t IndexRunStart(const char *text, size_t length, const char *word);
 /* Fills *m (cleared first) from the line NAME?FILE?LINE. 0 when a separator is missing. */
 int ParseIndexLine(const char *line, IndexMatch *m);
 

@@ -42,6 +42,15 @@ int FileSetWriteTime(const char *path, const FileTime *t);   /* 0 on success (te
 /* Replaces `to` by `from` in one step (rename over an existing file); 0 on success. */
 int FileReplace(const char *from, const char *to);
 int FileRemove(const char *path); /* 0 on success */
+/* A regular file's bytes mapped read-only into memory (not NUL-terminated). */
+struct MappedFile {
+    const char *data;
+    size_t size;
+};
+/* 0 and the mapping, or -1 when the file is missing, empty, not a regular file, or cannot be
+   mapped; the file may be replaced or removed while it is mapped. */
+int FileMapRead(const char *path, MappedFile *m);
+void FileUnmap(MappedFile *m);
 /* The calling process's identifier: names a temporary file no other process writes. */
 unsigned long CurrentProcessId(void);
 

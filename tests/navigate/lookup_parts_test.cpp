@@ -6,12 +6,14 @@
 #include <string.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "base/alloc.h"
 #include "host/host.h"
 #include "host/state.h"
+#include "index/index.h"
 #include "navigate/navigate.h"
 
 namespace {
@@ -217,6 +219,44 @@ TEST(ParentDirectory, CutsAtTheLastBackslash)
     char small[4] = "xy";
     EXPECT_EQ(ParentDirectory("\\abcd\\e", small, sizeof small), -1);
     EXPECT_STREQ(small, "xy");
+}
+
+// A sorted index searched from the line the halving finds gives what a scan from the start gives.
+TEST_F(PartsFixture, RunStartAgreesWithAScanFromTheStart)
+{
+    std::vector<std::string> names = {"", "", "A1", "AA", "ab", "abc", "ABC", "Abd", "b", "B_x",
+                                      "ba", "open", "OPEN", "Opener", "OpenFile", "Other", "zeta",
+                                      "Zeta", "_init", "_z", "\x80\xa0x", "\xa0\x80"};
+    for (int i = 0; i < 300; i++) names.push_back("m" + std::to_string(i * 7919 % 1000));
+    std::vector<DefinitionEntry> entries(names.size());
+    for (size_t i = 0; i < names.size(); i++) {
+        memset(&entries[i], 0, sizeof entries[i]);
+        snprintf(entries[i].name, sizeof entries[i].name, "%s", names[i].c_str());
+        snprintf(entries[i].file, sizeof entries[i].file, "f%zu.c", i % 3);
+        entries[i].line = (uint16_t)(i + 1);
+    }
+    std::sort(entries.begin(), entries.end(), [](const DefinitionEntry &a, const DefinitionEntry &b) {
+        return CompareEntries(&a, &b) < 0;
+    });
+    std::string text;
+    for (const auto &e : entries)
+        text += std::string(e.name) + "?" + e.file + "?" + std::to_string(e.line) + "\r\n";
+    for (const char *word : {"a", "A", "ab", "ABC", "abcd", "B", "b_", "open", "Op", "Other", "z",
+                             "_", "_i", "m1", "m99", "m999", "0", "zz", "\x80", "\xa0", "aa", "~"}) {
+        size_t from = IndexRunStart(text.data(), text.size(), word);
+        ASSERT_TRUE(from == 0 || text[from - 1] == '\n') << word;
+        g_menuAnswer = 0;
+        int whole = Collect(word, text), wholeCount = st->matchCount;
+        std::string wholeFile = st->candidatePath;
+        int wholeLine = st->foundLine;
+        int part = Collect(word, text.substr(from));
+        EXPECT_EQ(part, whole) << word;
+        EXPECT_EQ(st->matchCount, wholeCount) << word;
+        EXPECT_EQ(std::string(st->candidatePath), wholeFile) << word;
+        EXPECT_EQ(st->foundLine, wholeLine) << word;
+    }
+    EXPECT_EQ(IndexRunStart(text.data(), text.size(), "zzz"), text.find("_init?"));
+    EXPECT_EQ(IndexRunStart(text.data(), text.size(), "~"), text.find("\x80\xa0x?"));
 }
 
 TEST(ReadWholeFile, BinaryAndBounded)

@@ -7,6 +7,7 @@
 #include <stdint.h>
 #include <stdio.h>
 #include <string.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -144,4 +145,32 @@ int FileRemove(const char *path)
 unsigned long CurrentProcessId(void)
 {
     return (unsigned long)getpid();
+}
+
+int FileMapRead(const char *path, MappedFile *m)
+{
+    m->data = NULL;
+    m->size = 0;
+    char native[NATIVE_PATH_SIZE];
+    if (ToNativePath(path, native, sizeof native) != 0) return -1;
+    /* no wait on a FIFO: it is refused below */
+    int fd = open(native, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return -1;
+    struct stat sb;
+    void *p = MAP_FAILED;
+    if (fstat(fd, &sb) == 0 && S_ISREG(sb.st_mode) && sb.st_size > 0 &&
+        (uint64_t)sb.st_size <= (uint64_t)SIZE_MAX)
+        p = mmap(NULL, (size_t)sb.st_size, PROT_READ, MAP_PRIVATE, fd, 0);
+    close(fd);
+    if (p == MAP_FAILED) return -1;
+    m->data = (const char *)p;
+    m->size = (size_t)sb.st_size;
+    return 0;
+}
+
+void FileUnmap(MappedFile *m)
+{
+    if (m->data != NULL) munmap((void *)m->data, m->size);
+    m->data = NULL;
+    m->size = 0;
 }

@@ -112,6 +112,36 @@ int FileSetWriteTime(const char *path, const FileTime *t)
     return ok ? 0 : -1;
 }
 
+int FileMapRead(const char *path, MappedFile *m)
+{
+    m->data = NULL;
+    m->size = 0;
+    HANDLE f = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (f == INVALID_HANDLE_VALUE) return -1;
+    LARGE_INTEGER size;
+    HANDLE map = NULL;
+    /* a device (a name like AUX or COM1) or a pipe is never read as an index */
+    if (GetFileType(f) == FILE_TYPE_DISK && GetFileSizeEx(f, &size) && size.QuadPart > 0 &&
+        (unsigned long long)size.QuadPart <= (unsigned long long)SIZE_MAX)
+        map = CreateFileMappingA(f, NULL, PAGE_READONLY, 0, 0, NULL);
+    CloseHandle(f);
+    if (map == NULL) return -1;
+    void *p = MapViewOfFile(map, FILE_MAP_READ, 0, 0, 0);
+    CloseHandle(map); /* the view keeps the mapping */
+    if (p == NULL) return -1;
+    m->data = (const char *)p;
+    m->size = (size_t)size.QuadPart;
+    return 0;
+}
+
+void FileUnmap(MappedFile *m)
+{
+    if (m->data != NULL) UnmapViewOfFile(m->data);
+    m->data = NULL;
+    m->size = 0;
+}
+
 int FileReplace(const char *from, const char *to)
 {
     return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) ? 0 : -1;
