@@ -4,6 +4,7 @@
 
 #include "base/alloc.h"
 #include "base/limits.h"
+#include "base/variant.h"
 #include "base/text.h"
 #include "host/host.h"
 #include "host/messages.h"
@@ -184,13 +185,17 @@ static void PutLine(LineWriter *w, const DefinitionEntry *e, int update)
     w->buf[w->used++] = '\n';
 }
 
-static int WriteLines(FILE *f, const BrowserState *st, int update)
+/* The entries in table order, or in keys' order when keys are given. */
+static int WriteLines(FILE *f, const BrowserState *st, const SortKey *keys, int update)
 {
     static LineWriter w; /* 64 KB: kept off the stack of the host's thread */
     w.f = f;
     w.used = 0;
     w.failed = 0;
-    for (int i = 0; i < st->count; i++) PutLine(&w, &st->entries[i], update);
+    for (int i = 0; i < st->count; i++) {
+        if (keys != NULL && i + PREFETCH_AHEAD < st->count) Prefetch(keys[i + PREFETCH_AHEAD].entry);
+        PutLine(&w, keys != NULL ? keys[i].entry : &st->entries[i], update);
+    }
     FlushWriter(&w);
     return w.failed ? -1 : 0;
 }
@@ -212,9 +217,13 @@ int WriteIndexFiles(BrowserState *st)
     FILE *project = FileOpen(projectTemp, "wb");
     FILE *update = FileOpen(updateTemp, "wb");
     int result = (project != NULL && update != NULL) ? 0 : -1;
-    if (result == 0) result = WriteLines(update, st, 1);
-    SortTable(st);
-    if (result == 0) result = WriteLines(project, st, 0);
+    if (result == 0) result = WriteLines(update, st, NULL, 1);
+    /* the project file in sorted order; the entries themselves move only when there is no room
+       for the order apart from them */
+    SortKey *order = result == 0 ? SortedOrder(st) : NULL;
+    if (order == NULL) SortTable(st);
+    if (result == 0) result = WriteLines(project, st, order, 0);
+    MemFree(order);
     if (update != NULL && CloseChecked(update) != 0) result = -1;
     if (project != NULL && CloseChecked(project) != 0) result = -1;
     /* The project file goes first: a new project file beside an old update file only makes
@@ -254,7 +263,7 @@ static void ReleaseUpdateTable(BrowserState *st)
 
 void BuildProjectIndex(BrowserState *st)
 {
-    if (OpenUpdateIndex(st) == 0) st->updMode = 1;
+    if ((ZOLT_PLAIN ? LoadIndex(st, 1) : OpenUpdateIndex(st)) == 0) st->updMode = 1;
     st->filesScanned = 0;
     st->indexEntries = -1;
     FarHandle screen = HostSaveScreen();

@@ -52,8 +52,9 @@ int ReuseUnchanged(const DirEntry *entry, BrowserState *st);
    by a scan, sorted) or the update table from the update index file (update = 1).
    0 when the table was filled (possibly with nothing), 1 otherwise. */
 int LoadIndex(BrowserState *st, int update);
-/* Writes the update index file in table order, sorts the table, writes the project index file;
-   both under temporary names first, so the old files stay whole on any failure. 0 or -1. */
+/* Writes the update index file in table order and the project index file in sorted order (the
+   table itself keeps its order unless there is no room for the sort's keys); both under
+   temporary names first, so the old files stay whole on any failure. 0 or -1. */
 int WriteIndexFiles(BrowserState *st);
 /* The update index file of a rebuild, read while the walk goes: 0 when it is open (the build is
    then incremental), 1 when there is none. The update table holds only a window of it. */

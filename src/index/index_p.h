@@ -2,6 +2,7 @@
 #ifndef ZOLT_INDEX_INDEX_P_H
 #define ZOLT_INDEX_INDEX_P_H
 
+#include <stdint.h>
 #include <stdio.h>
 
 #include "base/limits.h"
@@ -24,6 +25,25 @@ void StartLines(LineReader *r, FILE *f);
 int NextLine(LineReader *r, char *line);
 /* NAME?FILE?LINE[?LOW?HIGH]: 0 and the entry, or -1 for a line with fewer than two '?'. */
 int ParseLine(const char *line, int update, DefinitionEntry *e);
+
+/* The table's sort order without moving the entries: keys[i].entry is the i-th entry. */
+struct SortKey {
+    uint64_t chunk;
+    const DefinitionEntry *entry;
+};
+/* Entries reached through sorted keys lie all over the table: loops that visit them in that
+   order ask for the one PREFETCH_AHEAD places on while they work on this one. */
+enum { PREFETCH_AHEAD = 8 };
+static inline void Prefetch(const DefinitionEntry *e)
+{
+#if defined(__GNUC__)
+    __builtin_prefetch(e);
+#else
+    (void)e;
+#endif
+}
+/* The sorted keys (MemFree them), or null when there is no room for them. */
+SortKey *SortedOrder(const BrowserState *st);
 
 /* The update index file of a rebuild, read in step with the walk. */
 struct UpdateStream {

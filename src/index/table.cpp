@@ -5,10 +5,14 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
+
 #include "base/alloc.h"
 #include "base/limits.h"
+#include "base/variant.h"
 #include "host/state.h"
 #include "index/index.h"
+#include "index/index_p.h"
 
 /* The next capacity: half as much again, at least TABLE_GROWTH more, so that the bytes moved
    by all enlargements stay a small multiple of the table (a heap that copies a block on every
@@ -69,35 +73,60 @@ int CompareEntries(const DefinitionEntry *a, const DefinitionEntry *b)
     return d;
 }
 
-/* The sort works on small records: the first sixteen name bytes, folded and packed so that
-   integer comparisons order them as CompareEntries does, and the entry's address. Only records
-   whose keys tie look at the entries, and the address breaks a full tie, so equal entries keep
-   their table order, as the merge sort of the C library keeps them. */
-struct SortKey {
-    uint64_t high; /* name bytes 0-7 */
-    uint64_t low;  /* name bytes 8-15 */
-    const DefinitionEntry *entry;
-};
+/* The sort works on small records: eight bytes of the name (then of the file) at a time, folded
+   and packed so that an integer comparison orders them as CompareEntries does, and the entry's
+   address. Records are sorted by the name's first eight bytes; each group that ties on them and
+   whose names go on is sorted by the next eight, and so on; a group of equal names goes on with
+   the file the same way, and a group of equal names and files is sorted by line, the address
+   breaking a full tie, so equal entries keep their table order (as the merge sort of the C
+   library keeps them). */
 
-/* Bytes from the terminator on count as 0, so that a name sorts before its extensions. */
-static uint64_t PackFolded(const char *name, int from, int *ended)
+/* Bytes [from, from + 8) of a name or file; bytes from the terminator on count as 0, so that a
+   text sorts before its extensions. The last byte is 0 exactly when the text ends in the chunk. */
+static uint64_t PackFolded(const char *text, int from)
 {
     uint64_t key = 0;
+    int ended = 0;
     for (int i = from; i < from + 8; i++) {
-        if (name[i] == '\0') *ended = 1;
-        key = key << 8 | (*ended ? 0u : (uint64_t)UpperAscii((unsigned char)name[i]));
+        if (text[i] == '\0') ended = 1;
+        key = key << 8 | (ended ? 0u : (uint64_t)UpperAscii((unsigned char)text[i]));
     }
     return key;
 }
 
-static int CompareKeys(const void *a, const void *b)
+static bool ChunkBefore(const SortKey &x, const SortKey &y)
 {
-    const SortKey *x = (const SortKey *)a, *y = (const SortKey *)b;
-    if (x->high != y->high) return x->high < y->high ? -1 : 1;
-    if (x->low != y->low) return x->low < y->low ? -1 : 1;
-    int d = CompareEntries(x->entry, y->entry);
-    if (d != 0) return d;
-    return x->entry < y->entry ? -1 : x->entry > y->entry;
+    return x.chunk < y.chunk;
+}
+
+static bool LineBefore(const SortKey &x, const SortKey &y)
+{
+    if (x.entry->line != y.entry->line) return x.entry->line < y.entry->line;
+    return x.entry < y.entry;
+}
+
+/* Sorts keys[0..n) whose entries agree before byte `from` of field 0 (the name) or field 1 (the
+   file, the names being equal). */
+static void SortKeys(SortKey *keys, size_t n, int field, int from)
+{
+    if (n < 2) return;
+    if (from >= NAME_SIZE) { /* a foreign text without its terminator: the field is done */
+        if (field == 0) SortKeys(keys, n, 1, 0);
+        else std::sort(keys, keys + n, LineBefore);
+        return;
+    }
+    for (size_t i = 0; i < n; i++) {
+        /* after the first pass the entries are visited out of table order: ask for them early */
+        if (i + PREFETCH_AHEAD < n) Prefetch(keys[i + PREFETCH_AHEAD].entry);
+        keys[i].chunk = PackFolded(field == 0 ? keys[i].entry->name : keys[i].entry->file, from);
+    }
+    std::sort(keys, keys + n, ChunkBefore);
+    for (size_t i = 0, j; i < n; i = j) {
+        for (j = i + 1; j < n && keys[j].chunk == keys[i].chunk; j++) {}
+        if ((keys[i].chunk & 0xFF) != 0) SortKeys(keys + i, j - i, field, from + 8);
+        else if (field == 0) SortKeys(keys + i, j - i, 1, 0);
+        else if (j - i > 1) std::sort(keys + i, keys + j, LineBefore);
+    }
 }
 
 /* Moves the entry keys[i] points to into slot i, following each cycle of the permutation once;
@@ -124,21 +153,26 @@ static int CompareForSort(const void *a, const void *b)
     return CompareEntries((const DefinitionEntry *)a, (const DefinitionEntry *)b);
 }
 
+SortKey *SortedOrder(const BrowserState *st)
+{
+    if (ZOLT_PLAIN || st->count <= 0 || st->entries == NULL) return NULL;
+    SortKey *keys = (SortKey *)MemAlloc((size_t)st->count * sizeof(SortKey));
+    if (keys == NULL) return NULL;
+    for (int i = 0; i < st->count; i++) keys[i].entry = &st->entries[i];
+    SortKeys(keys, (size_t)st->count, 0, 0);
+    return keys;
+}
+
 void SortTable(BrowserState *st)
 {
     if (st->count <= 0 || st->entries == NULL) return;
-    SortKey *keys = (SortKey *)MemAlloc((size_t)st->count * sizeof(SortKey));
+    SortKey *keys = ZOLT_PLAIN ? NULL : (SortKey *)MemAlloc((size_t)st->count * sizeof(SortKey));
     if (keys == NULL) { /* no room for the keys: sort the entries themselves */
         qsort(st->entries, (size_t)st->count, sizeof(DefinitionEntry), CompareForSort);
         return;
     }
-    for (int i = 0; i < st->count; i++) {
-        int ended = 0;
-        keys[i].high = PackFolded(st->entries[i].name, 0, &ended);
-        keys[i].low = PackFolded(st->entries[i].name, 8, &ended);
-        keys[i].entry = &st->entries[i];
-    }
-    qsort(keys, (size_t)st->count, sizeof(SortKey), CompareKeys);
+    for (int i = 0; i < st->count; i++) keys[i].entry = &st->entries[i];
+    SortKeys(keys, (size_t)st->count, 0, 0);
     ApplyOrder(st->entries, keys, st->count);
     MemFree(keys);
 }

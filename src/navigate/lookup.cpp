@@ -4,6 +4,7 @@
 
 #include "base/alloc.h"
 #include "base/limits.h"
+#include "base/variant.h"
 #include "base/text.h"
 #include "host/host.h"
 #include "host/messages.h"
@@ -224,7 +225,7 @@ int TryIndexFile(BrowserState *st, const char *word, const char *dir, char *resu
     if (st->candidatePath[0] == '\0') return 0;
     int found = 0;
     MappedFile map;
-    if (FileMapRead(st->candidatePath, &map) == 0) {
+    if (!ZOLT_PLAIN && FileMapRead(st->candidatePath, &map) == 0) {
         /* a large index is sorted: the run cannot begin before the first line that sorts at or
            after the word; a small one is read from its start */
         size_t from = map.size >= BISECT_MIN ? IndexRunStart(map.data, map.size, word) : 0;

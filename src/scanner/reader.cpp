@@ -2,6 +2,7 @@
 #include <string.h>
 
 #include "base/limits.h"
+#include "base/variant.h"
 #include "host/host.h"
 #include "scanner/scanner_p.h"
 
@@ -11,6 +12,13 @@
    end of the buffer, hand over to the layered path, so every result stays what the layers give.
    A table entry says what a byte does in a run. */
 enum { RUN_PASS = 0, RUN_END, RUN_LINE, RUN_OPEN, RUN_CLOSE };
+
+/* The reference build reads every byte through the layers; the editor's text is read a line at
+   a time, never in runs. */
+static int PassesRuns(const BrowserState *st)
+{
+    return !ZOLT_PLAIN && !st->fromEditor;
+}
 
 struct ByteRun {
     unsigned char action[256];
@@ -177,9 +185,9 @@ int NextUncommentedChar(Source *src, BrowserState *st)
     int mode = MODE_PLAIN, depth = 0;
     for (;;) {
         int unused = 0;
-        if (depth > 0 && !st->fromEditor && PassRun(src, st, BLOCK_COMMENT_RUN, &unused) > 0)
+        if (depth > 0 && PassesRuns(st) && PassRun(src, st, BLOCK_COMMENT_RUN, &unused) > 0)
             mode = MODE_PLAIN; /* any passed byte ends a pending '/' or '*' */
-        else if (mode == MODE_LINE_COMMENT && !st->fromEditor)
+        else if (mode == MODE_LINE_COMMENT && PassesRuns(st))
             PassRun(src, st, LINE_COMMENT_RUN, &unused);
         int c = NextSplicedChar(src, st);
         if (c == '\n') {
@@ -250,7 +258,7 @@ int NextLiteralFoldedChar(Source *src, BrowserState *st)
     if (c != '\'' && c != '"') return c;
     int quote = c;
     for (;;) {
-        if (!st->fromEditor) PassLiteralRun(src, st, quote);
+        if (PassesRuns(st)) PassLiteralRun(src, st, quote);
         c = NextUncommentedChar(src, st);
         if (c == SCAN_EOF) return SCAN_EOF;
         if (c == '\\') {
@@ -263,14 +271,14 @@ int NextLiteralFoldedChar(Source *src, BrowserState *st)
 
 int CopyStatementRun(Source *src, BrowserState *st, char *out, int room)
 {
-    return st->fromEditor ? 0 : CopyRun(src, st, STATEMENT_RUN, out, room);
+    return !PassesRuns(st) ? 0 : CopyRun(src, st, STATEMENT_RUN, out, room);
 }
 
 int ReadDirectiveLine(Source *src, char *line, BrowserState *st)
 {
     int c = 0, n = 0;
     while (n < DIRECTIVE_MAX) {
-        if (!st->fromEditor) n += CopyRun(src, st, DIRECTIVE_RUN, line + n, DIRECTIVE_MAX - n);
+        if (PassesRuns(st)) n += CopyRun(src, st, DIRECTIVE_RUN, line + n, DIRECTIVE_MAX - n);
         if (n >= DIRECTIVE_MAX) break;
         c = NextLiteralFoldedChar(src, st);
         if (c == '\n' || c == SCAN_EOF) break;
@@ -304,7 +312,7 @@ static int SkipGroup(int (*next)(Source *, BrowserState *), const ByteRun &run, 
 {
     int depth = 1;
     while (depth > 0) {
-        if (!st->fromEditor) {
+        if (PassesRuns(st)) {
             PassRun(src, st, run, &depth);
             if (depth == 0) break;
         }
