@@ -38,3 +38,11 @@ target_include_directories(zolt-wintest PRIVATE ${CMAKE_SOURCE_DIR}/hosts ${CMAK
 target_compile_options(zolt-wintest PRIVATE ${ZOLT_WARNINGS})
 target_link_libraries(zolt-wintest PRIVATE advapi32 user32)
 target_link_options(zolt-wintest PRIVATE -static -static-libgcc -static-libstdc++)
+
+# winbench.exe: what make bench times under Wine (a walk reading every source, the DLL's build
+# and browse through a bare host, the table's growth).
+add_executable(winbench ${CMAKE_SOURCE_DIR}/bench/winbench.cpp ${CMAKE_SOURCE_DIR}/hosts/common/wildcard.cpp)
+target_include_directories(winbench PRIVATE ${CMAKE_SOURCE_DIR}/hosts ${CMAKE_SOURCE_DIR}/src)
+target_compile_options(winbench PRIVATE ${ZOLT_WARNINGS})
+target_link_libraries(winbench PRIVATE zoltcore advapi32 user32)
+target_link_options(winbench PRIVATE -static -static-libgcc -static-libstdc++)

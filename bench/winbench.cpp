@@ -1,0 +1,225 @@
+/* winbench.cpp: what the benchmark times under Wine, with nothing of the test host's checks.
+     winbench walkread DIR          the floor: a FindFirstFileA walk reading every *.c and *.h
+     winbench build DLL DIR         Build project index from the panels, as the host runs it
+     winbench browse DLL DIR        Browse from the panels: seconds until the host's menu call
+     winbench growth N [by100]      AppendEntry N times into a fresh table (by100: the old
+                                    growth by 100 slots, with HeapReAlloc)
+   Prints the seconds (and what was counted) on one line. */
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+
+#include <windows.h>
+
+#include "base/limits.h"
+#include "common/wildcard.h"
+#include "host/farapi.h"
+#include "host/state.h"
+#include "index/index.h"
+
+static LARGE_INTEGER g_freq, g_start;
+
+static double Elapsed(void)
+{
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return (double)(now.QuadPart - g_start.QuadPart) / (double)g_freq.QuadPart;
+}
+
+static void StartClock(void)
+{
+    QueryPerformanceFrequency(&g_freq);
+    QueryPerformanceCounter(&g_start);
+}
+
+/* ---- the floor ---- */
+
+static int IsSource(const char *name)
+{
+    return WildcardMatch("*.c", name, 1) || WildcardMatch("*.h", name, 1);
+}
+
+static void WalkRead(const std::string &dir, long long *files, long long *bytes)
+{
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((dir + "\\*.*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return;
+    static char buf[1 << 16];
+    do {
+        std::string path = dir + "\\" + fd.cFileName;
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (strcmp(fd.cFileName, ".") != 0 && strcmp(fd.cFileName, "..") != 0 &&
+                !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+                WalkRead(path, files, bytes);
+        } else if (IsSource(fd.cFileName)) {
+            HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                                   FILE_FLAG_SEQUENTIAL_SCAN, NULL);
+            if (f == INVALID_HANDLE_VALUE) continue;
+            if (GetFileType(f) != FILE_TYPE_DISK) { /* aux.h is the AUX device here */
+                CloseHandle(f);
+                continue;
+            }
+            DWORD n;
+            while (ReadFile(f, buf, sizeof buf, &n, NULL) && n > 0) *bytes += n;
+            CloseHandle(f);
+            ++*files;
+        }
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+}
+
+/* ---- a host that answers the command menu and notes when the browse menu came ---- */
+
+static int g_command;        /* the command menu's answer */
+static int g_menus;          /* Menu calls so far */
+static double g_browseShown; /* seconds until the second menu (the definitions) */
+
+static int FARAPI Menu(int, int, int, int, FarDword, const char *, const char *, const char *,
+                       const int *, int *breakCode, const FarMenuItem *, int)
+{
+    if (breakCode != NULL) *breakCode = -1;
+    if (g_menus++ == 0) return g_command;
+    g_browseShown = Elapsed();
+    return -1;
+}
+
+static int FARAPI Message(int, FarDword, const char *, const char *const *, int, int)
+{
+    return -1;
+}
+
+static const char *FARAPI GetMsg(int, int)
+{
+    return "";
+}
+
+static int FARAPI Dialog(int, int, int, int, int, const char *, FarDialogItem *, int)
+{
+    return -1;
+}
+
+static FarHandle FARAPI SaveScreen(int, int, int, int)
+{
+    return (FarHandle)1;
+}
+
+static void FARAPI RestoreScreen(FarHandle) {}
+
+static int FARAPI Editor(const char *, const char *, int, int, int, int, FarDword, int, int)
+{
+    return 0;
+}
+
+static int FARAPI CmpName(const char *pattern, const char *name, int skipPath)
+{
+    return WildcardMatch(pattern, name, skipPath);
+}
+
+static int FARAPI EditorControl(int, void *)
+{
+    return 0;
+}
+
+typedef void(FARAPI *SetStartupInfoFn)(const PluginStartupInfo *);
+typedef FarHandle(FARAPI *OpenPluginFn)(int, int);
+
+static int RunCommand(const char *dll, const char *dir, int command)
+{
+    HMODULE module = LoadLibraryA(dll);
+    if (module == NULL) {
+        fprintf(stderr, "winbench: cannot load %s\n", dll);
+        return 1;
+    }
+    FARPROC p1 = GetProcAddress(module, "SetStartupInfo"), p2 = GetProcAddress(module, "OpenPlugin");
+    SetStartupInfoFn setStartup;
+    OpenPluginFn openPlugin;
+    memcpy(&setStartup, &p1, sizeof p1);
+    memcpy(&openPlugin, &p2, sizeof p2);
+    if (p1 == NULL || p2 == NULL || !SetCurrentDirectoryA(dir)) {
+        fprintf(stderr, "winbench: no entry points, or no directory %s\n", dir);
+        return 1;
+    }
+    PluginStartupInfo info;
+    memset(&info, 0, sizeof info);
+    info.StructSize = (int)sizeof info;
+    snprintf(info.ModuleName, sizeof info.ModuleName, "%s", dll);
+    info.RootKey = "Software\\Far\\Plugins";
+    info.Menu = Menu;
+    info.Dialog = Dialog;
+    info.Message = Message;
+    info.GetMsg = GetMsg;
+    info.SaveScreen = SaveScreen;
+    info.RestoreScreen = RestoreScreen;
+    info.Editor = Editor;
+    info.CmpName = CmpName;
+    info.EditorControl = EditorControl;
+    setStartup(&info);
+    g_command = command;
+    StartClock();
+    openPlugin(OPEN_PLUGINSMENU, 0);
+    double total = Elapsed();
+    if (command == 0) printf("%.3f s to the menu (%.3f s in all)\n", g_browseShown, total);
+    else printf("%.3f s\n", total);
+    return 0;
+}
+
+/* ---- the table's growth ---- */
+
+static int Growth(long n, int by100)
+{
+    DefinitionEntry e;
+    memset(&e, 'x', sizeof e);
+    StartClock();
+    long grown = 0;
+    if (by100) {
+        HANDLE heap = GetProcessHeap();
+        void *table = HeapAlloc(heap, 0, TABLE_INITIAL * sizeof e);
+        long capacity = TABLE_INITIAL;
+        for (long count = 0; count < n && table != NULL; count++) {
+            if (count >= capacity) {
+                capacity += TABLE_GROWTH;
+                table = HeapReAlloc(heap, 0, table, (size_t)capacity * sizeof e);
+                grown++;
+            }
+            if (table != NULL) memcpy((char *)table + count * (long)sizeof e, &e, sizeof e);
+        }
+        if (table == NULL) {
+            printf("failed after %.3f s\n", Elapsed());
+            return 1;
+        }
+        HeapFree(heap, 0, table);
+    } else {
+        static BrowserState st;
+        int capacity = 0;
+        for (long count = 0; count < n; count++) {
+            if (AppendEntry(&e, &st, 0) != 0) {
+                printf("failed after %.3f s\n", Elapsed());
+                return 1;
+            }
+            if (st.capacity != capacity) grown++;
+            capacity = st.capacity;
+        }
+        ReleaseState(&st);
+    }
+    printf("%.3f s, %ld entries, %ld enlargements\n", Elapsed(), n, grown);
+    return 0;
+}
+
+int main(int argc, char **argv)
+{
+    if (argc >= 3 && strcmp(argv[1], "walkread") == 0) {
+        long long files = 0, bytes = 0;
+        StartClock();
+        WalkRead(argv[2], &files, &bytes);
+        printf("%.3f s, %lld files, %lld bytes\n", Elapsed(), files, bytes);
+        return 0;
+    }
+    if (argc >= 4 && strcmp(argv[1], "build") == 0) return RunCommand(argv[2], argv[3], 1);
+    if (argc >= 4 && strcmp(argv[1], "browse") == 0) return RunCommand(argv[2], argv[3], 0);
+    if (argc >= 3 && strcmp(argv[1], "growth") == 0)
+        return Growth(atol(argv[2]), argc >= 4 && strcmp(argv[3], "by100") == 0);
+    fprintf(stderr, "usage: winbench walkread DIR | build DLL DIR | browse DLL DIR | growth N [by100]\n");
+    return 2;
+}
