@@ -50,5 +50,6 @@ file(GLOB ZOLT_WINTEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/hosts/winte
 add_executable(zolt-wintest ${ZOLT_WINTEST_SOURCES} ${CMAKE_SOURCE_DIR}/hosts/common/wildcard.cpp)
 target_include_directories(zolt-wintest PRIVATE ${CMAKE_SOURCE_DIR}/hosts ${CMAKE_SOURCE_DIR}/src)
 target_compile_options(zolt-wintest PRIVATE ${ZOLT_WARNINGS})
+target_compile_definitions(zolt-wintest PRIVATE ZOLT_VERSION="${PROJECT_VERSION}")
 target_link_libraries(zolt-wintest PRIVATE advapi32 user32)
 target_link_options(zolt-wintest PRIVATE -static -static-libgcc -static-libstdc++)
