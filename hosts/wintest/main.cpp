@@ -486,9 +486,11 @@ static void ConfigWritesRegistry()
     Expect(g_plugin.Configure(0) == 0, "cancelled Configure result");
 }
 
-/* --build DLL DIR: one Build project index in DIR, timed; the index files are for the caller. */
+/* --build DLL DIR: one Build project index in DIR with the default options, timed; the index
+   files are for the caller. */
 static int BuildOnly(const char *dll, const char *dir)
 {
+    RegDeleteTreeA(HKEY_CURRENT_USER, SETTINGS_KEY);
     std::string error = LoadPlugin(dll);
     if (!error.empty() || !SetCurrentDirectoryA(dir)) {
         printf("FAIL build %s: %s\n", dir, error.empty() ? "cannot enter it" : error.c_str());
