@@ -33,12 +33,13 @@ fuzz:
 	@fuzz/run.sh build
 	@fuzz/run.sh all $(FUZZ_TIME)
 
-# The Windows package: zolt.dll (32-bit) with its language and help files.
+# The Windows package: zolt.dll (32-bit, stripped) with its language and help files and INSTALL.txt;
+# the unstripped DLL stays beside the zip.
 dist:
 	@scripts/ensure-deps.sh win
 	cmake --preset mingw >/dev/null
 	cmake --build --preset mingw --target dist
-	@ls -l build/mingw/zolt-*-win32.zip
+	@ls -l build/mingw/zolt-*-win32.zip build/mingw/zolt-*-win32-unstripped.dll
 
 # Timings against ctags, global and cscope on a Linux subset (installs what it needs; a few
 # minutes). Table and chart in bench/results/; ZOLT_BENCH_DIR, ZOLT_BENCH_RUNS: see bench/run.sh.

@@ -9,24 +9,38 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   file(WRITE ${ZOLT_DEF} "${def_text}")
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/dist/zolt.def)
 endif()
-add_library(zolt SHARED ${ZOLT_DEF})
-target_link_libraries(zolt PRIVATE zoltcore advapi32 user32)
-set_target_properties(zolt PROPERTIES PREFIX "" OUTPUT_NAME zolt LINKER_LANGUAGE CXX)
-target_link_options(zolt PRIVATE -static -static-libgcc -static-libstdc++)
+set(ZOLT_FAULTPOINT ${CMAKE_SOURCE_DIR}/src/platform/win32/module/faultpoint.cpp)
+add_library(zolt SHARED ${ZOLT_DEF} ${ZOLT_FAULTPOINT})
+# zolt-faults.dll: the same library whose commands can be made to throw (tests only, never shipped).
+add_library(zolt-faults SHARED ${ZOLT_DEF} ${ZOLT_FAULTPOINT})
+target_compile_definitions(zolt-faults PRIVATE ZOLT_TEST_FAULTS)
+foreach(dll zolt zolt-faults)
+  target_link_libraries(${dll} PRIVATE zoltcore advapi32 user32)
+  target_compile_options(${dll} PRIVATE ${ZOLT_WARNINGS})
+  set_target_properties(${dll} PROPERTIES PREFIX "" LINKER_LANGUAGE CXX)
+  target_link_options(${dll} PRIVATE -static -static-libgcc -static-libstdc++)
+endforeach()
 
-# The package users install: the DLL with its language and help files.
+# The package users install: the DLL without its debug sections, with its language and help
+# files and INSTALL.txt (CR LF, version filled in). The DLL as linked, debug information and all,
+# stays beside the zip for reading crash addresses.
 set(ZOLT_DIST_FILES
   ${CMAKE_SOURCE_DIR}/dist/zoltEng.lng ${CMAKE_SOURCE_DIR}/dist/zoltRus.lng
-  ${CMAKE_SOURCE_DIR}/dist/zoltEng.hlf ${CMAKE_SOURCE_DIR}/dist/zoltRus.hlf
-  ${CMAKE_SOURCE_DIR}/dist/INSTALL.txt)
-set(ZOLT_ZIP ${CMAKE_BINARY_DIR}/zolt-${PROJECT_VERSION}-win32.zip)
-add_custom_command(OUTPUT ${ZOLT_ZIP}
+  ${CMAKE_SOURCE_DIR}/dist/zoltEng.hlf ${CMAKE_SOURCE_DIR}/dist/zoltRus.hlf)
+configure_file(${CMAKE_SOURCE_DIR}/dist/INSTALL.txt ${CMAKE_BINARY_DIR}/INSTALL.txt @ONLY
+               NEWLINE_STYLE CRLF)
+set(ZOLT_DIST_NAME zolt-${PROJECT_VERSION}-win32)
+set(ZOLT_ZIP ${CMAKE_BINARY_DIR}/${ZOLT_DIST_NAME}.zip)
+add_custom_command(OUTPUT ${ZOLT_ZIP} ${CMAKE_BINARY_DIR}/${ZOLT_DIST_NAME}-unstripped.dll
   COMMAND ${CMAKE_COMMAND} -E rm -rf package
   COMMAND ${CMAKE_COMMAND} -E make_directory package
-  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:zolt> ${ZOLT_DIST_FILES} package/
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:zolt> ${ZOLT_DIST_NAME}-unstripped.dll
+  COMMAND ${CMAKE_STRIP} --strip-debug -o package/zolt.dll $<TARGET_FILE:zolt>
+  COMMAND ${CMAKE_COMMAND} -E copy ${ZOLT_DIST_FILES} ${CMAKE_BINARY_DIR}/INSTALL.txt package/
+  COMMAND ${CMAKE_COMMAND} -E rm -f ${ZOLT_ZIP}
   COMMAND ${CMAKE_COMMAND} -E chdir package ${CMAKE_COMMAND} -E tar cf ${ZOLT_ZIP} --format=zip
           zolt.dll zoltEng.lng zoltRus.lng zoltEng.hlf zoltRus.hlf INSTALL.txt
-  DEPENDS zolt ${ZOLT_DIST_FILES}
+  DEPENDS zolt ${ZOLT_DIST_FILES} ${CMAKE_BINARY_DIR}/INSTALL.txt
   WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
 add_custom_target(dist DEPENDS ${ZOLT_ZIP})
 
@@ -36,6 +50,7 @@ file(GLOB ZOLT_WINTEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/hosts/winte
 add_executable(zolt-wintest ${ZOLT_WINTEST_SOURCES} ${CMAKE_SOURCE_DIR}/hosts/common/wildcard.cpp)
 target_include_directories(zolt-wintest PRIVATE ${CMAKE_SOURCE_DIR}/hosts ${CMAKE_SOURCE_DIR}/src)
 target_compile_options(zolt-wintest PRIVATE ${ZOLT_WARNINGS})
+target_compile_definitions(zolt-wintest PRIVATE ZOLT_VERSION="${PROJECT_VERSION}")
 target_link_libraries(zolt-wintest PRIVATE advapi32 user32)
 target_link_options(zolt-wintest PRIVATE -static -static-libgcc -static-libstdc++)
 

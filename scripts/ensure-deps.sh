@@ -6,9 +6,9 @@ set -euo pipefail
 build_pkgs="cmake make g++ libgtest-dev libncurses-dev"
 mingw_pkgs="g++-mingw-w64-i686 binutils-mingw-w64-i686"
 fuzz_pkgs="cmake make clang libclang-rt-14-dev"
-# The tests also run the DLL under Wine: a 64-bit build of the same sources (64-bit Wine needs
-# no i386 loader or multiarch).
-wine_pkgs="g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64"
+# The tests also run the DLL under Wine: the shipped 32-bit build (wine32 from the i386
+# architecture, on kernels that run 32-bit code) and a 64-bit build of the same sources.
+wine_pkgs="g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 wine32:i386"
 test_pkgs="$build_pkgs tmux $mingw_pkgs $wine_pkgs clang libclang-rt-14-dev"
 win_pkgs="$mingw_pkgs"
 bench_pkgs="$build_pkgs python3 bc strace linux-source-6.1 xz-utils universal-ctags exuberant-ctags global cscope hyperfine gnuplot-nox valgrind time"
@@ -36,5 +36,7 @@ case "$missing" in
   *:i386*) dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386 ;;
 esac
 export DEBIAN_FRONTEND=noninteractive
-apt-get update -q
-apt-get install -y -q --no-install-recommends $missing
+# Another apt run (a developer's, or the system's own) holds the lock for a while at most.
+lock="-o DPkg::Lock::Timeout=300"
+apt-get $lock update -q
+apt-get $lock install -y -q --no-install-recommends $missing

@@ -18,6 +18,7 @@ static std::deque<std::function<void()>> g_editorSessions;
 static std::vector<Editor> g_editors;
 static int g_nextEditorId = 1;
 static int g_openScreens;
+static int g_wildText; /* the next ECTL_GETSTRING answers with a wild pointer */
 static char g_msgText[64][16];
 
 static const char ROOT_KEY[] = "Software\\Far\\Plugins";
@@ -52,6 +53,7 @@ void ResetHost()
     g_dialogs.clear();
     g_editorSessions.clear();
     g_openScreens = 0;
+    g_wildText = 0;
 }
 
 static void CheckModule(const char *service, int module)
@@ -274,11 +276,18 @@ static void FillEditorInfo(const Editor *e, EditorInfo *info)
     info->BlockType = 0;
 }
 
+void ScriptWildEditorText()
+{
+    g_wildText = 1;
+}
+
 static int GetString(Editor *e, EditorGetString *gs)
 {
     int n = gs->StringNumber < 0 ? e->curLine : gs->StringNumber;
     if (n < 0 || n >= (int)e->lines.size()) return 0;
     gs->StringText = e->lines[(size_t)n].c_str();
+    if (g_wildText) gs->StringText = (const char *)(uintptr_t)0x10; /* the first page is never mapped */
+    g_wildText = 0;
     gs->StringEOL = "\r\n";
     gs->StringLength = (int)e->lines[(size_t)n].size();
     gs->SelStart = gs->SelEnd = -1;

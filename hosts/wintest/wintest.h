@@ -57,6 +57,8 @@ void ScriptMenuIndex(int index); /* Enter on this item, or -1: Esc */
 void ScriptMenuKey(int vk, int modifiers); /* a key press matched against the break keys */
 void ScriptMenuChar(char ch); /* the key VkKeyScanA says types ch */
 void ScriptMenuThrow(); /* the service throws a C++ exception */
+/* The next ECTL_GETSTRING hands out a text pointer into unmapped memory, as a broken host could. */
+void ScriptWildEditorText();
 void ScriptDialog(std::function<int(FarDialogItem *items, int count)> answer);
 /* Runs while the modal editor the plugin opens is up (file read from disk, cursor at the
    call's line) and closed after it. */

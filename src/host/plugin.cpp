@@ -44,15 +44,27 @@ static void ReportFatal(void)
     FatalBox("An unhandled exception occured. Program terminated.", "ZOLT - Fatal error");
 }
 
+/* An exception must not leave the guarded call: the guard's frame is taken off the handler
+   chain only on the way out of RunGuarded. */
+static void RunConfigDialog(void *arg)
+{
+    int *result = (int *)arg;
+    try {
+        *result = ConfigDialog();
+    } catch (...) {
+        *result = -1;
+    }
+}
+
 int FARAPI Configure(int ItemNumber)
 {
     if (ItemNumber != 0) return 0;
-    try {
-        return ConfigDialog();
-    } catch (...) {
+    int result = 0;
+    if (RunGuarded(RunConfigDialog, &result) != 0 || result < 0) {
         ReportFatal();
         return 0;
     }
+    return result;
 }
 
 int ShowCommandMenu(int openFrom)
@@ -148,6 +160,7 @@ static void Build(BrowserState *st)
 
 static void RunCommand(BrowserState *st, int openFrom, int command)
 {
+    TestFaultPoint();
     switch (command) {
     case 0:
         Browse(st, openFrom);
@@ -176,16 +189,31 @@ static void RunOpenPlugin(BrowserState *st, int openFrom)
     ReleaseState(st);
 }
 
+struct Command {
+    BrowserState *st;
+    int openFrom;
+    int failed; /* an exception ended it */
+};
+
+static void RunCommandCaught(void *arg)
+{
+    Command *c = (Command *)arg;
+    try {
+        RunOpenPlugin(c->st, c->openFrom);
+    } catch (...) {
+        c->failed = 1;
+    }
+}
+
 FarHandle FARAPI OpenPlugin(int OpenFrom, int Item)
 {
     (void)Item;
     /* Automatic, not static: an editor opened by a command can run a nested command. */
     BrowserState state;
     memset(&state, 0, sizeof state);
-    try {
-        RunOpenPlugin(&state, OpenFrom);
-    } catch (...) {
-        MemFree(state.menuItems); /* left behind only when the browse menu was cut short */
+    Command command = {&state, OpenFrom, 0};
+    if (RunGuarded(RunCommandCaught, &command) != 0 || command.failed) {
+        MemFree(state.menuItems); /* left behind only when the command was cut short */
         state.menuItems = NULL;
         ReleaseState(&state);
         ReportFatal();

@@ -83,5 +83,14 @@ int KeyScanChar(char c);
 /* Windows: a beep and a modal box; with the environment variable ZOLT_NO_FATAL_BOX set to a
    non-empty value, a line "title: text" on stderr instead (unattended runs and tests). */
 void FatalBox(const char *text, const char *title);
+/* Runs body(arg) and returns 0. 32-bit Windows: a processor fault inside it (access violation,
+   division by zero, illegal instruction ...) that no handler nearer to it takes ends body instead
+   of the host, and the result is 1; nothing of body's frames is cleaned up. Elsewhere body runs
+   unguarded (64-bit Windows unwinds by tables that cannot be hooked from here; posix reports a
+   fault with a signal). */
+int RunGuarded(void (*body)(void *), void *arg);
+/* Called by every command before it runs. Nothing, except in the Windows fault-test library,
+   which throws a C++ exception here while the environment variable ZOLT_TEST_FAULT is "throw". */
+void TestFaultPoint(void);
 
 #endif

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # zolt.dll must export exactly the four entry points under their plain names and import only
-# system DLLs (the C and C++ runtimes are linked in).
+# system DLLs (the C and C++ runtimes are linked in); the package (`make dist`, built by
+# `make test` too) must hold it without debug sections, and an INSTALL.txt a Windows user can
+# follow: CR LF, the version, and the commands named as the menus name them.
 set -euo pipefail
 src="$2"
 dll="$src/build/mingw/zolt.dll"
@@ -23,3 +25,31 @@ for dll_name in $imports; do
 done
 grep -q 'file format pei-i386' <<<"$info" || { echo "not a 32-bit DLL"; exit 1; }
 echo "zolt.dll: exports and imports as expected"
+
+version=$(sed -n 's/^project(zolt VERSION \([0-9.]*\).*/\1/p' "$src/CMakeLists.txt")
+zip="$src/build/mingw/zolt-$version-win32.zip"
+unstripped="$src/build/mingw/zolt-$version-win32-unstripped.dll"
+[ -f "$zip" ] && [ -f "$unstripped" ] || { echo "missing $zip or $unstripped: make dist"; exit 1; }
+pkg=$(mktemp -d)
+trap 'rm -rf "$pkg"' EXIT
+(cd "$pkg" && cmake -E tar xf "$zip")
+for f in zolt.dll zoltEng.lng zoltRus.lng zoltEng.hlf zoltRus.hlf INSTALL.txt; do
+  [ -f "$pkg/$f" ] || { echo "the package lacks $f"; exit 1; }
+done
+"$objdump" -h "$pkg/zolt.dll" | grep -q '\.debug_' && { echo "the packaged DLL keeps debug sections"; exit 1; }
+"$objdump" -h "$unstripped" | grep -q '\.debug_info' || { echo "the unstripped DLL has no debug information"; exit 1; }
+[ "$("$objdump" -p "$pkg/zolt.dll" | grep -c -E '\] (Configure|GetPluginInfo|OpenPlugin|SetStartupInfo)$')" = 4 ] ||
+  { echo "the packaged DLL lost its exports"; exit 1; }
+
+install="$pkg/INSTALL.txt"
+[ "$(grep -c $'\r$' "$install")" = "$(wc -l <"$install")" ] || { echo "INSTALL.txt: not every line ends in CR LF"; exit 1; }
+grep -q "ZOLT $version " "$install" || { echo "INSTALL.txt: no version $version"; exit 1; }
+for heading in Install Uninstall; do
+  grep -q "^$heading"$'\r$' "$install" || { echo "INSTALL.txt: no $heading steps"; exit 1; }
+done
+# The plugins-menu line, the four commands and the configuration line, hot-key marks removed.
+for n in 0 1 2 3 4 21; do
+  text=$(grep '^"' "$src/dist/zoltEng.lng" | sed -n "$((n + 1))p" | tr -d '"&\r')
+  grep -qF "\"$text\"" "$install" || { echo "INSTALL.txt: the menus' \"$text\" is not named"; exit 1; }
+done
+echo "package: $(basename "$zip") with a stripped DLL, $(basename "$unstripped") beside it, INSTALL.txt as expected"

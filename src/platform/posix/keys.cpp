@@ -49,3 +49,13 @@ void FatalBox(const char *text, const char *title)
     fprintf(stderr, "\a%s: %s\n", title, text);
     fflush(stderr);
 }
+
+int RunGuarded(void (*body)(void *), void *arg)
+{
+    body(arg);
+    return 0;
+}
+
+void TestFaultPoint(void)
+{
+}

@@ -1,6 +1,10 @@
 /* win32.cpp: the platform interface over the Windows API (the DLL's backend). */
 #include "platform/platform.h"
 
+#include <errno.h>
+#include <io.h>
+#include <string.h>
+
 #include <windows.h>
 
 #include "base/alloc.h"
@@ -27,14 +31,56 @@ static int IsLinkedEntry(const WIN32_FIND_DATAA *fd)
     return !IsReparseTagMicrosoft(tag) || IsReparseTagNameSurrogate(tag);
 }
 
-static void FillEntry(const WIN32_FIND_DATAA *fd, DirEntry *entry)
+/* Windows opens a device, not the file, for a name whose base (before the first dot, trailing
+   blanks ignored) is CON, PRN, AUX, NUL, COM1-COM9 or LPT1-LPT9, in any case and with any
+   extension; reading AUX or CON waits for input forever. Such files exist in real trees (Linux
+   has include/soc/arc/aux.h), so they are left out. `name` may be a path: its last part counts. */
+static int IsDeviceName(const char *name)
 {
+    for (const char *p = name; *p != '\0'; p++)
+        if (*p == '\\' || *p == '/' || *p == ':') name = p + 1;
+    size_t n = 0;
+    while (name[n] != '\0' && name[n] != '.') n++;
+    while (n > 0 && name[n - 1] == ' ') n--;
+    if (n < 3 || n > 4) return 0;
+    char base[5];
+    for (size_t i = 0; i < n; i++)
+        base[i] = (char)(name[i] >= 'a' && name[i] <= 'z' ? name[i] - 0x20 : name[i]);
+    base[n] = '\0';
+    if (n == 3)
+        return strcmp(base, "CON") == 0 || strcmp(base, "PRN") == 0 || strcmp(base, "AUX") == 0 ||
+               strcmp(base, "NUL") == 0;
+    return (strncmp(base, "COM", 3) == 0 || strncmp(base, "LPT", 3) == 0) && base[3] >= '1' &&
+           base[3] <= '9';
+}
+
+/* Fills entry; 0 when the walk must not see it. FindFirstFileA puts '?' for every character
+   the ANSI code page cannot hold, and '?' separates the index lines' fields: such a file goes
+   by its 8.3 alias, or is left out when it has none (as the posix walk leaves out such names). */
+static int FillEntry(const WIN32_FIND_DATAA *fd, DirEntry *entry)
+{
+    const char *name = fd->cFileName;
+    if (strchr(name, '?') != NULL) {
+        name = fd->cAlternateFileName;
+        if (name[0] == '\0' || strchr(name, '?') != NULL) return 0;
+    }
+    if (IsDeviceName(name)) return 0;
     entry->attributes = fd->dwFileAttributes;
     if (IsLinkedEntry(fd)) entry->attributes &= ~(DWORD)FILE_ATTRIBUTE_DIRECTORY;
     entry->writeTime.low = fd->ftLastWriteTime.dwLowDateTime;
     entry->writeTime.high = fd->ftLastWriteTime.dwHighDateTime;
-    CopyTruncated(entry->name, sizeof entry->name, fd->cFileName);
+    CopyTruncated(entry->name, sizeof entry->name, name);
     CopyTruncated(entry->shortName, sizeof entry->shortName, fd->cAlternateFileName);
+    return 1;
+}
+
+/* The next entry the walk may see: 1, or 0 at the end. */
+static int NextKept(HANDLE find, DirEntry *entry)
+{
+    WIN32_FIND_DATAA fd;
+    while (FindNextFileA(find, &fd))
+        if (FillEntry(&fd, entry)) return 1;
+    return 0;
 }
 
 DirEnum *DirFirst(const char *pattern, DirEntry *entry)
@@ -42,22 +88,19 @@ DirEnum *DirFirst(const char *pattern, DirEntry *entry)
     WIN32_FIND_DATAA fd;
     HANDLE h = FindFirstFileA(pattern, &fd);
     if (h == INVALID_HANDLE_VALUE) return NULL;
-    DirEnum *e = (DirEnum *)MemAlloc(sizeof(DirEnum));
+    DirEnum *e = NULL;
+    if (FillEntry(&fd, entry) || NextKept(h, entry)) e = (DirEnum *)MemAlloc(sizeof(DirEnum));
     if (e == NULL) {
         FindClose(h);
         return NULL;
     }
     e->find = h;
-    FillEntry(&fd, entry);
     return e;
 }
 
 int DirNext(DirEnum *e, DirEntry *entry)
 {
-    WIN32_FIND_DATAA fd;
-    if (!FindNextFileA(e->find, &fd)) return 0;
-    FillEntry(&fd, entry);
-    return 1;
+    return NextKept(e->find, entry);
 }
 
 void DirClose(DirEnum *e)
@@ -87,9 +130,21 @@ int CompareFileTimes(const FileTime *a, const FileTime *b)
     return (int)CompareFileTime(&x, &y);
 }
 
+/* Only regular disk files: a device name is refused before it is opened (opening one can be
+   enough to wait), anything else not on disk (a pipe, a console) right after. */
 FILE *FileOpen(const char *path, const char *mode)
 {
-    return fopen(path, mode);
+    if (IsDeviceName(path)) {
+        errno = ENOENT;
+        return NULL;
+    }
+    FILE *f = fopen(path, mode);
+    if (f != NULL && GetFileType((HANDLE)_get_osfhandle(_fileno(f))) != FILE_TYPE_DISK) {
+        fclose(f);
+        errno = EACCES;
+        return NULL;
+    }
+    return f;
 }
 
 int FileGetWriteTime(const char *path, FileTime *out)
@@ -259,3 +314,92 @@ void FatalBox(const char *text, const char *title)
     MessageBeep(0);
     MessageBoxA(NULL, text, title, MB_ICONSTOP | MB_OK);
 }
+
+/* --- faults inside a command --- */
+
+#if defined(__i386__)
+/* A C++ exception cannot be made of a processor fault here (the DWARF unwinder knows nothing of
+   them), so a fault is taken the way the system offers on 32-bit Windows: a handler frame on
+   the thread's chain, put in place for the guarded call. The handler resumes the thread in
+   LeaveGuard, which jumps back into RunGuarded. Handlers nearer to the fault (a host service's
+   own) come first; exceptions that are not processor faults pass by untouched. */
+struct FaultGuard {
+    EXCEPTION_REGISTRATION_RECORD reg; /* first: the handler is given its address */
+    void *resume[5];                   /* __builtin_setjmp's buffer */
+};
+
+static int IsProcessorFault(DWORD code)
+{
+    switch (code) {
+    case EXCEPTION_ACCESS_VIOLATION:
+    case EXCEPTION_IN_PAGE_ERROR:
+    case EXCEPTION_ARRAY_BOUNDS_EXCEEDED:
+    case EXCEPTION_DATATYPE_MISALIGNMENT:
+    case EXCEPTION_ILLEGAL_INSTRUCTION:
+    case EXCEPTION_PRIV_INSTRUCTION:
+    case EXCEPTION_INT_DIVIDE_BY_ZERO:
+    case EXCEPTION_INT_OVERFLOW:
+    case EXCEPTION_FLT_DIVIDE_BY_ZERO:
+    case EXCEPTION_FLT_INVALID_OPERATION:
+    case EXCEPTION_FLT_OVERFLOW:
+    case EXCEPTION_FLT_UNDERFLOW:
+    case EXCEPTION_FLT_INEXACT_RESULT:
+    case EXCEPTION_FLT_DENORMAL_OPERAND:
+    case EXCEPTION_FLT_STACK_CHECK:
+        return 1;
+    default: /* a stack overflow among them: its guard page would be gone for the next one */
+        return 0;
+    }
+}
+
+/* Entered in place of the faulting instruction, the guard in EAX: nothing may be written to the
+   stack before the thread resumes, the record the system resumes it from lies just below. */
+__attribute__((regparm(1), noreturn, noinline)) static void LeaveGuard(FaultGuard *guard)
+{
+    __builtin_longjmp(guard->resume, 1);
+}
+
+static EXCEPTION_DISPOSITION NTAPI OnFault(EXCEPTION_RECORD *rec, void *frame, CONTEXT *ctx, void *)
+{
+    const DWORD passing = EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND | EXCEPTION_NONCONTINUABLE;
+    if ((rec->ExceptionFlags & passing) != 0 || !IsProcessorFault(rec->ExceptionCode))
+        return ExceptionContinueSearch;
+    ctx->Eax = (DWORD)(uintptr_t)frame;
+    ctx->Eip = (DWORD)(uintptr_t)LeaveGuard;
+    return ExceptionContinueExecution;
+}
+
+/* The head of the thread's handler chain, fs:0 (NtCurrentTeb() draws a false bounds warning). */
+static EXCEPTION_REGISTRATION_RECORD *HandlerChain(void)
+{
+    EXCEPTION_REGISTRATION_RECORD *head;
+    __asm__ volatile("movl %%fs:0, %0" : "=r"(head));
+    return head;
+}
+
+static void SetHandlerChain(EXCEPTION_REGISTRATION_RECORD *head)
+{
+    __asm__ volatile("movl %0, %%fs:0" : : "r"(head) : "memory");
+}
+
+int RunGuarded(void (*body)(void *), void *arg)
+{
+    FaultGuard guard;
+    guard.reg.Next = HandlerChain();
+    guard.reg.Handler = OnFault;
+    if (__builtin_setjmp(guard.resume) != 0) { /* back from LeaveGuard */
+        SetHandlerChain(guard.reg.Next);
+        return 1;
+    }
+    SetHandlerChain(&guard.reg);
+    body(arg);
+    SetHandlerChain(guard.reg.Next);
+    return 0;
+}
+#else
+int RunGuarded(void (*body)(void *), void *arg)
+{
+    body(arg);
+    return 0;
+}
+#endif
