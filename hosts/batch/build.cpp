@@ -114,6 +114,7 @@ static int BuildHere(void)
 {
     const FileStamp projectBefore = StampOf(PROJECT_INDEX_NAME);
     const FileStamp updateBefore = StampOf(UPDATE_INDEX_NAME);
+    const FileStamp optionsBefore = StampOf(SCAN_OPTIONS_NAME);
     const std::set<std::string> before = ScannedVersions(UPDATE_INDEX_NAME);
 
     InstallBatchHost();
@@ -127,11 +128,13 @@ static int BuildHere(void)
     const int written = !SameStamp(projectBefore, StampOf(PROJECT_INDEX_NAME)) ||
                         !SameStamp(updateBefore, StampOf(UPDATE_INDEX_NAME));
     /* A build scans exactly the files whose write time it has not recorded before; reused
-       files keep their update lines, so the new file-and-time pairs are the scanned files. */
+       files keep their update lines, so the new file-and-time pairs are the scanned files.
+       New scan options make it scan every file. */
+    const int optionsChanged = !SameStamp(optionsBefore, StampOf(SCAN_OPTIONS_NAME));
     int scanned = 0;
     if (written)
         for (const std::string &v : ScannedVersions(UPDATE_INDEX_NAME))
-            scanned += before.count(v) == 0;
+            scanned += optionsChanged || before.count(v) == 0;
     const int exists = StampOf(PROJECT_INDEX_NAME).exists;
     printf("files scanned: %d, entries: %d, index files: %s, time: %.2f s\n", scanned,
            exists ? CountLines(PROJECT_INDEX_NAME) : 0,
