@@ -46,7 +46,7 @@ struct BrowserState {
     char defineText[8193]; /* last define line after '#', "define..." */
     int changedFiles;   /* files a build handed to the scanner */
     long memFailures;   /* MemFailureCount when the command began: a build that saw more keeps the old files */
-    char cplusplusGuard; /* "ifdef __cplusplus" seen: next '{' is not folded; survives across files */
+    char cplusplusGuard; /* "ifdef __cplusplus" seen: next '{' is not folded; cleared per source */
     /* definition lookup */
     int foundLine;
     int matchCount;
