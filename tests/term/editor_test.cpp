@@ -4,7 +4,11 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <functional>
 
 #include <string>
 
@@ -52,9 +56,10 @@ KeyEvent Typed(char c) { return KeyFromChar((unsigned char)c, -1, 0); }
 
 TEST(TermEditor, SavingWritesBackTheSameBytes)
 {
-    const char *texts[] = {"a\r\nb\r\n", "a\nb", "", "\n", "x\0y\n\n", "only\r"};
-    const size_t sizes[] = {6, 3, 0, 1, 5, 5};
-    for (int i = 0; i < 6; i++) {
+    const char *texts[] = {"a\r\nb\r\n", "a\nb", "", "\n", "x\0y\n\n", "only\r",
+                           "a\nb\r\nc\r\n", "a\r\nb\nc", "a\r\r\nb\n"};
+    const size_t sizes[] = {6, 3, 0, 1, 5, 5, 8, 6, 6};
+    for (int i = 0; i < 9; i++) {
         std::string bytes(texts[i], sizes[i]);
         TempFile f(bytes);
         EditorModel e;
@@ -104,6 +109,103 @@ TEST(TermEditor, MissingFileOpensEmptyAndFailedSaveKeepsTheChanges)
     EXPECT_EQ(EdSave(&e), -1);
     EXPECT_EQ(e.modified, 1);
     EdFree(&e);
+}
+
+// What an ordinary user's editor does in dir: run in a child that drops root to nobody.
+// The child's exit status is the number of failed checks; -1 when the test cannot drop root.
+int AsNobody(const std::function<int()> &checks)
+{
+    if (geteuid() != 0) return checks();
+    pid_t child = fork();
+    if (child == 0) _exit(setgid(65534) == 0 && setuid(65534) == 0 ? checks() : 100);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 101;
+}
+
+// A file that exists but cannot be read never opens, so it is never saved over; a read-only
+// file of someone else's is not replaced.
+TEST(TermEditor, UnreadableOrReadOnlyFilesAreNeverSavedOver)
+{
+    char dir[] = "/tmp/zolt-ed-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    ASSERT_EQ(chmod(dir, 0777), 0);
+    const std::string fifo = std::string(dir) + "/fifo", secret = std::string(dir) + "/secret.c",
+                      shared = std::string(dir) + "/shared.c";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0666), 0);
+    for (const std::string &path : {secret, shared}) {
+        FILE *f = fopen(path.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        fputs("important\n", f);
+        fclose(f);
+    }
+    ASSERT_EQ(chmod(secret.c_str(), 0), 0);
+    ASSERT_EQ(chmod(shared.c_str(), 0444), 0);
+    int failed = AsNobody([&]() {
+        EditorModel e;
+        int bad = (EdLoad(&e, fifo.c_str(), 80, 20) != -1) + (EdLoad(&e, dir, 80, 20) != -1) +
+                  (EdLoad(&e, "/dev/zero", 80, 20) != -1) + (EdLoad(&e, secret.c_str(), 80, 20) != -1);
+        if (EdLoad(&e, shared.c_str(), 80, 20) != 0) return bad + 1;
+        EdKey(&e, Typed('X'));
+        bad += EdSave(&e) != -1;
+        bad += e.modified != 1;
+        EdFree(&e);
+        return bad;
+    });
+    EXPECT_EQ(failed, 0);
+    for (const std::string &path : {secret, shared}) {
+        ASSERT_EQ(chmod(path.c_str(), 0644), 0);
+        FILE *f = fopen(path.c_str(), "rb");
+        char text[32] = "";
+        ASSERT_NE(f, nullptr);
+        EXPECT_NE(fgets(text, sizeof text, f), nullptr);
+        fclose(f);
+        EXPECT_STREQ(text, "important\n") << path;
+        unlink(path.c_str());
+    }
+    unlink(fifo.c_str());
+    rmdir(dir);
+}
+
+// Saving keeps what the file was: its mode, its other names, its owner, each line's end.
+TEST(TermEditor, SavingKeepsTheFilesProperties)
+{
+    TempFile f("one\r\ntwo\nthree");
+    const std::string other = std::string(f.path) + ".link", planted = std::string(f.path) + ".zolt-save";
+    TempFile victim("victim\n");
+    ASSERT_EQ(chmod(f.path, 0751), 0);
+    ASSERT_EQ(link(f.path, other.c_str()), 0);
+    ASSERT_EQ(symlink(victim.path, planted.c_str()), 0);
+    const bool root = geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(chown(f.path, 4321, 4321), 0);
+    }
+    struct stat before, after;
+    ASSERT_EQ(stat(f.path, &before), 0);
+    EditorModel e;
+    ASSERT_EQ(EdLoad(&e, f.path, 80, 20), 0);
+    EdKey(&e, Key(KEY_END));
+    EdKey(&e, Typed('!'));
+    e.curLine = 2;
+    EdKey(&e, Key(KEY_END));
+    EdKey(&e, Typed(13)); // a line added at the end ends like the file's first line
+    EdKey(&e, Typed('4'));
+    ASSERT_EQ(EdSave(&e), 0);
+    EXPECT_EQ(f.Read(), "one!\r\ntwo\nthree\r\n4");
+    ASSERT_EQ(stat(f.path, &after), 0);
+    EXPECT_EQ(after.st_mode, before.st_mode);
+    EXPECT_EQ(after.st_ino, before.st_ino); // the hard link still names it
+    EXPECT_EQ(after.st_uid, before.st_uid);
+    EXPECT_EQ(victim.Read(), "victim\n");
+    unlink(other.c_str());
+    ASSERT_EQ(stat(f.path, &before), 0); // one name now: a new file, the same mode
+    e.modified = 1;
+    ASSERT_EQ(EdSave(&e), 0);
+    ASSERT_EQ(stat(f.path, &after), 0);
+    EXPECT_EQ(after.st_mode, before.st_mode);
+    EXPECT_EQ(after.st_uid, before.st_uid);
+    EdFree(&e);
+    unlink(planted.c_str());
 }
 
 struct PosCase {
