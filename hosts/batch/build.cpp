@@ -1,5 +1,6 @@
 /* build.cpp: `zolt build`: Build project index from the panels in a directory, and a summary. */
 #include <errno.h>
+#include <limits.h>
 #include <stdio.h>
 #include <string.h>
 #include <sys/stat.h>
@@ -10,6 +11,7 @@
 #include <string>
 
 #include "batch/batch.h"
+#include "common/regular.h"
 #include "host/plugin.h"
 #include "index/index.h"
 
@@ -64,7 +66,7 @@ static int SameStamp(const FileStamp &a, const FileStamp &b)
 static std::set<std::string> ScannedVersions(const char *name)
 {
     std::set<std::string> versions;
-    FILE *f = fopen(name, "rb");
+    FILE *f = OpenRegularFile(name, LLONG_MAX); /* a FIFO would never end */
     if (f == NULL) return versions;
     static char buffer[1 << 18];
     setvbuf(f, buffer, _IOFBF, sizeof buffer);
@@ -88,7 +90,7 @@ static std::set<std::string> ScannedVersions(const char *name)
 
 static int CountLines(const char *name)
 {
-    FILE *f = fopen(name, "rb");
+    FILE *f = OpenRegularFile(name, LLONG_MAX); /* a FIFO would never end */
     if (f == NULL) return 0;
     static char buffer[1 << 18];
     int lines = 0;

@@ -50,7 +50,7 @@ struct BrowserState {
     /* definition lookup */
     int foundLine;
     int matchCount;
-    char candidatePath[260];
+    char candidatePath[1024]; /* index path of a try, then the chosen FILE; as long as a result path */
 };
 
 /* FileKind values */
