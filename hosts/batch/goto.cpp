@@ -20,7 +20,8 @@ void PrintGotoUsage(FILE *out)
           "  Runs Go to definition from an editor on FILE with the cursor at LINE, COL (1-based)\n"
           "  and prints where it lands as PATH:LINE:COL. When several definitions match, the\n"
           "  choice menu's items are printed as N<TAB>text and the menu is cancelled, unless\n"
-          "  --pick N chooses item N. Exit status: 0 landed; 1 nothing found; 2 bad usage.\n",
+          "  --pick N chooses item N. Exit status: 0 landed; 1 nothing found (the reason on\n"
+          "  stderr); 2 bad usage, or no item N in the choice menu.\n",
           out);
 }
 

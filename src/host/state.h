@@ -50,7 +50,7 @@ struct BrowserState {
     /* definition lookup */
     int foundLine;
     int matchCount;
-    char candidatePath[1024]; /* index path of a try, then the chosen FILE; as long as a result path */
+    char candidatePath[1024]; /* index path of a try, then the chosen FILE; a result path's size */
 };
 
 /* FileKind values */

@@ -42,7 +42,8 @@ void RemoveStaleTempFiles(void)
 
 void FormatScanOptions(const BrowserState *st, char *text, size_t size)
 {
-    FormatTruncated(text, size, "CtStatic=%d\r\nCtInline=%d\r\nCtCPP=%d\r\nRecurse=%d\r\nFileMask=%s\r\n",
+    FormatTruncated(text, size,
+                    "CtStatic=%d\r\nCtInline=%d\r\nCtCPP=%d\r\nRecurse=%d\r\nFileMask=%s\r\n",
                     st->includeStatic != 0, st->includeInline != 0, st->includeQualified != 0,
                     st->recurse != 0, st->fileMask);
 }
