@@ -93,13 +93,6 @@ summary "$flat"
 [ "$(cat "$flat/zoltprj\$.Far")" = "$(printf 's?a.c?1\r\n')" ] || fail "flat build: $(cat "$flat/zoltprj\$.Far")"
 "$zolt" config Recurse=1 CtStatic=0 >/dev/null
 
-# --- a changed scan option takes effect at once: every file is scanned again ---
-for static in 1 0; do
-    "$zolt" config CtStatic=$static >/dev/null
-    summary "$tree"
-    [ "$got" = "files scanned: 4, entries: 6, index files: written" ] || fail "CtStatic=$static: $got"
-done
-
 # --- failures are warned about, with status 1: index files that cannot be written (the old
 # ones stay), another build of the directory at work (after a wait) ---
 failed() {

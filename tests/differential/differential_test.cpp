@@ -296,114 +296,83 @@ TEST_F(DifferentialTest, IndexFilesOfGeneratedTree)
 // index files equal those of a full build of the same tree (a missing file counts as empty).
 struct MutatingTree {
     Rng rng;
-    std::vector<std::string> files, dirs; // native paths below the tree's root
-    uint32_t clock = 2000000;             // write times only move forward: every change is seen
+    std::vector<std::string> files, dirs = {""}; // native paths below the tree's root
+    uint32_t clock = 2000000;                     // every change gets a new write time
     int serial = 0;
 
-    void Write(const std::string &path)
+    void Write(const std::string &path, bool newText = true)
     {
         std::string text = GenerateSource(rng, serial++);
         if (rng.Below(4) == 0) text += "#ifdef __cplusplus\n}\n#endif\n"; // a guard left open
-        TempDirTest::WriteText(path, text);
-        Stamp(path);
-    }
-    void Stamp(const std::string &path)
-    {
+        if (newText) TempDirTest::WriteText(path, text);
         FileTime t = {clock++, 30000000u};
         ASSERT_EQ(FileSetWriteTime(path.c_str(), &t), 0) << path;
     }
     std::string NewName()
     {
         static const char *const exts[] = {".c", ".h", ".cpp", ".txt"};
-        std::string dir = dirs[(size_t)rng.Below((int)dirs.size())];
-        return dir + "n" + std::to_string(serial++) + exts[rng.Below(4)];
+        return dirs[(size_t)rng.Below((int)dirs.size())] + "n" + std::to_string(serial++) + exts[rng.Below(4)];
     }
-    void Forget(const std::string &prefix)
+    std::string Mutate() // one change, named for the failure message
     {
-        auto gone = [&](const std::string &p) { return p.compare(0, prefix.size(), prefix) == 0; };
-        files.erase(std::remove_if(files.begin(), files.end(), gone), files.end());
-        dirs.erase(std::remove_if(dirs.begin(), dirs.end(), gone), dirs.end());
-    }
-    // One change; returns what it was, for the failure message.
-    std::string Mutate()
-    {
-        int kind = files.empty() ? 3 : rng.Below(8);
+        int kind = files.empty() ? 3 : rng.Below(7);
         size_t pick = files.empty() ? 0 : (size_t)rng.Below((int)files.size());
-        if (kind == 0) {
-            Write(files[pick]);
-            return "edit " + files[pick];
-        } else if (kind == 1) {
-            Stamp(files[pick]);
-            return "touch " + files[pick];
+        std::string what = std::to_string(kind) + " " + (files.empty() ? "" : files[pick]);
+        if (kind <= 1) {
+            Write(files[pick], kind == 0); // edit, or touch
         } else if (kind == 2) {
-            std::string gone = files[pick];
-            EXPECT_EQ(remove(gone.c_str()), 0);
+            EXPECT_EQ(remove(files[pick].c_str()), 0);
             files.erase(files.begin() + (long)pick);
-            return "delete " + gone;
-        } else if (kind == 3 || kind == 4) {
-            std::string name = NewName();
-            Write(name);
-            files.push_back(name);
-            return "add " + name;
-        } else if (kind == 5) {
-            std::string to = NewName(), from = files[pick]; // keeps its write time
-            EXPECT_EQ(rename(from.c_str(), to.c_str()), 0);
+        } else if (kind == 3 || (kind == 5 && dirs.size() >= 6)) {
+            files.push_back(NewName());
+            Write(files.back());
+        } else if (kind == 4) {
+            std::string to = NewName(); // a rename keeps the write time
+            EXPECT_EQ(rename(files[pick].c_str(), to.c_str()), 0);
             files[pick] = to;
-            return "rename " + from + " " + to;
-        } else if (kind == 6 && dirs.size() < 6) {
-            std::string dir = dirs[(size_t)rng.Below((int)dirs.size())] + "d" + std::to_string(serial++) + "/";
-            EXPECT_EQ(mkdir(dir.c_str(), 0755), 0);
-            dirs.push_back(dir);
-            std::string name = dir + "f.c";
-            Write(name);
-            files.push_back(name);
-            return "mkdir " + dir;
+        } else if (kind == 5) {
+            dirs.push_back(dirs[(size_t)rng.Below((int)dirs.size())] + "d" + std::to_string(serial++) + "/");
+            EXPECT_EQ(mkdir(dirs.back().c_str(), 0755), 0);
+            files.push_back(dirs.back() + "f.c");
+            Write(files.back());
         } else if (dirs.size() > 1) {
             std::string dir = dirs[1 + (size_t)rng.Below((int)dirs.size() - 1)];
             EXPECT_EQ(system(("rm -rf '" + dir + "'").c_str()), 0);
-            Forget(dir);
-            return "rmdir " + dir;
+            auto below = [&](const std::string &p) { return p.compare(0, dir.size(), dir) == 0; };
+            files.erase(std::remove_if(files.begin(), files.end(), below), files.end());
+            dirs.erase(std::remove_if(dirs.begin(), dirs.end(), below), dirs.end());
         }
-        return "nothing";
+        return what;
     }
 };
 
 TEST_F(DifferentialTest, IncrementalBuildEqualsFullBuild)
 {
-    MutatingTree tree = {{0x2545F4914F6CDD1Dull}, {}, {""}};
+    MutatingTree tree = {{0x2545F4914F6CDD1Dull}};
     ASSERT_EQ(mkdir("tree", 0755), 0);
     ASSERT_EQ(mkdir("keep", 0755), 0);
     ASSERT_EQ(chdir("tree"), 0);
     for (int i = 0; i < 8; i++) tree.Mutate();
-    const char *const indexFiles[] = {"zoltprj$.Far", "zoltpru$.Far", "zoltopt$.Far"};
-    auto orEmpty = [](const std::string &text) { return text == "<missing>" ? "" : text; };
+    const std::string names[] = {"zoltprj$.Far", "zoltpru$.Far", "zoltopt$.Far"};
     int staticFlag = 0, recurse = 1;
+    auto build = [&]() {
+        Fresh();
+        st.includeStatic = staticFlag;
+        st.recurse = recurse;
+        BuildProjectIndex(&st);
+        std::string project = ReadFile(names[0]), update = ReadFile(names[1]);
+        return (project == "<missing>" ? "" : project) + "----\n" +
+               CanonicalUpdateFile(update == "<missing>" ? "" : update);
+    };
     for (int step = 0; step < 300; step++) {
         std::string change = tree.Mutate();
-        if (tree.rng.Below(20) == 0) {
-            staticFlag ^= 1; // new scan options: every file is scanned again
-            change += ", static " + std::to_string(staticFlag);
-        } else if (tree.rng.Below(40) == 0) {
-            recurse ^= 1;
-            change += ", recurse " + std::to_string(recurse);
-        }
-        Fresh();
-        st.includeStatic = staticFlag;
-        st.recurse = recurse;
-        BuildProjectIndex(&st);
-        std::string project = orEmpty(ReadFile("zoltprj$.Far"));
-        std::string update = CanonicalUpdateFile(orEmpty(ReadFile("zoltpru$.Far")));
-        for (const char *name : indexFiles) (void)rename(name, (std::string("../keep/") + name).c_str());
-        Fresh();
-        st.includeStatic = staticFlag;
-        st.recurse = recurse;
-        BuildProjectIndex(&st);
-        ASSERT_EQ(project, orEmpty(ReadFile("zoltprj$.Far"))) << "step " << step << ": " << change;
-        ASSERT_EQ(update, CanonicalUpdateFile(orEmpty(ReadFile("zoltpru$.Far")))) << "step " << step << ": " << change;
-        for (const char *name : indexFiles) {
-            (void)remove(name);
-            (void)rename((std::string("../keep/") + name).c_str(), name);
-        }
+        if (tree.rng.Below(20) == 0) staticFlag ^= 1; // new scan options: every file again
+        if (tree.rng.Below(40) == 0) recurse ^= 1;
+        std::string incremental = build();
+        for (const std::string &n : names) (void)rename(n.c_str(), ("../keep/" + n).c_str());
+        ASSERT_EQ(incremental, build()) << "step " << step << ": " << change << ", static "
+                                        << staticFlag << ", recurse " << recurse;
+        for (const std::string &n : names) (void)rename(("../keep/" + n).c_str(), n.c_str());
     }
 }
 

@@ -422,40 +422,26 @@ TEST_F(BuildTest, StaleTemporaryFilesAreRemoved)
     for (const auto &r : rows) EXPECT_EQ(ReadText(r.name) == "old", r.stays) << r.name;
 }
 
-// An index built under other scan options is built again from every file.
+// An index built under other scan options (or unknown ones) is built again from every file.
 TEST_F(BuildTest, ChangedScanOptionsRescanEveryFile)
 {
     SmallTree();
     WriteText("s.c", "static int hidden(void) { return 0; }\n");
-    struct {
-        const char *change;
-        int includeStatic, includeInline, includeQualified, recurse;
-        const char *mask;
-        int scanned;
-    } const rows[] = {
-        {"first build", 0, 1, 1, 1, "*.c;*.h", 4},
-        {"same options", 0, 1, 1, 1, "*.c;*.h", 0},
-        {"static", 1, 1, 1, 1, "*.c;*.h", 4},
-        {"inline", 1, 0, 1, 1, "*.c;*.h", 4},
-        {"qualified", 1, 0, 0, 1, "*.c;*.h", 4},
-        {"mask", 1, 0, 0, 1, "*.c", 3},
-        {"recursion", 1, 0, 0, 0, "*.c", 2},
-        {"same again", 1, 0, 0, 0, "*.c", 0},
-    };
+    // flags: 1 static on, 2 inline off, 4 qualified off; forget: the recorded options deleted
+    const struct { int flags, recurse; const char *mask; bool forget; int scanned; } rows[] = {
+        {0, 1, "*.c;*.h", false, 4}, {0, 1, "*.c;*.h", false, 0}, {1, 1, "*.c;*.h", false, 4},
+        {3, 1, "*.c;*.h", false, 4}, {7, 1, "*.c;*.h", false, 4}, {7, 1, "*.c", false, 3},
+        {7, 0, "*.c", false, 2},     {7, 0, "*.c", false, 0},     {7, 0, "*.c", true, 2}};
     for (const auto &r : rows) {
+        EXPECT_EQ(!r.forget || remove("zoltopt$.Far") == 0, true);
         Fresh(r.recurse, r.mask);
-        st.includeStatic = r.includeStatic;
-        st.includeInline = r.includeInline;
-        st.includeQualified = r.includeQualified;
+        st.includeStatic = r.flags & 1;
+        st.includeInline = !(r.flags & 2);
+        st.includeQualified = !(r.flags & 4);
         BuildProjectIndex(&st);
-        EXPECT_EQ(st.filesScanned, r.scanned) << r.change;
+        EXPECT_EQ(st.filesScanned, r.scanned) << r.flags << r.recurse << r.mask << r.forget;
     }
     EXPECT_EQ(ReadText("zoltprj$.Far"), "f?a.c?3\r\nhidden?s.c?1\r\n");
-    ASSERT_EQ(remove("zoltopt$.Far"), 0); // options unknown: everything again
-    Fresh(0, "*.c");
-    st.includeStatic = 1;
-    BuildProjectIndex(&st);
-    EXPECT_EQ(st.filesScanned, 2);
 }
 
 TEST_F(BuildTest, SkipsSubdirectoriesThatCannotBeEntered)

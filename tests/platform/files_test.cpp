@@ -262,27 +262,6 @@ TEST_F(FileTest, ReadsOnlyRegularFilesAndCreatesOnlyNewOnes)
     EXPECT_EQ(ReadText("fresh"), "");
 }
 
-TEST_F(FileTest, OneBuildLockPerDirectory)
-{
-    int busy = -1;
-    BuildLock *first = LockCurrentDir(0, &busy);
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(busy, 0);
-    EXPECT_EQ(LockCurrentDir(60, &busy), nullptr); // a second holder waits, then gives up
-    EXPECT_EQ(busy, 1);
-    ASSERT_EQ(mkdir("other", 0755), 0);
-    ASSERT_EQ(chdir("other"), 0);
-    BuildLock *other = LockCurrentDir(0, &busy); // another directory is free
-    EXPECT_NE(other, nullptr);
-    UnlockDir(other);
-    ASSERT_EQ(chdir(".."), 0);
-    UnlockDir(first);
-    BuildLock *again = LockCurrentDir(0, &busy);
-    EXPECT_NE(again, nullptr);
-    UnlockDir(again);
-    EXPECT_TRUE(IsProcessRunning(CurrentProcessId()));
-}
-
 TEST(KeyScanChar, UsLayoutCodesAndShiftStates)
 {
     struct {

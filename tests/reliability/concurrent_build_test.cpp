@@ -25,7 +25,8 @@ enum { FILES = 40, BUILDS = 25 };
 struct ConcurrentBuild : TempDirTest {
     std::string expected; // the project index every build of the tree writes
 
-    static void BuildOnce(int stamp)
+    // One build; the boxes it showed.
+    static std::vector<HostCall> BuildOnce(int stamp)
     {
         TestHostInstall();
         BrowserState st;
@@ -41,7 +42,9 @@ struct ConcurrentBuild : TempDirTest {
         (void)FileSetWriteTime("f0.c", &t);
         BuildProjectIndex(&st);
         ReleaseState(&st);
+        std::vector<HostCall> boxes = CallsOf(CALL_MESSAGE);
         TestHostFinish();
+        return boxes;
     }
 
     static bool Whole(const std::string &text, const std::string &want) { return text == want; }
@@ -96,54 +99,33 @@ TEST_F(ConcurrentBuild, ASecondBuildWaitsThenGivesUp)
 {
     WriteText("f0.c", "int fn0(void) {}\n");
     BuildOnce(1);
-    struct {
-        int holdMs;  // how long another build keeps the directory
-        bool writes; // whether this build then writes
-    } const rows[] = {{300, true}, {BUILD_LOCK_WAIT_MS + 1500, false}};
-    for (const auto &r : rows) {
+    for (int holdMs : {300, BUILD_LOCK_WAIT_MS + 1500}) {
         int ready[2];
         ASSERT_EQ(pipe(ready), 0);
         fflush(nullptr);
         pid_t holder = fork();
         ASSERT_GE(holder, 0);
-        if (holder == 0) {
+        if (holder == 0) { // the other build, between its two renames
             int busy;
             BuildLock *lock = LockCurrentDir(0, &busy);
             if (write(ready[1], "x", 1) != 1 || lock == nullptr) _exit(1);
-            usleep((useconds_t)r.holdMs * 1000);
+            usleep((useconds_t)holdMs * 1000);
             _exit(0);
         }
         char c;
         ASSERT_EQ(read(ready[0], &c, 1), 1);
-        close(ready[0]);
-        close(ready[1]);
-        TestHostInstall();
-        BrowserState st;
-        memset(&st, 0, sizeof st);
-        st.capacity = st.updCapacity = 100;
-        st.entries = (DefinitionEntry *)MemAlloc(100 * sizeof(DefinitionEntry));
-        st.updEntries = (DefinitionEntry *)MemAlloc(100 * sizeof(DefinitionEntry));
-        strcpy(st.indexFileName, "zoltprj$.Far");
-        st.recurse = 1;
-        strcpy(st.fileMask, "*.c");
         const std::string before = ReadText("zoltprj$.Far");
-        WriteText("f0.c", "int fn0(void) {}\nint added(void) {}\n");
-        FileTime t = {(uint32_t)r.holdMs, 30000000};
-        ASSERT_EQ(FileSetWriteTime("f0.c", &t), 0);
-        BuildProjectIndex(&st);
-        ReleaseState(&st);
-        std::vector<HostCall> boxes = CallsOf(CALL_MESSAGE);
-        TestHostFinish();
+        WriteText("f0.c", "int fn" + std::to_string(holdMs) + "(void) {}\n");
+        std::vector<HostCall> boxes = BuildOnce(holdMs);
         int status = 0;
         waitpid(holder, &status, 0);
         EXPECT_EQ(status, 0);
-        if (r.writes) {
-            EXPECT_EQ(ReadText("zoltprj$.Far"), "added?f0.c?2\r\nfn0?f0.c?1\r\n");
-        } else {
-            EXPECT_EQ(ReadText("zoltprj$.Far"), before);
-            ASSERT_FALSE(boxes.empty());
-            EXPECT_EQ(boxes.back().items, (std::vector<std::string>{"M6", "M34", "M8"}));
-        }
+        close(ready[0]);
+        close(ready[1]);
+        const bool waited = holdMs < BUILD_LOCK_WAIT_MS;
+        EXPECT_EQ(ReadText("zoltprj$.Far"), waited ? "fn300?f0.c?1\r\n" : before) << holdMs;
+        ASSERT_FALSE(boxes.empty());
+        EXPECT_EQ(boxes.back().items == (std::vector<std::string>{"M6", "M34", "M8"}), !waited);
     }
 }
 
