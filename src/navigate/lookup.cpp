@@ -51,9 +51,8 @@ int ParseIndexLine(const char *line, IndexMatch *m)
     return 1;
 }
 
-/* A FILE that leaves the index's directory: absolute, on a drive, or through "..". No index
-   this program writes holds one, and following it would open files anywhere. */
-static int IsEscapingPath(const char *file)
+/* No index this program writes holds such a FILE; following one would open files anywhere. */
+int IsPathOutsideIndex(const char *file)
 {
     if (file[0] == '\\' || file[0] == '/' || (file[0] != '\0' && file[1] == ':')) return 1;
     for (const char *p = file; *p != '\0';) {
@@ -122,7 +121,7 @@ int CollectMatches(BrowserState *st, const char *word, const char *text, int *ca
     else if (st->matchCount >= 2)
         chosen = ChooseMatch(matches, st->matchCount, cancelled);
     if (chosen >= 0) {
-        const char *file = IsEscapingPath(matches[chosen].file) ? "" : matches[chosen].file;
+        const char *file = IsPathOutsideIndex(matches[chosen].file) ? "" : matches[chosen].file;
         CopyTruncated(st->candidatePath, sizeof st->candidatePath, file);
         st->foundLine = matches[chosen].line;
     }
