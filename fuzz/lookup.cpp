@@ -58,8 +58,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         bool seen = false;
         for (const std::string &line : starting) {
             IndexMatch m;
-            if (ParseIndexLine(line.c_str(), &m) && strncmp(m.file, st.candidatePath, 259) == 0 &&
-                m.line == st.foundLine)
+            if (ParseIndexLine(line.c_str(), &m) && m.line == st.foundLine &&
+                (IsPathOutsideIndex(m.file) ? st.candidatePath[0] == '\0'
+                                            : strncmp(m.file, st.candidatePath, 259) == 0))
                 seen = true;
             if (!ParseIndexLine(line.c_str(), &m) && st.candidatePath[0] == '\0') seen = true;
         }

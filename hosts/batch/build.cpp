@@ -1,5 +1,6 @@
 /* build.cpp: `zolt build`: Build project index from the panels in a directory, and a summary. */
 #include <errno.h>
+#include <limits.h>
 #include <stdio.h>
 #include <string.h>
 #include <sys/stat.h>
@@ -7,6 +8,7 @@
 #include <unistd.h>
 
 #include "batch/batch.h"
+#include "common/regular.h"
 #include "host/plugin.h"
 #include "base/limits.h"
 #include "index/index.h"
@@ -59,7 +61,7 @@ static int SameStamp(const FileStamp &a, const FileStamp &b)
 
 static int CountLines(const char *name)
 {
-    FILE *f = fopen(name, "rb");
+    FILE *f = OpenRegularFile(name, LLONG_MAX); /* a FIFO would never end */
     if (f == NULL) return 0;
     static char buffer[1 << 18];
     int lines = 0;

@@ -3,8 +3,11 @@
 #include <string.h>
 
 #include "batch/batch.h"
+#include "common/regular.h"
 #include "host/farapi.h"
 
+/* a file the editor takes: more than this (or a file that keeps growing) is not read */
+enum { EDIT_FILE_MAX = 1 << 28 };
 enum { WINDOW_WIDTH = 80, WINDOW_HEIGHT = 24, TAB_SIZE = 8, EDITOR_NOT_MODIFIED = 2 };
 
 static std::vector<BatchEditor> g_editors; /* the last one is current */
@@ -47,12 +50,17 @@ BatchEditor *BatchCurrentEditor(void)
 
 int BatchLoadLines(const char *nativePath, std::vector<std::string> *lines)
 {
-    FILE *f = fopen(nativePath, "rb");
+    FILE *f = OpenRegularFile(nativePath, EDIT_FILE_MAX);
     if (f == NULL) return -1;
     lines->clear();
     std::string line;
     int c, ended = 1;
+    long long read = 0;
     while ((c = getc(f)) != EOF) {
+        if (++read > EDIT_FILE_MAX) {
+            fclose(f);
+            return -1;
+        }
         ended = 0;
         if (c != '\r' && c != '\n') {
             line += (char)c;

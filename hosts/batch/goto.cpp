@@ -20,7 +20,8 @@ void PrintGotoUsage(FILE *out)
           "  Runs Go to definition from an editor on FILE with the cursor at LINE, COL (1-based)\n"
           "  and prints where it lands as PATH:LINE:COL. When several definitions match, the\n"
           "  choice menu's items are printed as N<TAB>text and the menu is cancelled, unless\n"
-          "  --pick N chooses item N. Exit status: 0 landed; 1 nothing found; 2 bad usage.\n",
+          "  --pick N chooses item N. Exit status: 0 landed; 1 nothing found (the reason on\n"
+          "  stderr); 2 bad usage, or no item N in the choice menu.\n",
           out);
 }
 
@@ -82,6 +83,23 @@ static int PrintLanding(const char *file, const BatchEditor *edited)
     return -1;
 }
 
+/* Why nothing was landed on, when the plugin itself said nothing: the exit status. */
+static int ExplainNoLanding(int pick, int line, int col)
+{
+    const std::vector<BatchMenu> &menus = BatchMenus();
+    for (size_t m = 1; m < menus.size(); m++) {
+        size_t items = menus[m].items.size();
+        if (pick >= 0 && (size_t)pick >= items) {
+            fprintf(stderr, "zolt: goto: --pick %d: the choice menu has %zu items (0 to %zu)\n",
+                    pick, items, items - 1);
+            return EXIT_USAGE;
+        }
+    }
+    if (menus.size() <= 1 && BatchWarningCount() == 0)
+        fprintf(stderr, "zolt: goto: no name at line %d, column %d\n", line, col);
+    return EXIT_NOT_FOUND;
+}
+
 int RunGoto(int argc, char **argv)
 {
     const char *file = NULL;
@@ -108,5 +126,6 @@ int RunGoto(int argc, char **argv)
     (void)OpenPlugin(OPEN_EDITOR, 0);
     BatchEndProgress();
     if (pick < 0) PrintChoiceMenus();
-    return PrintLanding(file, BatchCurrentEditor()) == 0 ? EXIT_LANDED : EXIT_NOT_FOUND;
+    if (PrintLanding(file, BatchCurrentEditor()) == 0) return EXIT_LANDED;
+    return ExplainNoLanding(pick, line, col);
 }

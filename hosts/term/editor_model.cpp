@@ -1,10 +1,15 @@
 /* editor_model.cpp: the host's editor without the drawing: the line buffer, cursor and window,
    positioning as the plugin asks for it, editing keys, loading and saving. */
+#include <errno.h>
+#include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "base/text.h"
+#include "common/regular.h"
 #include "term/term_p.h"
 
 static int Clamp(int v, int lo, int hi)
@@ -58,29 +63,32 @@ static int AppendBytes(EdLine *l, const char *p, int n)
     return 0;
 }
 
-/* Splits the file's bytes into lines; the end of line of the first line sets the style. */
+/* Splits the file's bytes into lines, each with its own end; a CR stays text unless a LF
+   follows it. The first line's end is the style of lines the user adds. */
 static int SplitLines(EditorModel *e, const char *buf, size_t size)
 {
     size_t start = 0;
     e->crlf = 0;
-    e->finalEol = 0;
     for (size_t i = 0; i <= size; i++) {
         if (i < size && buf[i] != '\n') continue;
+        if (i == size && start == size && e->count > 0) break; /* ended with a line end */
         size_t end = i;
-        if (i < size && start == 0 && end > 0 && buf[end - 1] == '\r') e->crlf = 1;
-        if (i < size && e->crlf && end > start && buf[end - 1] == '\r') end--;
-        if (i == size && start == size && e->count > 0) {
-            e->finalEol = 1; /* the text ended with an end of line: no extra empty line */
-            break;
+        int eol = i == size ? EOL_NONE : EOL_LF;
+        if (eol == EOL_LF && end > start && buf[end - 1] == '\r') {
+            eol = EOL_CRLF;
+            end--;
         }
+        if (start == 0) e->crlf = eol == EOL_CRLF;
         if (end - start > (size_t)LINE_LIMIT) return -1;
         if (InsertLine(e, e->count) != 0) return -1;
         if (AppendBytes(&e->lines[e->count - 1], buf + start, (int)(end - start)) != 0) return -1;
+        e->lines[e->count - 1].eol = eol;
         start = i + 1;
     }
     return 0;
 }
 
+/* The whole file, at most EDIT_FILE_MAX bytes (a file still growing is cut off there). */
 static char *ReadWholeFile(FILE *f, size_t *size)
 {
     size_t cap = 65536, n = 0;
@@ -88,7 +96,7 @@ static char *ReadWholeFile(FILE *f, size_t *size)
     while (buf) {
         n += fread(buf + n, 1, cap - n, f);
         if (n < cap) break;
-        char *bigger = cap > ((size_t)1 << 30) ? NULL : (char *)realloc(buf, cap * 2);
+        char *bigger = cap >= (size_t)EDIT_FILE_MAX ? NULL : (char *)realloc(buf, cap * 2);
         if (!bigger) { free(buf); return NULL; }
         buf = bigger;
         cap *= 2;
@@ -104,7 +112,10 @@ int EdLoad(EditorModel *e, const char *path, int width, int height)
     EdResize(e, width, height);
     CopyTruncated(e->path, sizeof e->path, path);
     if (NativeToFarPath(e->path, e->farName, sizeof e->farName) != 0) return -1;
-    FILE *f = fopen(path, "rb");
+    FILE *f = OpenRegularFile(path, EDIT_FILE_MAX);
+    /* Only a file that is not there is new: one that exists but cannot be read would be
+       saved over with the empty buffer. */
+    if (!f && errno != ENOENT) return -1;
     size_t size = 0;
     char *buf = NULL;
     if (f) {
@@ -129,33 +140,70 @@ void EdFree(EditorModel *e)
     e->count = e->cap = 0;
 }
 
-static int WriteLines(const EditorModel *e, FILE *f)
+static const char *EolText(int eol)
 {
-    const char *eol = e->crlf ? "\r\n" : "\n";
+    return eol == EOL_CRLF ? "\r\n" : eol == EOL_LF ? "\n" : "";
+}
+
+/* The bytes of the buffer to fd; 0, or -1 on a short write. */
+static int WriteLines(const EditorModel *e, int fd)
+{
     for (int i = 0; i < e->count; i++) {
         const EdLine *l = &e->lines[i];
-        if (l->len > 0 && fwrite(l->text, 1, (size_t)l->len, f) != (size_t)l->len) return -1;
-        if ((i < e->count - 1 || e->finalEol) && fputs(eol, f) == EOF) return -1;
+        const char *eol = EolText(l->eol);
+        size_t n = strlen(eol);
+        if (l->len > 0 && write(fd, l->text, (size_t)l->len) != (ssize_t)l->len) return -1;
+        if (n > 0 && write(fd, eol, n) != (ssize_t)n) return -1;
     }
     return 0;
 }
 
+/* Rewrites the file itself: its inode, owner, mode and other names stay. Bytes past the new
+   end are cut only after everything was written. */
+static int SaveInPlace(const EditorModel *e)
+{
+    int fd = open(e->path, O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return -1;
+    int rc = WriteLines(e, fd);
+    off_t end = lseek(fd, 0, SEEK_CUR);
+    if (rc == 0 && (end < 0 || ftruncate(fd, end) != 0)) rc = -1;
+    if (close(fd) != 0) rc = -1;
+    return rc;
+}
+
+/* Writes a new file beside the old one and renames it over: a failed write loses nothing. The
+   temporary file is created exclusively, so a link planted under its name is never followed. */
+static int SaveByRename(const EditorModel *e, mode_t mode)
+{
+    char tmp[NATIVE_PATH_SIZE];
+    if (!JoinIfFits(tmp, sizeof tmp, e->path, ".zolt-save-XXXXXX")) return -1;
+    int fd = mkstemp(tmp);
+    if (fd < 0) return -1;
+    int rc = fchmod(fd, mode) == 0 ? WriteLines(e, fd) : -1;
+    if (close(fd) != 0) rc = -1;
+    if (rc == 0 && rename(tmp, e->path) != 0) rc = -1;
+    if (rc != 0) unlink(tmp);
+    return rc;
+}
+
 int EdSave(EditorModel *e)
 {
-    /* written beside the file and renamed over it, so a failed write loses nothing */
-    char tmp[NATIVE_PATH_SIZE];
-    if (!JoinIfFits(tmp, sizeof tmp, e->path, ".zolt-save")) return -1;
-    FILE *f = fopen(tmp, "wb");
-    if (!f) return -1;
-    int rc = WriteLines(e, f);
-    if (fclose(f) != 0) rc = -1;
-    if (rc == 0 && rename(tmp, e->path) != 0) rc = -1;
-    if (rc != 0) {
-        remove(tmp);
-        return -1;
+    struct stat sb;
+    int rc;
+    if (stat(e->path, &sb) != 0) {
+        if (errno != ENOENT) return -1;
+        mode_t mask = umask(0);
+        umask(mask);
+        rc = SaveByRename(e, 0666 & ~mask);
+    } else if (!S_ISREG(sb.st_mode) || access(e->path, W_OK) != 0) {
+        rc = -1; /* a file the user could not write in place is not replaced either */
+    } else if (sb.st_nlink > 1 || sb.st_uid != geteuid()) {
+        rc = SaveInPlace(e); /* a new file would split the links or change the owner */
+    } else {
+        rc = SaveByRename(e, sb.st_mode & 07777);
     }
-    e->modified = 0;
-    return 0;
+    if (rc == 0) e->modified = 0;
+    return rc;
 }
 
 void EdResize(EditorModel *e, int width, int height)
@@ -242,7 +290,7 @@ int EdGetString(const EditorModel *e, EditorGetString *gs)
     const EdLine *l = &e->lines[n];
     gs->StringText = l->text ? l->text : "";
     gs->StringLength = l->len;
-    gs->StringEOL = n < e->count - 1 || e->finalEol ? (e->crlf ? "\r\n" : "\n") : "";
+    gs->StringEOL = EolText(l->eol);
     gs->SelStart = -1;
     gs->SelEnd = 0;
     return 1;
@@ -276,6 +324,9 @@ static int SplitAtCursor(EditorModel *e)
         return -1;
     }
     l->len = at;
+    /* the tail keeps the line's end; a last line without one gets the file's style */
+    e->lines[e->curLine + 1].eol = l->eol;
+    if (l->eol == EOL_NONE) l->eol = e->crlf ? EOL_CRLF : EOL_LF;
     e->curLine++;
     e->curPos = 0;
     e->modified = 1;
@@ -288,6 +339,7 @@ static int JoinWithNext(EditorModel *e, int n)
     if (n + 1 >= e->count) return 0;
     EdLine *next = &e->lines[n + 1];
     if (AppendBytes(&e->lines[n], next->text, next->len) != 0) return -1;
+    e->lines[n].eol = next->eol;
     RemoveLine(e, n + 1);
     e->modified = 1;
     return 0;

@@ -1,4 +1,5 @@
 /* editor_ui.cpp: the host's modal Editor service and EditorControl, over the editor model. */
+#include <errno.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -120,10 +121,14 @@ static EditorModel *OpenModel(const char *fileName)
     int width, height;
     EditorWindow(&width, &height);
     EditorModel *e = (EditorModel *)malloc(sizeof *e);
+    errno = 0;
     if (!e || ResolveEditorPath(fileName, path, sizeof path) != 0 ||
         EdLoad(e, path, width, height) < 0) {
+        char reason[160];
+        FormatTruncated(reason, sizeof reason, "Cannot open the file: %s",
+                        errno == EINVAL ? "not a regular file" : strerror(errno));
         free(e);
-        ShowError("Cannot open the file", fileName);
+        ShowError(reason, fileName);
         return NULL;
     }
     if (g_editors.depth == 0 && g_editors.nextId == 0) /* ids of an earlier run never recur */

@@ -100,13 +100,16 @@ int EditFieldWidth(const FarDialogItem *it);
 
 /* ---------------- editor model ---------------- */
 
+enum EdEol { EOL_NONE = 0, EOL_LF = 1, EOL_CRLF = 2 };
+
 struct EdLine {
     char *text;
     int len;
     int cap;
+    int eol;            /* EdEol: each line keeps the end it had in the file */
 };
 
-enum { TAB_SIZE = 8, NATIVE_PATH_SIZE = 4096, LINE_LIMIT = 1 << 24 };
+enum { TAB_SIZE = 8, NATIVE_PATH_SIZE = 4096, LINE_LIMIT = 1 << 24, EDIT_FILE_MAX = 1 << 28 };
 
 struct EditorModel {
     EdLine *lines;
@@ -117,18 +120,21 @@ struct EditorModel {
     int width, height;      /* text window */
     int id;
     int modified;
-    int crlf;               /* lines end with CR LF (as the first line of the file did) */
-    int finalEol;           /* the last line had an end of line */
+    int crlf;               /* new lines end with CR LF (as the first line of the file did) */
     int closing;            /* asked to close; the editor's loop ends at its next turn */
     char path[NATIVE_PATH_SIZE];    /* native, absolute */
     char farName[NATIVE_PATH_SIZE]; /* the same with backslashes, for EditorInfo */
 };
 
-/* Loads the file at a native path: 0 loaded, 1 absent (an empty new buffer), -1 unreadable
-   or out of memory (nothing to free then). */
+/* Loads the file at a native path: 0 loaded, 1 absent (an empty new buffer), -1 when it exists
+   but cannot be read (not a regular file, no permission, over EDIT_FILE_MAX) or out of memory
+   (nothing to free then). */
 int EdLoad(EditorModel *e, const char *path, int width, int height);
 void EdFree(EditorModel *e);
-int EdSave(EditorModel *e); /* 0, or -1 (the buffer stays modified) */
+/* Writes the buffer back, keeping the file's mode. An existing file is replaced only when the
+   user could write it in place; one with other hard links is written in place, so every name
+   still shows the same file. 0, or -1 (the buffer stays modified, the file as it was). */
+int EdSave(EditorModel *e);
 void EdResize(EditorModel *e, int width, int height);
 /* The host's Editor start position: line and column 1-based, 0 as 1, -1 = the top. */
 void EdOpenAt(EditorModel *e, int startLine, int startChar);

@@ -4,7 +4,7 @@
 
 enum {
     NAME_SIZE = 64,          /* entry name and file: 63 chars; longer names are cut, longer files dropped */
-    PATH_SIZE = 260,         /* relDir, candidatePath: 259 chars; a subdirectory deeper than that is skipped */
+    PATH_SIZE = 260,         /* relDir: 259 chars; a subdirectory deeper than that is skipped */
     MASK_SIZE = 512,         /* FileMask with its NUL; a longer stored mask reads as the default */
     MASK_WORK_SIZE = 520,    /* mask list plus the appended ';' */
     WORD_SIZE = 1024,        /* word under the cursor: 1023 chars, the rest cut */

@@ -50,7 +50,11 @@ enum Msg {
     MSG_CFG_RECURSE = 31,
     MSG_CFG_MOVE_TO_LINE = 32,
 
-    MSG_COUNT = 33
+    /* build failures, added after the configuration dialog so that no number moves */
+    MSG_INDEX_NOT_WRITTEN = 33,
+    MSG_BUILD_RUNNING = 34,
+
+    MSG_COUNT = 35
 };
 
 #endif

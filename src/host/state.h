@@ -51,11 +51,11 @@ struct BrowserState {
     int filesUnreadable; /* files handed to the scanner that could not be opened */
     int indexEntries;   /* entries in the index files after a build; -1 when not known */
     long memFailures;   /* MemFailureCount when the command began: a build that saw more keeps the old files */
-    char cplusplusGuard; /* "ifdef __cplusplus" seen: next '{' is not folded; survives across files */
+    char cplusplusGuard; /* "ifdef __cplusplus" seen: next '{' is not folded; cleared per source */
     /* definition lookup */
     int foundLine;
     int matchCount;
-    char candidatePath[260];
+    char candidatePath[1024]; /* index path of a try, then the chosen FILE; a result path's size */
 };
 
 /* FileKind values */

@@ -207,15 +207,19 @@ static int CloseChecked(FILE *f)
     return (fclose(f) != 0 || failed) ? -1 : 0;
 }
 
+/* A temporary file beside the target, named after the process (two builds at once never share
+   one) and created exclusively: a link planted under the name is never written through. */
+FILE *CreateTempFile(char *name, size_t size, const char *base)
+{
+    FormatTruncated(name, size, "%s.%lu", base, CurrentProcessId());
+    return FileCreateExclusive(name);
+}
+
 int WriteIndexFiles(BrowserState *st)
 {
-    /* Named after the process: two builds of one tree at once must not write into the same
-       temporary file, or the one renamed last could be cut short by the other. */
-    char projectTemp[32], updateTemp[32];
-    FormatTruncated(projectTemp, sizeof projectTemp, "zoltprj$.%lu", CurrentProcessId());
-    FormatTruncated(updateTemp, sizeof updateTemp, "zoltpru$.%lu", CurrentProcessId());
-    FILE *project = FileOpen(projectTemp, "wb");
-    FILE *update = FileOpen(updateTemp, "wb");
+    char projectTemp[TEMP_NAME_SIZE], updateTemp[TEMP_NAME_SIZE];
+    FILE *project = CreateTempFile(projectTemp, sizeof projectTemp, "zoltprj$");
+    FILE *update = CreateTempFile(updateTemp, sizeof updateTemp, "zoltpru$");
     int result = (project != NULL && update != NULL) ? 0 : -1;
     if (result == 0) result = WriteLines(update, st, NULL, 1);
     /* the project file in sorted order; the entries themselves move only when there is no room
@@ -230,9 +234,9 @@ int WriteIndexFiles(BrowserState *st)
        the next build rescan and rewrite both, never keeps a stale project index. */
     if (result == 0 && FileReplace(projectTemp, st->indexFileName) != 0) result = -1;
     if (result == 0 && FileReplace(updateTemp, UPDATE_INDEX_NAME) != 0) result = -1;
-    if (result != 0) {
-        (void)FileRemove(projectTemp);
-        (void)FileRemove(updateTemp);
+    if (result != 0) { /* only what this build created: the name may be another's planted file */
+        if (project != NULL) (void)FileRemove(projectTemp);
+        if (update != NULL) (void)FileRemove(updateTemp);
     }
     return result;
 }
@@ -241,6 +245,11 @@ static int FileExists(const char *name)
 {
     FileTime t;
     return FileGetWriteTime(name, &t) == 0;
+}
+
+static int HasIndexFiles(const BrowserState *st)
+{
+    return FileExists(st->indexFileName) || FileExists(UPDATE_INDEX_NAME);
 }
 
 /* Nothing scanned may still leave stale files: entries of deleted files were dropped, or the
@@ -263,7 +272,18 @@ static void ReleaseUpdateTable(BrowserState *st)
 
 void BuildProjectIndex(BrowserState *st)
 {
-    if ((ZOLT_PLAIN ? LoadIndex(st, 1) : OpenUpdateIndex(st)) == 0) st->updMode = 1;
+    int busy;
+    BuildLock *lock = LockCurrentDir(BUILD_LOCK_WAIT_MS, &busy);
+    if (busy) {
+        ShowWarning(MSG_BUILD_RUNNING);
+        return;
+    }
+    RemoveStaleTempFiles();
+    char options[SCAN_OPTIONS_SIZE];
+    FormatScanOptions(st, options, sizeof options);
+    /* entries made under other options cannot be reused: every file is scanned again */
+    int sameOptions = HasScanOptions(options);
+    if (sameOptions && (ZOLT_PLAIN ? LoadIndex(st, 1) : OpenUpdateIndex(st)) == 0) st->updMode = 1;
     st->filesScanned = 0;
     st->indexEntries = -1;
     FarHandle screen = HostSaveScreen();
@@ -273,15 +293,20 @@ void BuildProjectIndex(BrowserState *st)
        definitions out. Written, the gap would outlive the build: the next one copies the
        unchanged files' entries from the update file. So the old files stay. */
     int complete = MemFailureCount() == st->memFailures;
+    int failed = 0;
     if (walked && complete) {
-        if (IndexIsStale(st)) {
+        int stale = sameOptions ? IndexIsStale(st) : st->changedFiles != 0 || HasIndexFiles(st);
+        if (stale) {
             ReleaseUpdateTable(st); /* makes room for the sort keys */
-            if (WriteIndexFiles(st) == 0) st->indexEntries = st->count;
+            failed = WriteIndexFiles(st) != 0 || (!sameOptions && WriteScanOptions(options) != 0);
+            if (!failed) st->indexEntries = st->count;
         } else if (st->updMode) {
             st->indexEntries = st->count; /* the files hold just what the walk kept */
         }
     }
     ReleaseUpdateTable(st);
+    UnlockDir(lock);
     HostRestoreScreen(screen);
     if (!complete) ShowWarning(MSG_NO_MEMORY);
+    else if (failed) ShowWarning(MSG_INDEX_NOT_WRITTEN);
 }

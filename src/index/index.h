@@ -48,6 +48,8 @@ int ReuseUnchanged(const DirEntry *entry, BrowserState *st);
 /* --- index files --- */
 #define UPDATE_INDEX_NAME "zoltpru$.Far"
 #define PROJECT_INDEX_NAME "zoltprj$.Far"
+/* The scan options the index files were built with, beside them; a change means a full scan. */
+#define SCAN_OPTIONS_NAME "zoltopt$.Far"
 /* Fills the main table from the project index file (update = 0; without it, or from the editor,
    by a scan, sorted) or the update table from the update index file (update = 1).
    0 when the table was filled (possibly with nothing), 1 otherwise. */

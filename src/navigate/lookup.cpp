@@ -47,6 +47,7 @@ static int ParseIndexLineIn(const char *line, const char *textEnd, IndexMatch *m
     CopyTruncatedN(m->name, sizeof m->name, line, (size_t)(sep1 - line));
     CopyTruncatedN(m->file, sizeof m->file, sep1 + 1, (size_t)(sep2 - sep1 - 1));
     m->line = ParseLineNumber(sep2 + 1, end);
+    if (m->line < 0) m->line = 0; /* a damaged line: it leads nowhere, like line 0 */
     FormatTruncated(m->menuText, sizeof m->menuText, " %-30s %-34s %u", m->name, m->file,
                     (unsigned)m->line);
     return 1;
@@ -61,6 +62,19 @@ int ParseIndexLine(const char *line, IndexMatch *m)
 static int LineBeginsWith(const char *line, const char *end, const char *word, int n)
 {
     return end - line >= n && FoldedCompareN(line, word, n) == 0;
+}
+
+/* No index this program writes holds such a FILE; following one would open files anywhere. */
+int IsPathOutsideIndex(const char *file)
+{
+    if (file[0] == '\\' || file[0] == '/' || (file[0] != '\0' && file[1] == ':')) return 1;
+    for (const char *p = file; *p != '\0';) {
+        size_t n = strcspn(p, "\\/");
+        if (n == 2 && p[0] == '.' && p[1] == '.') return 1;
+        p += n;
+        if (*p != '\0') p++;
+    }
+    return 0;
 }
 
 /* Fills matches[] from the run of lines beginning with word; returns how many (<= MATCH_MAX). */
@@ -160,7 +174,8 @@ static int CollectMatchesIn(BrowserState *st, const char *word, const char *text
     else if (st->matchCount >= 2)
         chosen = ChooseMatch(matches, st->matchCount, cancelled);
     if (chosen >= 0) {
-        CopyTruncated(st->candidatePath, sizeof st->candidatePath, matches[chosen].file);
+        const char *file = IsPathOutsideIndex(matches[chosen].file) ? "" : matches[chosen].file;
+        CopyTruncated(st->candidatePath, sizeof st->candidatePath, file);
         st->foundLine = matches[chosen].line;
     }
     MemFree(matches);

@@ -80,5 +80,8 @@ int CollectMatches(BrowserState *st, const char *word, const char *text, int *ca
 size_t IndexRunStart(const char *text, size_t length, const char *word);
 /* Fills *m (cleared first) from the line NAME?FILE?LINE. 0 when a separator is missing. */
 int ParseIndexLine(const char *line, IndexMatch *m);
+/* 1 when an index line's FILE leaves the index's directory (absolute, on a drive, or through
+   ".."): such a match is chosen but never opened. */
+int IsPathOutsideIndex(const char *file);
 
 #endif

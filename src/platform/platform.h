@@ -36,7 +36,11 @@ void DirClose(DirEnum *e);
 int SetCurrentDir(const char *path);           /* 0 on success, -1 on failure */
 int GetCurrentDir(char *buf, size_t size);     /* 0 on success; backslash form */
 int CompareFileTimes(const FileTime *a, const FileTime *b); /* -1, 0, 1 */
-FILE *FileOpen(const char *path, const char *mode);          /* fopen for a backslash path */
+/* fopen for a backslash path. For reading, only a regular disk file opens: a directory, FIFO
+   or device gives null, without waiting. */
+FILE *FileOpen(const char *path, const char *mode);
+/* Creates a new file for binary writing; null when anything, a link included, has the name. */
+FILE *FileCreateExclusive(const char *path);
 int FileGetWriteTime(const char *path, FileTime *out);       /* 0 on success */
 int FileSetWriteTime(const char *path, const FileTime *t);   /* 0 on success (tests, tools) */
 /* Replaces `to` by `from` in one step (rename over an existing file); 0 on success. */
@@ -53,6 +57,15 @@ int FileMapRead(const char *path, MappedFile *m);
 void FileUnmap(MappedFile *m);
 /* The calling process's identifier: names a temporary file no other process writes. */
 unsigned long CurrentProcessId(void);
+/* 1 while a process with that identifier exists, 0 otherwise. */
+int IsProcessRunning(unsigned long pid);
+
+/* An advisory lock that builds of the current directory take; gone when the holder ends. */
+struct BuildLock;
+/* Waits up to waitMs for the lock. Null when it was not taken: *busy = 1 when another holder
+   kept it that long, 0 when it could not be tried at all. */
+BuildLock *LockCurrentDir(int waitMs, int *busy);
+void UnlockDir(BuildLock *lock); /* null is allowed */
 
 /* Converts between the plugin's backslash paths and the native form (identity on Windows).
    Posix: "\" separators become "/"; a leading "\" is the file-system root. */

@@ -67,6 +67,7 @@ int ScanSourceFile(const DirEntry *entry, BrowserState *st)
     st->filesScanned++;
     if (OpenScanSource(src, entry, st) != 0) return 1;
     st->lineNo = 1;
+    st->cplusplusGuard = 0; /* a guard left open by one file must not unfold the next one's block */
     if (!st->fromEditor && st->filesScanned % 10 == 0) ShowScanProgress(st->filesScanned);
 
     int result = 0;

@@ -19,7 +19,7 @@ enum ScanCode {
 /* Scans one source into the main table: the file named by the directory entry (relDir and the
    long name make each entry's file; a file without definitions gets one placeholder entry), or,
    with entry null and fromEditor set, the editor's text. Uses fileKind: 1 C/C++, 2 macro file.
-   Advances filesScanned; sets lineNo; may change defineText and cplusplusGuard.
+   Advances filesScanned; sets lineNo, clears cplusplusGuard first; may change defineText.
    0 scanned, 1 cannot be opened (nothing recorded), -1 the table could not grow. */
 int ScanSourceFile(const DirEntry *entry, BrowserState *st);
 

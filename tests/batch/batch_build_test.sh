@@ -107,6 +107,28 @@ done
 [ "$(stamp "$tree/zoltprj\$.Far" "$tree/zoltpru\$.Far")" = "$before" ] ||
     fail "a left-out file made the build write"
 rm -rf "$tree/sub/dd"*
+# --- failures are warned about, with status 1: index files that cannot be written (the old
+# ones stay), another build of the directory at work (after a wait) ---
+failed() {
+    local what=$1 message=$2 rc
+    shift 2
+    "$@" >/dev/null 2>"$work/stderr"
+    rc=$?
+    [ "$rc" = 1 ] || fail "$what: exit status $rc, expected 1"
+    grep -q "^zolt: .*$message" "$work/stderr" || fail "$what: stderr: $(cat "$work/stderr")"
+}
+mkdir "$work/blocked" && cp "$tree/a.c" "$work/blocked/" && mkdir "$work/blocked/zoltpru\$.Far"
+failed "unwritable index" "could not be written" "$zolt" build "$work/blocked"
+if command -v flock >/dev/null; then
+    touch "$tree/a.c"
+    before=$(stamp "$tree/zoltprj\$.Far")
+    flock -x "$tree" sleep 6 &
+    holder=$!
+    sleep 0.5
+    failed "a build at work" "build of this directory is running" "$zolt" build "$tree"
+    [ "$(stamp "$tree/zoltprj\$.Far")" = "$before" ] || fail "a build at work: the index was written"
+    wait "$holder"
+fi
 
 # --- nothing to index ---
 mkdir "$work/empty"

@@ -55,6 +55,26 @@ printf 'int x = nowhere_defined;\n' > src/none.c
 expect "not found: status" "$rc" 1
 grep -q '^zolt: ' "$work/err" || fail "not found: no warning on stderr"
 "$zolt" goto src/none.c 1 >/dev/null 2>&1; expect "goto bad usage" $? 2
+# No name under the cursor, and a pick the menu does not have: each says why.
+"$zolt" goto src/none.c 1 80 >/dev/null 2>"$work/err"; rc=$?
+expect "cursor past the line's end: status" "$rc" 1
+grep -q '^zolt: goto: no name' "$work/err" || fail "cursor past the line's end: no reason on stderr"
+"$zolt" goto src/prefix.c 1 9 --pick 999 >/dev/null 2>"$work/err"; rc=$?
+expect "pick out of range: status" "$rc" 2
+grep -q '^zolt: goto: --pick 999' "$work/err" || fail "pick out of range: no reason on stderr"
+# A directory of 300 characters: its index is still found.
+half=$(printf 'd%.0s' $(seq 1 150))
+deep="$work/tree/$half/$half"
+mkdir -p "$deep" && printf 'int deep_fn(void) { return 0; }\n' >"$deep/def.c" &&
+    printf 'int y = deep_fn;\n' >"$deep/use.c" && (cd "$deep" && "$zolt" build . >/dev/null)
+expect "goto in a long directory" "$("$zolt" goto "$deep/use.c" 1 10)" "$deep/def.c:1:1"
+
+# Only regular files are read: a FIFO or a device neither hangs nor floods a command.
+expect "goto on a device" "$(timeout 20 "$zolt" goto /dev/zero 1 1 2>/dev/null; echo $?)" 2
+mkdir fifos && cp src/self.c fifos/ && mkfifo 'fifos/zoltprj$.Far' 'fifos/zoltpru$.Far'
+expect "list over a FIFO index" "$(timeout 20 "$zolt" list fifos helper 2>/dev/null)" "helper?self.c?1"
+expect "goto over a FIFO index" "$(cd fifos && timeout 20 "$zolt" goto self.c 2 23)" "self.c:1:1"
+timeout 20 "$zolt" build fifos >/dev/null 2>&1; expect "build over a FIFO update index" $? 0
 
 [ "$failures" = 0 ] && echo "list and goto: all checks passed"
 exit $((failures > 0))

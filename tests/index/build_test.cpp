@@ -6,6 +6,8 @@
 #include <string.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <string>
@@ -313,20 +315,47 @@ TEST_F(BuildTest, BrowseWithoutIndexScansAndWritesNothing)
     EXPECT_EQ(ReadText("zoltpru$.Far"), "<missing>");
 }
 
-TEST_F(BuildTest, FailedWritesKeepThePreviousFiles)
+// The boxes the build showed, as "M6|M33|M8".
+std::vector<std::string> Warnings()
+{
+    std::vector<std::string> boxes;
+    for (const HostCall &c : CallsOf(CALL_MESSAGE)) {
+        if (c.buttons == 0) continue; // progress
+        std::string box;
+        for (const std::string &item : c.items) box += (box.empty() ? "" : "|") + item;
+        boxes.push_back(box);
+    }
+    return boxes;
+}
+
+TEST_F(BuildTest, FailedWritesKeepThePreviousFilesAndSaySo)
 {
     SmallTree();
     Build();
     const std::string project = ReadText("zoltprj$.Far"), update = ReadText("zoltpru$.Far");
     WriteText("a.c", "int changed(void) {}\n");
     SetTime("a.c", 77, 30000000);
+    const std::vector<std::string> notWritten = {"M6|M33|M8"};
 
-    Mkdir(TempName("zoltpru$")); // the temporary file cannot be created
-    EXPECT_EQ(Build(), 1);
-    EXPECT_EQ(ReadText("zoltprj$.Far"), project);
-    EXPECT_EQ(ReadText("zoltpru$.Far"), update);
-    EXPECT_EQ(ReadText(TempName("zoltprj$")), "<missing>");
-    ASSERT_EQ(rmdir(TempName("zoltpru$").c_str()), 0);
+    // A directory where a temporary or an index file would go.
+    for (const std::string &blocker : {TempName("zoltpru$"), std::string("zoltprj$.Far")}) {
+        const bool indexName = blocker == "zoltprj$.Far";
+        if (indexName) {
+            ASSERT_EQ(rename("zoltprj$.Far", "saved"), 0);
+        }
+        Mkdir(blocker);
+        TestHostClearCalls();
+        EXPECT_EQ(Build(), 1) << blocker;
+        EXPECT_EQ(Warnings(), notWritten) << blocker;
+        EXPECT_EQ(ReadText("zoltpru$.Far"), update) << blocker;
+        for (const std::string &temp : {TempName("zoltprj$"), TempName("zoltpru$")})
+            EXPECT_EQ(ReadText(temp), temp == blocker ? "" : "<missing>") << blocker;
+        ASSERT_EQ(rmdir(blocker.c_str()), 0);
+        if (indexName) {
+            ASSERT_EQ(rename("saved", "zoltprj$.Far"), 0);
+        }
+        EXPECT_EQ(ReadText("zoltprj$.Far"), project) << blocker;
+    }
 
     // The disk fills up halfway through the write (a file-size limit stops root too).
     struct rlimit saved, tiny;
@@ -335,17 +364,84 @@ TEST_F(BuildTest, FailedWritesKeepThePreviousFiles)
     tiny.rlim_cur = 20;
     void (*oldHandler)(int) = signal(SIGXFSZ, SIG_IGN);
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tiny), 0);
+    TestHostClearCalls();
     int scanned = Build();
     setrlimit(RLIMIT_FSIZE, &saved);
     signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(scanned, 1);
+    EXPECT_EQ(Warnings(), notWritten);
     EXPECT_EQ(ReadText("zoltprj$.Far"), project);
     EXPECT_EQ(ReadText("zoltpru$.Far"), update);
     EXPECT_EQ(ReadText(TempName("zoltprj$")), "<missing>");
     EXPECT_EQ(ReadText(TempName("zoltpru$")), "<missing>");
 
+    TestHostClearCalls();
     EXPECT_EQ(Build(), 1); // the next build writes them
+    EXPECT_EQ(Warnings(), std::vector<std::string>{});
     EXPECT_EQ(ReadText("zoltprj$.Far"), "?sub\\b.c?0\r\nchanged?a.c?1\r\nT?sub\\c.h?1\r\n");
+}
+
+TEST_F(BuildTest, LinksPlantedAtTemporaryNamesAreNotWrittenThrough)
+{
+    SmallTree();
+    WriteText("../victim", "precious\n");
+    for (const char *base : {"zoltprj$", "zoltpru$", "zoltopt$"})
+        ASSERT_EQ(symlink((root + "/../victim").c_str(), TempName(base).c_str()), 0);
+    ASSERT_EQ(symlink((root + "/../victim").c_str(), "zoltopt$.Far"), 0);
+    EXPECT_EQ(Build(), 3);
+    EXPECT_EQ(ReadText("../victim"), "precious\n");
+    struct stat sb;
+    for (const char *name : {"zoltprj$.Far", "zoltpru$.Far", "zoltopt$.Far"}) {
+        ASSERT_EQ(lstat(name, &sb), 0) << name;
+        EXPECT_TRUE(S_ISREG(sb.st_mode)) << name;
+    }
+    EXPECT_EQ(ReadText("zoltprj$.Far"), "?sub\\b.c?0\r\nf?a.c?3\r\nT?sub\\c.h?1\r\n");
+    (void)remove("../victim");
+}
+
+// The temporary files of builds that died go; those of a running process stay.
+TEST_F(BuildTest, StaleTemporaryFilesAreRemoved)
+{
+    pid_t dead = fork();
+    ASSERT_GE(dead, 0);
+    if (dead == 0) _exit(0);
+    ASSERT_EQ(waitpid(dead, nullptr, 0), dead);
+    const std::string deadId = std::to_string(dead), liveId = std::to_string(getppid());
+    struct {
+        std::string name;
+        bool stays;
+    } const rows[] = {
+        {"zoltprj$." + deadId, false}, {"zoltpru$." + deadId, false}, {"zoltopt$." + deadId, false},
+        {TempName("zoltprj$"), false}, // our own id: left by an earlier process that had it
+        {"zoltprj$." + liveId, true},  {"zoltpru$.x" + deadId, true}, {"zoltprj$.", true},
+        {"other." + deadId, true},
+    };
+    for (const auto &r : rows) WriteText(r.name, "old");
+    SmallTree();
+    Build();
+    for (const auto &r : rows) EXPECT_EQ(ReadText(r.name) == "old", r.stays) << r.name;
+}
+
+// An index built under other scan options (or unknown ones) is built again from every file.
+TEST_F(BuildTest, ChangedScanOptionsRescanEveryFile)
+{
+    SmallTree();
+    WriteText("s.c", "static int hidden(void) { return 0; }\n");
+    // flags: 1 static on, 2 inline off, 4 qualified off; forget: the recorded options deleted
+    const struct { int flags, recurse; const char *mask; bool forget; int scanned; } rows[] = {
+        {0, 1, "*.c;*.h", false, 4}, {0, 1, "*.c;*.h", false, 0}, {1, 1, "*.c;*.h", false, 4},
+        {3, 1, "*.c;*.h", false, 4}, {7, 1, "*.c;*.h", false, 4}, {7, 1, "*.c", false, 3},
+        {7, 0, "*.c", false, 2},     {7, 0, "*.c", false, 0},     {7, 0, "*.c", true, 2}};
+    for (const auto &r : rows) {
+        EXPECT_EQ(!r.forget || remove("zoltopt$.Far") == 0, true);
+        Fresh(r.recurse, r.mask);
+        st.includeStatic = r.flags & 1;
+        st.includeInline = !(r.flags & 2);
+        st.includeQualified = !(r.flags & 4);
+        BuildProjectIndex(&st);
+        EXPECT_EQ(st.filesScanned, r.scanned) << r.flags << r.recurse << r.mask << r.forget;
+    }
+    EXPECT_EQ(ReadText("zoltprj$.Far"), "f?a.c?3\r\nhidden?s.c?1\r\n");
 }
 
 TEST_F(BuildTest, SkipsSubdirectoriesThatCannotBeEntered)

@@ -89,13 +89,17 @@ TEST(ParseIndexLine, FieldsAndMenuText)
     const struct { const char *line; int ok; int number; } rows[] = {
         {"a?b?42", 1, 42},        {"a?b?42\n", 1, 42},  {"a?b? 7?x\n", 1, 7},
         {"a?b?\n99\n", 1, 0},      // an empty number does not borrow the next line's
-        {"a?b?-3\n", 1, -3},       {"a?b?99999999999\n", 1, 2147483647},
+        {"a?b?-3\n", 1, 0},        // damaged: leads nowhere, and the menu shows no 4294967293
+        {"a?b?99999999999\n", 1, 2147483647},
         {"a?b\nc?d?1\n", 0, 0},    // the second separator must lie in the same line
         {"ab\n?c?1", 0, 0},        {"", 0, 0},
     };
     for (const auto &r : rows) {
         EXPECT_EQ(ParseIndexLine(r.line, &m), r.ok) << r.line;
         EXPECT_EQ(m.line, r.number) << r.line;
+        if (r.ok) {
+            EXPECT_EQ(std::string(m.menuText).substr(67), std::to_string(r.number)) << r.line;
+        }
         if (!r.ok) {
             EXPECT_STREQ(m.name, "");
         }
@@ -144,6 +148,21 @@ TEST_F(PartsFixture, SingleMatchNeedsNoMenu)
         EXPECT_EQ(st->foundLine, 42) << text;
     }
     EXPECT_TRUE(g_menus.empty());
+}
+
+// A FILE that climbs out of the index's directory is chosen but leads nowhere.
+TEST_F(PartsFixture, PathsLeavingTheIndexDirectoryAreNotOpened)
+{
+    const struct { const char *text, *path; } rows[] = {
+        {"foo?..\\x.c?3", ""},       {"foo?a\\..\\..\\x.c?3", ""}, {"foo?\\etc\\x.c?3", ""},
+        {"foo?/etc/x.c?3", ""},        {"foo?C:\\x.c?3", ""},           {"foo?a/../x.c?3", ""},
+        {"foo?..?3", ""},              {"foo?a..b\\..c\\x.c?3", "a..b\\..c\\x.c"},
+        {"foo?.\\x.c?3", ".\\x.c"},
+    };
+    for (const auto &r : rows) {
+        EXPECT_TRUE(Collect("foo", r.text)) << r.text;
+        EXPECT_STREQ(st->candidatePath, r.path) << r.text;
+    }
 }
 
 TEST_F(PartsFixture, NoMatchAndCancelledMenu)
@@ -196,7 +215,7 @@ TEST_F(PartsFixture, IndexPaths)
     EXPECT_STREQ(st->candidatePath, "\\zoltprj$.Far");
     EXPECT_EQ(IndexPathFor(st, 0, "ignored"), 1);
     EXPECT_STREQ(st->candidatePath, "zoltprj$.Far");
-    std::string dir(246, 'd'); // with "\zoltprj$.Far" exactly 259 characters
+    std::string dir(1010, 'd'); // with "\zoltprj$.Far" exactly 1023 characters
     EXPECT_EQ(IndexPathFor(st, 1, dir.c_str()), 1);
     EXPECT_EQ(IndexPathFor(st, 1, (dir + "d").c_str()), 0);
     EXPECT_STREQ(st->candidatePath, "");

@@ -234,6 +234,34 @@ TEST_F(FileTest, OpenReplaceRemoveTakeBackslashPaths)
     EXPECT_EQ(FileOpen("sub\\old.idx", "rb"), nullptr);
 }
 
+// A reader never waits on a FIFO nor reads a device without end; a new file is never a link's.
+TEST_F(FileTest, ReadsOnlyRegularFilesAndCreatesOnlyNewOnes)
+{
+    WriteText("plain", "text");
+    ASSERT_EQ(mkfifo("fifo", 0600), 0);
+    ASSERT_EQ(mkdir("dir", 0755), 0);
+    ASSERT_EQ(symlink("plain", "link"), 0);
+    ASSERT_EQ(symlink("nowhere", "dangling"), 0);
+    const struct {
+        const char *path;
+        bool opens;
+    } reads[] = {{"plain", true}, {"link", true}, {"fifo", false}, {"dir", false},
+                 {"\\dev\\zero", false}, {"\\dev\\null", false}, {"dangling", false}};
+    for (const auto &r : reads) {
+        FILE *f = FileOpen(r.path, "rb");
+        EXPECT_EQ(f != nullptr, r.opens) << r.path;
+        if (f != nullptr) fclose(f);
+    }
+    for (const char *taken : {"plain", "link", "dangling", "fifo", "dir"})
+        EXPECT_EQ(FileCreateExclusive(taken), nullptr) << taken;
+    EXPECT_EQ(ReadText("plain"), "text");
+    EXPECT_EQ(ReadText("nowhere"), "<missing>");
+    FILE *f = FileCreateExclusive("fresh");
+    ASSERT_NE(f, nullptr);
+    fclose(f);
+    EXPECT_EQ(ReadText("fresh"), "");
+}
+
 TEST(KeyScanChar, UsLayoutCodesAndShiftStates)
 {
     struct {

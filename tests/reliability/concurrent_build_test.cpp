@@ -8,10 +8,13 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "base/alloc.h"
 #include "host/state.h"
 #include "index/index.h"
+#include "index/index_p.h"
+#include "platform/platform.h"
 #include "../platform/tempdir.h"
 #include "testhost/testhost.h"
 
@@ -22,7 +25,8 @@ enum { FILES = 40, BUILDS = 25 };
 struct ConcurrentBuild : TempDirTest {
     std::string expected; // the project index every build of the tree writes
 
-    static void BuildOnce(int stamp)
+    // One build; the boxes it showed.
+    static std::vector<HostCall> BuildOnce(int stamp)
     {
         TestHostInstall();
         BrowserState st;
@@ -38,7 +42,9 @@ struct ConcurrentBuild : TempDirTest {
         (void)FileSetWriteTime("f0.c", &t);
         BuildProjectIndex(&st);
         ReleaseState(&st);
+        std::vector<HostCall> boxes = CallsOf(CALL_MESSAGE);
         TestHostFinish();
+        return boxes;
     }
 
     static bool Whole(const std::string &text, const std::string &want) { return text == want; }
@@ -86,6 +92,41 @@ TEST_F(ConcurrentBuild, ReadersSeeWholeFilesAndBothFilesEndComplete)
     EXPECT_EQ(std::count(update.begin(), update.end(), '?'), 4 * 2 * FILES);
     BuildOnce(1); // and the next build reads it: only the touched file is scanned again
     EXPECT_EQ(ReadText("zoltprj$.Far"), expected);
+}
+
+// A build finding another one at work waits for it; past the wait it says so and writes nothing.
+TEST_F(ConcurrentBuild, ASecondBuildWaitsThenGivesUp)
+{
+    WriteText("f0.c", "int fn0(void) {}\n");
+    BuildOnce(1);
+    for (int holdMs : {300, BUILD_LOCK_WAIT_MS + 1500}) {
+        int ready[2];
+        ASSERT_EQ(pipe(ready), 0);
+        fflush(nullptr);
+        pid_t holder = fork();
+        ASSERT_GE(holder, 0);
+        if (holder == 0) { // the other build, between its two renames
+            int busy;
+            BuildLock *lock = LockCurrentDir(0, &busy);
+            if (write(ready[1], "x", 1) != 1 || lock == nullptr) _exit(1);
+            usleep((useconds_t)holdMs * 1000);
+            _exit(0);
+        }
+        char c;
+        ASSERT_EQ(read(ready[0], &c, 1), 1);
+        const std::string before = ReadText("zoltprj$.Far");
+        WriteText("f0.c", "int fn" + std::to_string(holdMs) + "(void) {}\n");
+        std::vector<HostCall> boxes = BuildOnce(holdMs);
+        int status = 0;
+        waitpid(holder, &status, 0);
+        EXPECT_EQ(status, 0);
+        close(ready[0]);
+        close(ready[1]);
+        const bool waited = holdMs < BUILD_LOCK_WAIT_MS;
+        EXPECT_EQ(ReadText("zoltprj$.Far"), waited ? "fn300?f0.c?1\r\n" : before) << holdMs;
+        ASSERT_FALSE(boxes.empty());
+        EXPECT_EQ(boxes.back().items == (std::vector<std::string>{"M6", "M34", "M8"}), !waited);
+    }
 }
 
 } // namespace

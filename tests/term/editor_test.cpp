@@ -4,7 +4,11 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <functional>
 
 #include <string>
 
@@ -52,9 +56,10 @@ KeyEvent Typed(char c) { return KeyFromChar((unsigned char)c, -1, 0); }
 
 TEST(TermEditor, SavingWritesBackTheSameBytes)
 {
-    const char *texts[] = {"a\r\nb\r\n", "a\nb", "", "\n", "x\0y\n\n", "only\r"};
-    const size_t sizes[] = {6, 3, 0, 1, 5, 5};
-    for (int i = 0; i < 6; i++) {
+    const char *texts[] = {"a\r\nb\r\n", "a\nb", "", "\n", "x\0y\n\n", "only\r",
+                           "a\nb\r\nc\r\n", "a\r\nb\nc", "a\r\r\nb\n"};
+    const size_t sizes[] = {6, 3, 0, 1, 5, 5, 8, 6, 6};
+    for (int i = 0; i < 9; i++) {
         std::string bytes(texts[i], sizes[i]);
         TempFile f(bytes);
         EditorModel e;
@@ -104,6 +109,70 @@ TEST(TermEditor, MissingFileOpensEmptyAndFailedSaveKeepsTheChanges)
     EXPECT_EQ(EdSave(&e), -1);
     EXPECT_EQ(e.modified, 1);
     EdFree(&e);
+}
+
+// Runs checks as an ordinary user (a child drops root to nobody): the number that failed.
+int AsNobody(const std::function<int()> &checks)
+{
+    if (geteuid() != 0) return checks();
+    pid_t child = fork();
+    if (child == 0) _exit(setgid(65534) == 0 && setuid(65534) == 0 ? checks() : 100);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 101;
+}
+
+// A file that exists but cannot be read never opens, so it is never saved over; nor is a
+// read-only file of someone else's replaced.
+TEST(TermEditor, UnreadableOrReadOnlyFilesAreNeverSavedOver)
+{
+    char dir[] = "/tmp/zolt-ed-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    const std::string d = dir, secret = d + "/secret.c", shared = d + "/shared.c";
+    ASSERT_EQ(system(("chmod 777 " + d + " && mkfifo " + d + "/fifo && echo important | tee " + secret +
+                      " >" + shared + " && chmod 0 " + secret + " && chmod 444 " + shared).c_str()), 0);
+    EXPECT_EQ(AsNobody([&]() {
+        EditorModel e;
+        int bad = 0;
+        for (std::string path : {d + "/fifo", d, std::string("/dev/zero"), secret})
+            bad += EdLoad(&e, path.c_str(), 80, 20) != -1;
+        if (EdLoad(&e, shared.c_str(), 80, 20) != 0) return bad + 1;
+        EdKey(&e, Typed('X'));
+        bad += EdSave(&e) != -1 || e.modified != 1;
+        EdFree(&e);
+        return bad;
+    }), 0);
+    EXPECT_EQ(system(("chmod 644 " + secret + " && grep -qx important " + secret + " " + shared).c_str()), 0);
+    EXPECT_EQ(system(("rm -rf " + d).c_str()), 0);
+}
+
+// Saving keeps the file's mode, each line's end, and its other names; it never writes through
+// a link planted at the old temporary name.
+TEST(TermEditor, SavingKeepsTheFilesProperties)
+{
+    TempFile f("one\r\ntwo\nthree"), victim("victim\n");
+    const std::string other = std::string(f.path) + ".link", planted = std::string(f.path) + ".zolt-save";
+    ASSERT_EQ(chmod(f.path, 0751), 0);
+    ASSERT_EQ(symlink(victim.path, planted.c_str()), 0);
+    EditorModel e;
+    ASSERT_EQ(EdLoad(&e, f.path, 80, 20), 0);
+    for (int k : {KEY_END, (int)'!', KEY_DOWN, KEY_DOWN, KEY_END, 13, (int)'4'}) // line 3 had no end
+        EdKey(&e, k < 256 ? Typed((char)k) : Key(k));
+    ASSERT_EQ(EdSave(&e), 0);
+    EXPECT_EQ(f.Read(), "one!\r\ntwo\nthree\r\n4");
+    EXPECT_EQ(victim.Read(), "victim\n");
+    struct stat sb, linked;
+    ASSERT_EQ(stat(f.path, &sb), 0);
+    EXPECT_EQ(sb.st_mode & 07777, 0751u);
+    ASSERT_EQ(link(f.path, other.c_str()), 0);
+    e.modified = 1;
+    ASSERT_EQ(EdSave(&e), 0);
+    ASSERT_EQ(stat(f.path, &sb), 0);
+    ASSERT_EQ(stat(other.c_str(), &linked), 0);
+    EXPECT_EQ(sb.st_ino, linked.st_ino);
+    EdFree(&e);
+    unlink(other.c_str());
+    unlink(planted.c_str());
 }
 
 struct PosCase {

@@ -5,15 +5,18 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <stdint.h>
+#include <signal.h>
 #include <stdio.h>
 #include <string.h>
 #include <sys/mman.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/alloc.h"
 #include "platform/posix/posix_p.h"
 
-enum { NATIVE_PATH_SIZE = PATH_MAX };
+enum { NATIVE_PATH_SIZE = PATH_MAX, LOCK_POLL_MS = 20 };
 
 static const int64_t UNIX_EPOCH_AS_1601 = 11644473600LL; /* seconds from 1601-01-01 to 1970-01-01 */
 static const int64_t TICKS_PER_SECOND = 10000000LL;
@@ -87,6 +90,9 @@ int CompareFileTimes(const FileTime *a, const FileTime *b)
     return x < y ? -1 : x > y ? 1 : 0;
 }
 
+/* Only a regular file is opened: a FIFO or a device would block the reader or never end, and
+   Windows refuses a directory, as we do (a directory matched by a source mask would otherwise
+   be scanned as an empty file). O_NONBLOCK keeps the open itself from waiting on a FIFO. */
 FILE *FileOpen(const char *path, const char *mode)
 {
     char native[NATIVE_PATH_SIZE];
@@ -94,14 +100,36 @@ FILE *FileOpen(const char *path, const char *mode)
         errno = ENAMETOOLONG;
         return NULL;
     }
-    FILE *f = fopen(native, mode);
+    if (mode[0] != 'r' || strchr(mode, '+') != NULL) return fopen(native, mode);
+    int fd = open(native, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return NULL;
     struct stat sb;
-    /* Windows refuses to open a directory as a file; so do we, or a directory matched by a
-       source mask would be scanned as an empty file. */
-    if (f != NULL && fstat(fileno(f), &sb) == 0 && S_ISDIR(sb.st_mode)) {
-        fclose(f);
-        errno = EISDIR;
+    FILE *f = NULL;
+    if (fstat(fd, &sb) != 0) {
+        /* errno set */
+    } else if (!S_ISREG(sb.st_mode)) {
+        errno = S_ISDIR(sb.st_mode) ? EISDIR : EINVAL;
+    } else if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0) {
+        f = fdopen(fd, mode);
+    }
+    if (f == NULL) close(fd);
+    return f;
+}
+
+FILE *FileCreateExclusive(const char *path)
+{
+    char native[NATIVE_PATH_SIZE];
+    if (ToNativePath(path, native, sizeof native) != 0) {
+        errno = ENAMETOOLONG;
         return NULL;
+    }
+    /* O_EXCL with O_CREAT never follows a link at the name; O_NOFOLLOW says so twice */
+    int fd = open(native, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) return NULL;
+    FILE *f = fdopen(fd, "wb");
+    if (f == NULL) {
+        close(fd);
+        (void)unlink(native);
     }
     return f;
 }
@@ -173,4 +201,49 @@ void FileUnmap(MappedFile *m)
     if (m->data != NULL) munmap((void *)m->data, m->size);
     m->data = NULL;
     m->size = 0;
+}
+
+int IsProcessRunning(unsigned long pid)
+{
+    if (pid == 0 || pid > (unsigned long)INT_MAX) return 0;
+    /* EPERM: it exists, it is only someone else's */
+    return kill((pid_t)pid, 0) == 0 || errno == EPERM;
+}
+
+struct BuildLock {
+    int fd;
+};
+
+/* The lock is on the directory itself: no lock file to leave behind, and the kernel drops it
+   with the last descriptor when the holder dies. flock, unlike fcntl locks, belongs to the open
+   file, so two builds inside one process exclude each other too. */
+BuildLock *LockCurrentDir(int waitMs, int *busy)
+{
+    *busy = 0;
+    int fd = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return NULL;
+    for (int waited = 0;; waited += LOCK_POLL_MS) {
+        if (flock(fd, LOCK_EX | LOCK_NB) == 0) break;
+        if (errno != EWOULDBLOCK || waited >= waitMs) {
+            *busy = errno == EWOULDBLOCK;
+            close(fd);
+            return NULL;
+        }
+        struct timespec pause = {0, LOCK_POLL_MS * 1000000L};
+        nanosleep(&pause, NULL);
+    }
+    BuildLock *lock = (BuildLock *)MemAlloc(sizeof *lock);
+    if (lock == NULL) {
+        close(fd);
+        return NULL;
+    }
+    lock->fd = fd;
+    return lock;
+}
+
+void UnlockDir(BuildLock *lock)
+{
+    if (lock == NULL) return;
+    close(lock->fd); /* releases the lock */
+    MemFree(lock);
 }

@@ -2,7 +2,9 @@
 #include "platform/platform.h"
 
 #include <errno.h>
+#include <fcntl.h>
 #include <io.h>
+#include <stdint.h>
 #include <string.h>
 
 #include <windows.h>
@@ -171,6 +173,7 @@ int FileMapRead(const char *path, MappedFile *m)
 {
     m->data = NULL;
     m->size = 0;
+    if (IsDeviceName(path)) return -1;
     HANDLE f = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                            NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
     if (f == INVALID_HANDLE_VALUE) return -1;
@@ -210,6 +213,71 @@ int FileRemove(const char *path)
 unsigned long CurrentProcessId(void)
 {
     return (unsigned long)GetCurrentProcessId();
+}
+
+FILE *FileCreateExclusive(const char *path)
+{
+    /* CREATE_NEW fails on any existing name, a link included: nothing is opened through it */
+    HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (h == INVALID_HANDLE_VALUE) return NULL;
+    int fd = _open_osfhandle((intptr_t)h, _O_WRONLY | _O_BINARY);
+    if (fd < 0) {
+        CloseHandle(h);
+        DeleteFileA(path);
+        return NULL;
+    }
+    FILE *f = _fdopen(fd, "wb");
+    if (f == NULL) {
+        _close(fd);
+        DeleteFileA(path);
+    }
+    return f;
+}
+
+int IsProcessRunning(unsigned long pid)
+{
+    HANDLE h = OpenProcess(SYNCHRONIZE, FALSE, (DWORD)pid);
+    if (h == NULL) return GetLastError() == ERROR_ACCESS_DENIED; /* someone else's */
+    int running = WaitForSingleObject(h, 0) == WAIT_TIMEOUT;
+    CloseHandle(h);
+    return running;
+}
+
+struct BuildLock {
+    HANDLE file;
+};
+
+/* A directory cannot be locked here: the lock is a file opened without sharing, deleted when
+   its handle closes, so a build that dies leaves nothing behind. */
+BuildLock *LockCurrentDir(int waitMs, int *busy)
+{
+    *busy = 0;
+    HANDLE h;
+    for (int waited = 0;; waited += 20) {
+        h = CreateFileA("zoltlck$.Far", GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_ALWAYS,
+                        FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, NULL);
+        if (h != INVALID_HANDLE_VALUE) break;
+        if (GetLastError() != ERROR_SHARING_VIOLATION) return NULL;
+        if (waited >= waitMs) {
+            *busy = 1;
+            return NULL;
+        }
+        Sleep(20);
+    }
+    BuildLock *lock = (BuildLock *)MemAlloc(sizeof(BuildLock));
+    if (lock == NULL) {
+        CloseHandle(h);
+        return NULL;
+    }
+    lock->file = h;
+    return lock;
+}
+
+void UnlockDir(BuildLock *lock)
+{
+    if (lock == NULL) return;
+    CloseHandle(lock->file);
+    MemFree(lock);
 }
 
 int ToNativePath(const char *path, char *out, size_t size)
