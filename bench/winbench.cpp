@@ -85,14 +85,21 @@ static int FARAPI Menu(int, int, int, int, FarDword, const char *, const char *,
     return -1;
 }
 
-static int FARAPI Message(int, FarDword, const char *, const char *const *, int, int)
+/* Warnings (the only boxes with buttons) go to stderr, by message number: "M6 M7 M8". */
+static int FARAPI Message(int, FarDword, const char *, const char *const *items, int count, int buttons)
 {
-    return -1;
+    if (buttons == 0) return -1;
+    for (int i = 0; i < count; i++) fprintf(stderr, "%s%s", i ? " " : "warning: ", items[i]);
+    fprintf(stderr, "\n");
+    return 0;
 }
 
-static const char *FARAPI GetMsg(int, int)
+static const char *FARAPI GetMsg(int, int n)
 {
-    return "";
+    static char texts[64][8];
+    if (n < 0 || n >= 64) return "";
+    snprintf(texts[n], sizeof texts[n], "M%d", n);
+    return texts[n];
 }
 
 static int FARAPI Dialog(int, int, int, int, int, const char *, FarDialogItem *, int)
