@@ -51,7 +51,7 @@ int FileRemove(const char *path); /* 0 on success */
    them. On Windows a block past LARGE_BLOCK_MIN moves once into address space reserved for it,
    where it then grows without moving: a 32-bit process could not hold the old and the new copy
    of a table of some hundred megabytes at once. Null on failure, the block untouched. */
-enum { LARGE_BLOCK_MIN = 32 * 1024 * 1024 };
+enum { LARGE_BLOCK_MIN = 128 * 1024 * 1024 }; /* above a piece of a build's table */
 void *LargeBlockResize(void *block, size_t oldSize, size_t size);
 void LargeBlockFree(void *block); /* null is allowed */
 
