@@ -9,7 +9,7 @@
 
 #include "batch/batch.h"
 #include "common/regular.h"
-#include "host/plugin.h"
+#include "plugin/plugin.h"
 #include "base/limits.h"
 #include "index/index.h"
 

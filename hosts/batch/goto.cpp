@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "batch/batch.h"
-#include "host/plugin.h"
+#include "plugin/plugin.h"
 #include "platform/platform.h"
 
 enum { EXIT_LANDED = 0, EXIT_NOT_FOUND = 1, EXIT_USAGE = 2 };

@@ -8,7 +8,7 @@
 #include "base/limits.h"
 #include "batch/batch.h"
 #include "browse/browse.h"
-#include "host/plugin.h"
+#include "plugin/plugin.h"
 #include "index/index.h"
 
 enum { EXIT_OK = 0, EXIT_USAGE = 2 };

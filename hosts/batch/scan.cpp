@@ -8,7 +8,8 @@
 #include "batch/batch.h"
 #include "common/wildcard.h"
 #include "host/host.h"
-#include "host/state.h"
+#include "state/state.h"
+#include "index/index.h"
 #include "scanner/scanner.h"
 
 enum { EXIT_OK = 0, EXIT_UNREADABLE = 1, EXIT_USAGE = 2 };

@@ -3,11 +3,12 @@
 
 #include <string.h>
 
+#include "host/farapi.h"
 #include "base/alloc.h"
 #include "base/limits.h"
 #include "base/text.h"
 #include "browse/browse_p.h"
-#include "host/state.h"
+#include "state/state.h"
 #include "platform/platform.h"
 
 static const char PUNCTUATION[] = "_:~<>"; /* order of BREAK_PUNCTUATION and the key fields */

@@ -10,7 +10,7 @@
 #include "base/alloc.h"
 #include "base/limits.h"
 #include "base/variant.h"
-#include "host/state.h"
+#include "state/state.h"
 #include "index/index.h"
 #include "index/index_p.h"
 
@@ -175,16 +175,4 @@ void SortTable(BrowserState *st)
     SortKeys(keys, (size_t)st->count, 0, 0);
     ApplyOrder(st->entries, keys, st->count);
     MemFree(keys);
-}
-
-FileTime EntryWriteTime(const DefinitionEntry *e)
-{
-    FileTime t;
-    memcpy(&t, (const char *)e + offsetof(DefinitionEntry, writeTime), sizeof t);
-    return t;
-}
-
-void SetEntryWriteTime(DefinitionEntry *e, const FileTime *t)
-{
-    memcpy((char *)e + offsetof(DefinitionEntry, writeTime), t, sizeof *t);
 }

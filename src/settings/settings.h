@@ -48,7 +48,5 @@ enum { DIALOG_LITERAL_TEXT = 2000, DIALOG_EMPTY_TEXT = DIALOG_LITERAL_TEXT };
 
 /* Fills count host items from the template: message texts fetched now, literals copied. */
 void InitDialogItems(const DialogTemplateItem *tpl, FarDialogItem *items, int count);
-/* Shows the options; on confirm writes all ten of them. 1 when they were saved, else 0. */
-int ConfigDialog(void);
 
 #endif

@@ -1,4 +1,6 @@
-/* dialog.cpp: the configuration dialog the host opens through Configure. */
+/* configure.cpp: the configuration dialog the host opens through Configure. */
+#include "plugin/plugin.h"
+
 #include "settings/settings.h"
 
 #include <string.h>
@@ -6,6 +8,7 @@
 #include "base/limits.h"
 #include "base/text.h"
 #include "host/host.h"
+#include "host/messages.h"
 
 enum {
     CONFIG_ITEMS = 18,
