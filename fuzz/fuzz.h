@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "index/index.h"
 #include "state/state.h"
 
 /* Makes a scratch directory current (removed at exit), points the settings store into it and
