@@ -66,10 +66,6 @@ void EditFilter(char *filter, const int *breakKeys, int breakCode)
     }
 }
 
-static int UpperAscii(int c)
-{
-    return (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c;
-}
 
 static int HasPrefixNoCase(const char *name, size_t size, const char *prefix)
 {

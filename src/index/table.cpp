@@ -9,6 +9,7 @@
 
 #include "base/alloc.h"
 #include "base/limits.h"
+#include "base/text.h"
 #include "base/variant.h"
 #include "state/state.h"
 #include "index/index.h"
@@ -48,10 +49,6 @@ int AppendEntry(const DefinitionEntry *e, BrowserState *st, int update)
     return 0;
 }
 
-static int UpperAscii(unsigned char c)
-{
-    return (c >= 'a' && c <= 'z') ? c - 0x20 : c;
-}
 
 /* Fields are NUL-terminated within 64 bytes when we wrote them; the bound guards foreign data. */
 static int CompareFolded(const char *a, const char *b)

@@ -109,9 +109,7 @@ static int CompareNamePrefix(const char *line, const char *end, const char *word
 {
     for (size_t i = 0; i < k; i++) {
         if (line + i == end || line[i] == '?' || line[i] == '\n' || line[i] == '\r') return -1;
-        int a = (unsigned char)line[i], b = (unsigned char)word[i];
-        if (a >= 'a' && a <= 'z') a -= 0x20;
-        if (b >= 'a' && b <= 'z') b -= 0x20;
+        int a = UpperAscii((unsigned char)line[i]), b = UpperAscii((unsigned char)word[i]);
         if (a != b) return a < b ? -1 : 1;
     }
     return 0;

@@ -33,13 +33,13 @@ static void ReadKeyCodes(BrowserState *st)
 static void ReadCommandSettings(BrowserState *st)
 {
     int e = st->fromEditor;
-    st->includeStatic = GetDwordSetting("", e ? "CtStaticE" : "CtStatic", e ? 1 : 0) != 0;
-    st->includeInline = GetDwordSetting("", e ? "CtInlineE" : "CtInline", 1) != 0;
-    st->includeQualified = GetDwordSetting("", e ? "CtCPPE" : "CtCPP", 1) != 0;
-    st->quitMenu = GetDwordSetting("", "QuitMenu", 0) != 0;
-    st->recurse = GetDwordSetting("", "Recurse", 1) != 0;
-    st->moveToLine = GetDwordSetting("", "MoveF", 1) != 0;
-    GetStringSetting("", "FileMask", st->fileMask, SETTINGS_DEFAULT_MASK, sizeof st->fileMask);
+    st->includeStatic = GetOptionFlag(e ? OPT_STATIC_E : OPT_STATIC);
+    st->includeInline = GetOptionFlag(e ? OPT_INLINE_E : OPT_INLINE);
+    st->includeQualified = GetOptionFlag(e ? OPT_QUALIFIED_E : OPT_QUALIFIED);
+    st->quitMenu = GetOptionFlag(OPT_QUIT_MENU);
+    st->recurse = GetOptionFlag(OPT_RECURSE);
+    st->moveToLine = GetOptionFlag(OPT_MOVE_TO_LINE);
+    GetOptionMask(st->fileMask, sizeof st->fileMask);
 }
 
 static DefinitionEntry *AllocateTable(int capacity)
