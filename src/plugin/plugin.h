@@ -2,7 +2,10 @@
 #ifndef ZOLT_PLUGIN_PLUGIN_H
 #define ZOLT_PLUGIN_PLUGIN_H
 
+#include <stdio.h>
+
 #include "host/farapi.h"
+#include "plugin/commands.h"
 #include "state/state.h"
 
 extern "C" {
@@ -20,15 +23,11 @@ struct BuildSummary {
     int leftOut;   /* files of the masks whose relative path is too long for an entry */
 };
 const BuildSummary *LastBuildSummary(void);
+/* The headless browse: the entries Browse from the panels shows in the current directory with
+   prefix typed as the filter, one NAME?FILE?LINE line each on out (from the project index file,
+   or a scan that writes nothing). The number of lines written. */
+int ListDefinitions(FILE *out, const char *prefix);
 
-/* The command menu's items, in their order: from the panels the first two, from the editor
-   (open-from code OPEN_EDITOR) browse and the editor's two. */
-enum CommandItem {
-    COMMAND_BROWSE = 0,
-    COMMAND_BUILD = 1, /* panels */
-    COMMAND_GOTO = 1,  /* editor */
-    COMMAND_GOBACK = 2 /* editor */
-};
 /* The command menu: its chosen index (a CommandItem), or -1 when cancelled. */
 int ShowCommandMenu(int openFrom);
 /* Capacities, index file name, key codes, both tables and the settings of one command.
