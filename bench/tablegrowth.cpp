@@ -5,7 +5,7 @@
 #include <string.h>
 #include <time.h>
 
-#include "host/state.h"
+#include "state/state.h"
 #include "index/index.h"
 
 static double Seconds(void)

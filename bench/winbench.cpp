@@ -19,7 +19,7 @@
 #include "base/limits.h"
 #include "common/wildcard.h"
 #include "host/farapi.h"
-#include "host/state.h"
+#include "state/state.h"
 #include "index/index.h"
 
 static LARGE_INTEGER g_freq, g_start;

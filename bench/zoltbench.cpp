@@ -8,8 +8,9 @@
 #include "base/text.h"
 #include "common/wildcard.h"
 #include "host/host.h"
-#include "host/state.h"
+#include "state/state.h"
 #include "index/index.h"
+#include "plugin/plugin.h"
 #include "platform/platform.h"
 #include "settings/settings.h"
 

@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "host/state.h"
+#include "index/index.h"
+#include "state/state.h"
 
 /* Makes a scratch directory current (removed at exit), points the settings store into it and
    installs the test host. Call once from LLVMFuzzerInitialize or the first input. */

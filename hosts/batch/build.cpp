@@ -9,12 +9,11 @@
 
 #include "batch/batch.h"
 #include "common/regular.h"
-#include "host/plugin.h"
+#include "plugin/plugin.h"
 #include "base/limits.h"
 #include "index/index.h"
 
 enum { EXIT_OK = 0, EXIT_WARNED = 1, EXIT_USAGE = 2 };
-enum { MENU_BUILD = 1 }; /* the panels' command menu: 0 browse, 1 build */
 
 void PrintBuildUsage(FILE *out)
 {
@@ -89,7 +88,7 @@ static int BuildHere(void)
     const FileStamp updateBefore = StampOf(UPDATE_INDEX_NAME);
 
     InstallBatchHost();
-    BatchQueueMenuAnswer(MENU_BUILD);
+    BatchQueueMenuAnswer(COMMAND_BUILD);
     struct timespec start, end;
     clock_gettime(CLOCK_MONOTONIC, &start);
     (void)OpenPlugin(OPEN_PLUGINSMENU, 0);

@@ -9,16 +9,8 @@
 
 enum { EXIT_OK = 0, EXIT_NOT_STORED = 1, EXIT_USAGE = 2 };
 
-/* The options in the dialog's order, with the defaults a command reads them with. */
-static const struct {
-    const char *name;
-    uint32_t def;
-} FLAGS[] = {
-    {"CtStatic", 0},  {"CtInline", 1},  {"CtCPP", 1},   {"QuitMenu", 0}, {"CtStaticE", 1},
-    {"CtInlineE", 1}, {"CtCPPE", 1},    {"Recurse", 1}, {"MoveF", 1},
-};
-enum { FLAG_COUNT = sizeof FLAGS / sizeof FLAGS[0], MASK_OPTION = FLAG_COUNT };
-static const char MASK_NAME[] = "FileMask";
+/* The options as the plugin keeps them: OPTION_FLAGS, then the mask. */
+static const char MASK_NAME[] = OPTION_MASK_NAME;
 
 void PrintConfigUsage(FILE *out)
 {
@@ -34,16 +26,16 @@ void PrintConfigUsage(FILE *out)
 
 /* One NAME=VALUE setting, checked. */
 struct Setting {
-    int option; /* index in FLAGS, or MASK_OPTION */
+    int option; /* an Option: OPT_FILE_MASK, or an index in OPTION_FLAGS */
     uint32_t flag;
     const char *mask;
 };
 
 static int FindOption(const char *name)
 {
-    for (int i = 0; i < FLAG_COUNT; i++)
-        if (CompareAsciiNoCase(name, FLAGS[i].name) == 0) return i;
-    return CompareAsciiNoCase(name, MASK_NAME) == 0 ? MASK_OPTION : -1;
+    for (int i = 0; i < OPT_FLAG_COUNT; i++)
+        if (CompareAsciiNoCase(name, OPTION_FLAGS[i].name) == 0) return i;
+    return CompareAsciiNoCase(name, MASK_NAME) == 0 ? OPT_FILE_MASK : -1;
 }
 
 /* 0 and *out, or -1 after saying what is wrong. */
@@ -58,7 +50,7 @@ static int ParseSetting(const char *arg, Setting *out)
         return -1;
     }
     const char *value = eq + 1;
-    if (out->option == MASK_OPTION) {
+    if (out->option == OPT_FILE_MASK) {
         if (strlen(value) >= MASK_SIZE) {
             fprintf(stderr, "zolt: config: FileMask is longer than %d bytes\n", MASK_SIZE - 1);
             return -1;
@@ -68,7 +60,7 @@ static int ParseSetting(const char *arg, Setting *out)
     }
     if ((value[0] != '0' && value[0] != '1') || value[1] != '\0') {
         fprintf(stderr, "zolt: config: bad value '%s' for %s (0 or 1)\n", value,
-                FLAGS[out->option].name);
+                OPTION_FLAGS[out->option].name);
         return -1;
     }
     out->flag = (uint32_t)(value[0] - '0');
@@ -77,16 +69,15 @@ static int ParseSetting(const char *arg, Setting *out)
 
 static int Store(const Setting &s)
 {
-    if (s.option == MASK_OPTION) return SetStringValue("", MASK_NAME, s.mask);
-    return SetDwordValue("", FLAGS[s.option].name, s.flag);
+    if (s.option == OPT_FILE_MASK) return SetStringValue("", MASK_NAME, s.mask);
+    return SetDwordValue("", OPTION_FLAGS[s.option].name, s.flag);
 }
 
 static void PrintOptions(void)
 {
-    for (int i = 0; i < FLAG_COUNT; i++)
-        printf("%s=%d\n", FLAGS[i].name, GetDwordSetting("", FLAGS[i].name, FLAGS[i].def) != 0);
+    for (int i = 0; i < OPT_FLAG_COUNT; i++) printf("%s=%d\n", OPTION_FLAGS[i].name, GetOptionFlag(i));
     char mask[MASK_SIZE];
-    GetStringSetting("", MASK_NAME, mask, SETTINGS_DEFAULT_MASK, sizeof mask);
+    GetOptionMask(mask, sizeof mask);
     printf("%s=%s\n", MASK_NAME, mask);
 }
 

@@ -8,11 +8,10 @@
 #include <vector>
 
 #include "batch/batch.h"
-#include "host/plugin.h"
+#include "plugin/plugin.h"
 #include "platform/platform.h"
 
 enum { EXIT_LANDED = 0, EXIT_NOT_FOUND = 1, EXIT_USAGE = 2 };
-enum { MENU_GOTO = 1 }; /* the editor's command menu: 0 browse, 1 go to definition, 2 go back */
 
 void PrintGotoUsage(FILE *out)
 {
@@ -121,7 +120,7 @@ int RunGoto(int argc, char **argv)
     }
     InstallBatchHost();
     BatchOpenEditor(pluginPath, lines, line - 1, col - 1);
-    BatchQueueMenuAnswer(MENU_GOTO);
+    BatchQueueMenuAnswer(COMMAND_GOTO);
     if (pick >= 0) BatchQueueMenuAnswer(pick);
     (void)OpenPlugin(OPEN_EDITOR, 0);
     BatchEndProgress();

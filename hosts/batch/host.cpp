@@ -11,7 +11,7 @@
 #include "batch/batch.h"
 #include "common/lng.h"
 #include "common/wildcard.h"
-#include "host/plugin.h"
+#include "plugin/plugin.h"
 
 #ifndef ZOLT_DIST_DIR
 #define ZOLT_DIST_DIR "dist"

@@ -7,9 +7,7 @@
 
 #include "base/limits.h"
 #include "batch/batch.h"
-#include "browse/browse.h"
-#include "host/plugin.h"
-#include "index/index.h"
+#include "plugin/plugin.h"
 
 enum { EXIT_OK = 0, EXIT_USAGE = 2 };
 
@@ -41,11 +39,7 @@ int RunList(int argc, char **argv)
         return EXIT_USAGE;
     }
     InstallBatchHost();
-    BrowserState st;
-    memset(&st, 0, sizeof st);
-    /* the same steps the browse command takes: its state, its source of entries, its slice */
-    if (InitState(&st) == 0 && LoadIndex(&st, 0) == 0) (void)WritePrefixRange(stdout, prefix, &st);
-    ReleaseState(&st);
+    (void)ListDefinitions(stdout, prefix);
     BatchEndProgress();
     return EXIT_OK;
 }

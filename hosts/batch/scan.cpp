@@ -8,8 +8,10 @@
 #include "batch/batch.h"
 #include "common/wildcard.h"
 #include "host/host.h"
-#include "host/state.h"
+#include "state/state.h"
+#include "index/index.h"
 #include "scanner/scanner.h"
+#include "settings/settings.h"
 
 enum { EXIT_OK = 0, EXIT_UNREADABLE = 1, EXIT_USAGE = 2 };
 
@@ -86,7 +88,7 @@ static int ScanOne(const char *arg, BrowserState *st)
     int from = st->count;
     int result = 1;
     if (FillEntry(arg, &entry) == 0) {
-        st->fileKind = WildcardMatch("*.MAC", entry.name, 1) ? FILE_KIND_MACRO : FILE_KIND_SOURCE;
+        st->fileKind = WildcardMatch(MACRO_FILE_MASK, entry.name, 1) ? FILE_KIND_MACRO : FILE_KIND_SOURCE;
         result = ScanSourceFile(&entry, st);
     }
     PrintEntries(st, from);
@@ -99,9 +101,9 @@ int RunScan(int argc, char **argv)
 {
     static BrowserState st; /* one command's state for the whole run, as a project scan has */
     memset(&st, 0, sizeof st);
-    st.includeStatic = 0;
-    st.includeInline = 1;
-    st.includeQualified = 1;
+    st.includeStatic = (int)OPTION_FLAGS[OPT_STATIC].def; /* the project scan's defaults */
+    st.includeInline = (int)OPTION_FLAGS[OPT_INLINE].def;
+    st.includeQualified = (int)OPTION_FLAGS[OPT_QUALIFIED].def;
     if (argc == 2 && strcmp(argv[1], "--help") == 0) {
         PrintScanUsage(stdout);
         return EXIT_OK;

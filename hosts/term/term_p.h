@@ -8,8 +8,8 @@
 
 #include "host/farapi.h"
 
-#if __has_include("host/plugin.h")
-#include "host/plugin.h"
+#if __has_include("plugin/plugin.h")
+#include "plugin/plugin.h"
 #else
 /* The plugin's four entry points, as the host resolves them. */
 extern "C" {

@@ -12,12 +12,12 @@
 #include <algorithm>
 #include <set>
 
+#include "plugin/commands.h"
 #include "wintest/wintest.h"
 
 static const char SETTINGS_KEY[] = "Software\\Far\\Plugins\\ZOLT";
 static const char PROJECT_INDEX[] = "zoltprj$.Far";
 static const char UPDATE_INDEX[] = "zoltpru$.Far";
-enum { CMD_BROWSE = 0, CMD_BUILD = 1, CMD_GOTO = 1, CMD_GOBACK = 2 }; /* the command menus' items */
 
 static std::vector<std::string> g_why; /* failures of the running scenario */
 static int g_failed;
@@ -190,7 +190,7 @@ static const std::vector<std::string> FIRST_INDEX = {
 
 static void RunBuild()
 {
-    ScriptMenuIndex(CMD_BUILD);
+    ScriptMenuIndex(COMMAND_BUILD);
     Expect(OpenPlugin(OPEN_PLUGINSMENU), "OpenPlugin result");
 }
 
@@ -253,7 +253,7 @@ static void RebuildOneTouched()
 
 static void BrowseWithFilter()
 {
-    ScriptMenuIndex(CMD_BROWSE);
+    ScriptMenuIndex(COMMAND_BROWSE);
     ScriptMenuChar('m');
     ScriptMenuChar('y');
     ScriptMenuChar('_');
@@ -292,7 +292,7 @@ static void ExpectPosition(const Call &c, int line, int col, const std::string &
 static void GotoInTextAndBack()
 {
     int id = PushEditor(At("main.c"), DiskLines("main.c"), 9, 11); /* on "local_fn(helper())" */
-    ScriptMenuIndex(CMD_GOTO);
+    ScriptMenuIndex(COMMAND_GOTO);
     Expect(OpenPlugin(OPEN_EDITOR), "OpenPlugin result");
     std::vector<Call> moves = CallsOf("EditorControl", ECTL_SETPOSITION);
     Expect(moves.size() == 1, "go to: " + std::to_string(moves.size()) + " moves");
@@ -303,7 +303,7 @@ static void GotoInTextAndBack()
              "back-out editor");
     Expect(CallsOf("Editor").empty(), "another editor was opened");
 
-    ScriptMenuIndex(CMD_GOBACK);
+    ScriptMenuIndex(COMMAND_GOBACK);
     Expect(OpenPlugin(OPEN_EDITOR), "OpenPlugin result of go back");
     moves = CallsOf("EditorControl", ECTL_SETPOSITION);
     Expect(moves.size() == 2, "go back: " + std::to_string(moves.size()) + " moves");
@@ -315,7 +315,7 @@ static void GotoInTextAndBack()
 static void GoBackInside(int *quit)
 {
     ScriptEditor([quit]() {
-        ScriptMenuIndex(CMD_GOBACK);
+        ScriptMenuIndex(COMMAND_GOBACK);
         Expect(OpenPlugin(OPEN_EDITOR), "OpenPlugin result of go back");
         *quit = CurrentEditor()->quit;
     });
@@ -324,7 +324,7 @@ static void GoBackInside(int *quit)
 static void GotoOwnIndexAndBack()
 {
     PushEditor(At("main.c"), DiskLines("main.c"), 9, 20); /* on "helper()" */
-    ScriptMenuIndex(CMD_GOTO);
+    ScriptMenuIndex(COMMAND_GOTO);
     int quit = 0;
     GoBackInside(&quit);
     Expect(OpenPlugin(OPEN_EDITOR), "OpenPlugin result");
@@ -339,7 +339,7 @@ static void GotoOwnIndexAndBack()
 static void GotoParentIndexWithChoiceAndBack()
 {
     PushEditor(At("sub\\helper.c"), {"int h(void) { return dup_fn(); }"}, 0, 23);
-    ScriptMenuIndex(CMD_GOTO);
+    ScriptMenuIndex(COMMAND_GOTO);
     ScriptMenuIndex(1); /* the second definition */
     int quit = 0;
     GoBackInside(&quit);
@@ -395,7 +395,7 @@ static void ExpectFatalOnly(void (*provoke)())
     ExpectEq(err, "ZOLT - Fatal error: An unhandled exception occured. Program terminated.\n",
              "fatal report");
     ResetHost();
-    ScriptMenuIndex(CMD_BROWSE);
+    ScriptMenuIndex(COMMAND_BROWSE);
     ScriptMenuIndex(-1);
     Expect(OpenPlugin(OPEN_PLUGINSMENU), "OpenPlugin result after the failed command");
     Expect(CallsOf("Menu").size() == 2, "the plugin is not usable after the failed command");
@@ -403,7 +403,7 @@ static void ExpectFatalOnly(void (*provoke)())
 
 static void ThrowingHostMenu()
 {
-    ScriptMenuIndex(CMD_BROWSE);
+    ScriptMenuIndex(COMMAND_BROWSE);
     ScriptMenuThrow();
     g_fatalResult = OpenPlugin(OPEN_PLUGINSMENU);
 }
@@ -416,7 +416,7 @@ static void HostExceptionIsFatal()
 static void ThrowingCommand()
 {
     SetEnvironmentVariableA("ZOLT_TEST_FAULT", "throw");
-    ScriptMenuIndex(CMD_BROWSE);
+    ScriptMenuIndex(COMMAND_BROWSE);
     g_fatalResult = OpenPlugin(OPEN_PLUGINSMENU);
     SetEnvironmentVariableA("ZOLT_TEST_FAULT", NULL);
 }
@@ -439,7 +439,7 @@ static void OwnExceptionIsFatal()
 static void FaultingGoto()
 {
     PushEditor(At("main.c"), DiskLines("main.c"), 9, 20);
-    ScriptMenuIndex(CMD_GOTO);
+    ScriptMenuIndex(COMMAND_GOTO);
     ScriptWildEditorText();
     g_fatalResult = OpenPlugin(OPEN_EDITOR);
     PopEditor();

@@ -7,6 +7,8 @@ enum {
     PATH_SIZE = 260,         /* relDir: 259 chars; a subdirectory deeper than that is skipped */
     MASK_SIZE = 512,         /* FileMask with its NUL; a longer stored mask reads as the default */
     MASK_WORK_SIZE = 520,    /* mask list plus the appended ';' */
+    LOOKUP_PATH_SIZE = 1024, /* climb directory and result path: 1023 chars; longer finds nothing */
+    MATCH_TEXT_SIZE = 256,   /* a lookup match's name and menu line: 255 chars, the rest cut */
     WORD_SIZE = 1024,        /* word under the cursor: 1023 chars, the rest cut */
     LINE_SIZE = 1024,        /* macro-file line: 1023 bytes, the rest read as the next line */
     STATEMENT_SIZE = 8192,   /* statement: 8191 bytes; a fuller statement is taken as a candidate */

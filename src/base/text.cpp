@@ -53,10 +53,6 @@ int FormatTruncated(char *dst, size_t size, const char *format, ...)
     return (size_t)n >= size;
 }
 
-static int UpperAscii(unsigned char c)
-{
-    return (c >= 'a' && c <= 'z') ? c - 0x20 : c;
-}
 
 int CompareAsciiNoCase(const char *a, const char *b)
 {

@@ -29,6 +29,13 @@ void FormatCountText(char *dst, size_t size, const char *format, int count);
 /* The same for a text argument: the first "%<conversion>" (e.g. 's') of format takes arg. */
 void FormatMessageText(char *dst, size_t size, const char *format, char conversion, const char *arg);
 
+/* ASCII letters to upper case, every other value unchanged: the one case folding of names,
+   masks and index order (code page 866 folding is navigate's FoldCase). */
+static inline int UpperAscii(int c)
+{
+    return (c >= 'a' && c <= 'z') ? c - 0x20 : c;
+}
+
 /* ASCII-only case-insensitive comparison; other bytes compare as unsigned values. */
 int CompareAsciiNoCase(const char *a, const char *b);
 

@@ -3,11 +3,12 @@
 
 #include <string.h>
 
+#include "host/farapi.h"
 #include "base/alloc.h"
 #include "base/limits.h"
 #include "base/text.h"
 #include "browse/browse_p.h"
-#include "host/state.h"
+#include "state/state.h"
 #include "platform/platform.h"
 
 static const char PUNCTUATION[] = "_:~<>"; /* order of BREAK_PUNCTUATION and the key fields */
@@ -65,10 +66,6 @@ void EditFilter(char *filter, const int *breakKeys, int breakCode)
     }
 }
 
-static int UpperAscii(int c)
-{
-    return (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c;
-}
 
 static int HasPrefixNoCase(const char *name, size_t size, const char *prefix)
 {

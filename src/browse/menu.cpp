@@ -1,13 +1,14 @@
 /* menu.cpp: the browse menu: item texts, the loop of host menus, and opening the chosen entry. */
 #include "browse/browse.h"
 
+#include "host/farapi.h"
 #include "base/alloc.h"
 #include "base/limits.h"
 #include "base/text.h"
 #include "browse/browse_p.h"
 #include "host/host.h"
 #include "host/messages.h"
-#include "host/state.h"
+#include "state/state.h"
 
 enum { SHORT_FILE_WIDTH = 25 }; /* the file column; longer names keep their tail after ".." */
 

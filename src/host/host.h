@@ -2,12 +2,13 @@
 #ifndef ZOLT_HOST_HOST_H
 #define ZOLT_HOST_HOST_H
 
+#include "base/limits.h"
 #include "host/farapi.h"
 
 /* Process-wide copy of the host's record; written only by SetStartupInfo. */
 extern PluginStartupInfo g_far;
 /* Registry path of the options: host RootKey + "\ZOLT" (a longer root key is cut to fit). */
-extern char SettingsRoot[80];
+extern char SettingsRoot[SETTINGS_ROOT_SIZE];
 
 /* Copies at most sizeof(PluginStartupInfo) and never more than the host's StructSize says it
    has, zero-filling the rest, and builds SettingsRoot. Used by SetStartupInfo. */

@@ -8,7 +8,7 @@
 #include "base/text.h"
 
 PluginStartupInfo g_far;
-char SettingsRoot[80];
+char SettingsRoot[SETTINGS_ROOT_SIZE];
 
 static const char HELP_TOPIC[] = "Contents";
 

@@ -1,4 +1,4 @@
-/* files.cpp: the project and update index files: loading, writing, and the build command. */
+/* files.cpp: the project and update index files: reading and writing them. */
 #include <stdio.h>
 #include <string.h>
 
@@ -6,9 +6,7 @@
 #include "base/limits.h"
 #include "base/variant.h"
 #include "base/text.h"
-#include "host/host.h"
-#include "host/messages.h"
-#include "host/state.h"
+#include "state/state.h"
 #include "index/index.h"
 #include "index/index_p.h"
 
@@ -58,13 +56,6 @@ int ParseLine(const char *line, int update, DefinitionEntry *e)
     return 0;
 }
 
-static void ShowLoadProgress(int lines)
-{
-    char text[PROGRESS_SIZE];
-    FormatCountText(text, sizeof text, MsgText(MSG_LOAD_PROGRESS), lines);
-    ShowProgress(MSG_LOAD_TITLE, text);
-}
-
 void StartLines(LineReader *r, FILE *f)
 {
     r->f = f;
@@ -99,17 +90,19 @@ int NextLine(LineReader *r, char *line)
     return 1;
 }
 
-static void ReadIndexLines(FILE *f, BrowserState *st, int update)
+/* 0, or -1 when an entry could not be appended (the lines after it are still read). */
+static int ReadIndexLines(FILE *f, BrowserState *st, int update)
 {
     static LineReader reader; /* 256 KB: kept off the stack of the host's thread */
     StartLines(&reader, f);
     char line[INDEX_LINE_SIZE];
-    int lines = 0;
+    int lines = 0, result = 0;
     while (NextLine(&reader, line)) {
-        if (++lines % 100 == 0) ShowLoadProgress(lines);
+        if (++lines % 100 == 0 && st->progress != NULL) st->progress(PROGRESS_LOAD, lines);
         DefinitionEntry e;
-        if (ParseLine(line, update, &e) == 0) (void)AppendEntry(&e, st, update);
+        if (ParseLine(line, update, &e) == 0 && AppendEntry(&e, st, update) != 0) result = -1;
     }
+    return result;
 }
 
 int LoadIndex(BrowserState *st, int update)
@@ -117,20 +110,16 @@ int LoadIndex(BrowserState *st, int update)
     const char *name = update ? UPDATE_INDEX_NAME : st->indexFileName;
     FILE *f = st->fromEditor ? NULL : FileOpen(name, "rb");
     if (f != NULL) {
-        FarHandle screen = HostSaveScreen();
-        ReadIndexLines(f, st, update);
-        HostRestoreScreen(screen);
+        int result = ReadIndexLines(f, st, update);
         fclose(f);
-        return 0;
+        return result;
     }
     if (update) return 1;
     st->filesScanned = 0;
-    FarHandle screen = HostSaveScreen();
     int result = ProjectScan("*.*", st);
-    HostRestoreScreen(screen);
-    if (result != 0) return 1;
+    if (result > 0) return 1;
     SortTable(st);
-    return 0;
+    return result;
 }
 
 /* Index lines are formatted by hand into a large buffer: printf's format parsing cost more than
@@ -304,75 +293,4 @@ int WriteIndexFiles(BrowserState *st)
         if (update != NULL) (void)FileRemove(updateTemp);
     }
     return result;
-}
-
-static int FileExists(const char *name)
-{
-    FileTime t;
-    return FileGetWriteTime(name, &t) == 0;
-}
-
-static int HasIndexFiles(const BrowserState *st)
-{
-    return FileExists(st->indexFileName) || FileExists(UPDATE_INDEX_NAME);
-}
-
-/* Nothing scanned may still leave stale files: entries of deleted files were dropped, or the
-   project index was removed while its update index stayed. */
-static int IndexIsStale(BrowserState *st)
-{
-    if (st->changedFiles != 0) return 1;
-    if (!st->updMode) return 0;
-    return TableTotal(st) != UpdateEntriesTotal(st) || !FileExists(st->indexFileName);
-}
-
-/* The walk was the update file's only reader. */
-static void ReleaseUpdateTable(BrowserState *st)
-{
-    CloseUpdateIndex(st);
-    LargeBlockFree(st->updEntries);
-    st->updEntries = NULL;
-    st->updCapacity = 0;
-}
-
-void BuildProjectIndex(BrowserState *st)
-{
-    int busy;
-    BuildLock *lock = LockCurrentDir(BUILD_LOCK_WAIT_MS, &busy);
-    if (busy) {
-        ShowWarning(MSG_BUILD_RUNNING);
-        return;
-    }
-    RemoveStaleTempFiles();
-    char options[SCAN_OPTIONS_SIZE];
-    FormatScanOptions(st, options, sizeof options);
-    /* entries made under other options cannot be reused: every file is scanned again */
-    int sameOptions = HasScanOptions(options);
-    if (sameOptions && (ZOLT_PLAIN ? LoadIndex(st, 1) : OpenUpdateIndex(st)) == 0) st->updMode = 1;
-    st->filesScanned = 0;
-    st->indexEntries = -1;
-    if (st->chunkEntries == 0) st->chunkEntries = TABLE_CHUNK; /* tests take smaller pieces */
-    FarHandle screen = HostSaveScreen();
-    int walked = ProjectScan("*.*", st) == 0;
-    /* Any allocation that failed since the command began (a settings read, a directory that
-       could not be listed, an entry the table could not take, a short update table) leaves
-       definitions out. Written, the gap would outlive the build: the next one copies the
-       unchanged files' entries from the update file. So the old files stay. */
-    int complete = MemFailureCount() == st->memFailures;
-    int failed = 0;
-    if (walked && complete) {
-        int stale = sameOptions ? IndexIsStale(st) : st->changedFiles != 0 || HasIndexFiles(st);
-        if (stale) {
-            ReleaseUpdateTable(st); /* makes room for the sort keys */
-            failed = WriteIndexFiles(st) != 0 || (!sameOptions && WriteScanOptions(options) != 0);
-            if (!failed) st->indexEntries = TableTotal(st);
-        } else if (st->updMode) {
-            st->indexEntries = TableTotal(st); /* the files hold just what the walk kept */
-        }
-    }
-    ReleaseUpdateTable(st);
-    UnlockDir(lock);
-    HostRestoreScreen(screen);
-    if (!complete) ShowWarning(MSG_NO_MEMORY);
-    else if (failed) ShowWarning(MSG_INDEX_NOT_WRITTEN);
 }

@@ -5,33 +5,23 @@
 #include <stdint.h>
 
 #include "platform/platform.h"
+#include "state/entry.h"
 
 struct BrowserState;
 
-#pragma pack(push, 1)
-/* One definition; the layout is fixed at 138 bytes (the table's memory budget counts on it). */
-struct DefinitionEntry {
-    char name[64];      /* 63 chars; empty in a placeholder entry */
-    char file[64];      /* relDir + long name, 63 chars; empty for editor-text entries */
-    uint16_t line;      /* 1-based, modulo 65536; 0 in a placeholder */
-    FileTime writeTime; /* low half first; only build and update-file entries carry one */
-};
-#pragma pack(pop)
-
-struct TableChunk {
-    DefinitionEntry *entries;
-    int count;
-};
-static_assert(sizeof(DefinitionEntry) == 138, "DefinitionEntry is 138 bytes");
 
 /* --- definition table --- */
 /* Copies *e into the main table (update = 0) or the update table, growing it by half (at least
    100 slots). 0, or -1 when the storage cannot be enlarged (the table is left as it was). */
 int AppendEntry(const DefinitionEntry *e, BrowserState *st, int update);
-/* Name (ASCII letters folded to upper case), then file the same way, then line. */
 /* The capacity a full table grows to; 0 when no larger one could be addressed. */
 int GrownCapacity(int capacity);
+/* Name (ASCII letters folded to upper case), then file the same way, then line. */
 int CompareEntries(const DefinitionEntry *a, const DefinitionEntry *b);
+/* The sink that appends to the main table of st. */
+EntrySink MainTableSink(BrowserState *st);
+/* Frees both tables (main first) and sets their pointers to null; menuItems is left alone. */
+void ReleaseState(BrowserState *st);
 /* Sorts the main table in place; the update table is never sorted. */
 void SortTable(BrowserState *st);
 /* A build's table in pieces: a 32-bit process has no room for one block of millions of
@@ -40,20 +30,22 @@ void SortTable(BrowserState *st);
 int SealTableChunk(BrowserState *st);
 int TableTotal(const BrowserState *st); /* entries in the pieces and the table */
 void ReleaseTableChunks(BrowserState *st);
-/* The entry's write time, copied out of the packed record. */
-FileTime EntryWriteTime(const DefinitionEntry *e);
-void SetEntryWriteTime(DefinitionEntry *e, const FileTime *t);
 
 /* --- project scan --- */
 /* Walks the current directory (and below, when recurse is on) with the pattern, filling the
-   main table; from the editor scans the editor's text instead. Returns 0 when the walk ended.
+   main table; from the editor scans the editor's text instead. Returns 0 when the walk ended,
+   -1 when it ended with entries left out because the table could not grow.
    Changes relDir (restored), changedFiles, updCursor, fileKind; the current directory returns. */
 int ProjectScan(const char *pattern, BrowserState *st);
-/* One file (null: the editor text): 0 skipped or reused, else ScanSourceFile's result. */
+/* ScanSource into the main table: 0 scanned, 1 cannot be opened, -1 the table could not grow. */
+int ScanSourceFile(const DirEntry *entry, BrowserState *st);
+/* One file (null: the editor text): 0 skipped or reused, -1 reused in part, else
+   ScanSourceFile's result. */
 int VisitFile(const DirEntry *entry, BrowserState *st);
 /* FileKind of a name (only its name part counts): "*.MAC" first, then the ';'-separated masks. */
 int ClassifyFile(const char *name, const char *masks);
-/* 1 when the file's unchanged entries were copied from the update table, 0 when it must be scanned. */
+/* 1 when the file's unchanged entries were copied from the update table, 0 when it must be
+   scanned, -1 when they were taken but one of them could not be appended. */
 int ReuseUnchanged(const DirEntry *entry, BrowserState *st);
 
 /* --- index files --- */
@@ -63,7 +55,8 @@ int ReuseUnchanged(const DirEntry *entry, BrowserState *st);
 #define SCAN_OPTIONS_NAME "zoltopt$.Far"
 /* Fills the main table from the project index file (update = 0; without it, or from the editor,
    by a scan, sorted) or the update table from the update index file (update = 1).
-   0 when the table was filled (possibly with nothing), 1 otherwise. */
+   0 when the table was filled (possibly with nothing), 1 otherwise, -1 when it was filled in
+   part: an entry could not be appended. */
 int LoadIndex(BrowserState *st, int update);
 /* Writes the update index file in table order and the project index file in sorted order (the
    table itself keeps its order unless there is no room for the sort's keys); both under
@@ -80,7 +73,30 @@ const DefinitionEntry *UpdateEntryAt(BrowserState *st, int position);
 void MoveUpdateCursor(BrowserState *st, int position);
 /* How many entries the update file holds; reads the rest of it. */
 int UpdateEntriesTotal(BrowserState *st);
-/* The panel command: load the update index, scan "*.*", write the files when they are stale. */
-void BuildProjectIndex(BrowserState *st);
+
+/* --- the build: lock, walk, write --- */
+enum {
+    SCAN_OPTIONS_SIZE = 640, /* the options record: four flags and a 511-byte mask list */
+    BUILD_LOCK_WAIT_MS = 3000 /* a build waits this long for another build of its directory */
+};
+struct IndexBuild {
+    BuildLock *lock;
+    int sameOptions; /* the index files were built with these options: unchanged files are reused */
+    char options[SCAN_OPTIONS_SIZE];
+};
+/* What a build did. */
+enum BuildResult {
+    BUILD_DONE = 0,       /* the files were written, or were already current */
+    BUILD_INCOMPLETE = 1, /* memory ran out: entries would be missing, the old files stay */
+    BUILD_NOT_WRITTEN = 2 /* the files could not be written, the old files stay */
+};
+/* Takes the current directory's build lock (waiting for another build a while), removes stale
+   temporaries and opens the update index when the options are unchanged. 0, or 1 when another
+   build holds the directory (nothing was done). */
+int BeginBuild(IndexBuild *b, BrowserState *st);
+/* Scans "*.*" and writes the files when they are stale: a BuildResult. Sets indexEntries. */
+int WalkAndWrite(IndexBuild *b, BrowserState *st);
+/* Lets go of the update table and the lock. */
+void EndBuild(IndexBuild *b, BrowserState *st);
 
 #endif

@@ -55,9 +55,7 @@ struct UpdateStream {
 };
 
 enum {
-    TEMP_NAME_SIZE = 32,        /* "zoltprj$." and a process id */
-    SCAN_OPTIONS_SIZE = 640,    /* the options record: four flags and a 511-byte mask list */
-    BUILD_LOCK_WAIT_MS = 3000   /* a build waits this long for another build of its directory */
+    TEMP_NAME_SIZE = 32 /* "zoltprj$." and a process id */
 };
 
 /* Creates BASE.<process id> exclusively in the current directory, its name into name.

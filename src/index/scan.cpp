@@ -4,16 +4,13 @@
 #include "base/limits.h"
 #include "base/text.h"
 #include "host/host.h"
-#include "host/messages.h"
-#include "host/state.h"
+#include "state/state.h"
 #include "index/index.h"
 #include "scanner/scanner.h"
 
-static const char MACRO_MASK[] = "*.MAC";
-
 int ClassifyFile(const char *name, const char *masks)
 {
-    if (HostCmpName(MACRO_MASK, name, 1)) return FILE_KIND_MACRO;
+    if (HostCmpName(MACRO_FILE_MASK, name, 1)) return FILE_KIND_MACRO;
     if (masks[0] == '\0') return FILE_KIND_NONE;
     char work[MASK_WORK_SIZE];
     CopyTruncated(work, sizeof work - 1, masks);
@@ -32,7 +29,7 @@ int ReuseUnchanged(const DirEntry *entry, BrowserState *st)
     char path[PATH_SIZE];
     if (!JoinIfFits(path, sizeof path, st->relDir, entry->name)) return 0;
 
-    int i = st->updCursor, passed = 0, inRun = 0, changed = 0, copied = 0;
+    int i = st->updCursor, passed = 0, inRun = 0, changed = 0, copied = 0, lost = 0;
     const DefinitionEntry *u;
     for (; passed < 100 && (u = UpdateEntryAt(st, i)) != NULL; i++) {
         if (strcmp(u->file, path) != 0) {
@@ -47,6 +44,8 @@ int ReuseUnchanged(const DirEntry *entry, BrowserState *st)
             changed = 1;
         } else if (AppendEntry(u, st, 0) == 0) {
             copied++;
+        } else {
+            lost = 1;
         }
     }
     if (!inRun) return 0; /* new file, or its run lies before the cursor or beyond the look-ahead */
@@ -55,7 +54,7 @@ int ReuseUnchanged(const DirEntry *entry, BrowserState *st)
         st->count -= copied; /* a run with mixed times is rescanned whole, never half copied */
         return 0;
     }
-    return 1;
+    return lost ? -1 : 1;
 }
 
 static int ScanEditorText(BrowserState *st)
@@ -81,7 +80,8 @@ int VisitFile(const DirEntry *entry, BrowserState *st)
     }
     st->fileKind = kind;
     (void)SealTableChunk(st); /* between files: a file's entries stay in one piece */
-    if (ReuseUnchanged(entry, st)) return 0;
+    int reused = ReuseUnchanged(entry, st);
+    if (reused != 0) return reused < 0 ? -1 : 0;
     st->changedFiles++;
     int result = ScanSourceFile(entry, st);
     if (result == 1) st->filesUnreadable++;
@@ -95,35 +95,36 @@ static int IsDotName(const char *name)
 
 /* Walks one subdirectory; one that cannot be entered, or whose relative path would not fit
    relDir, is skipped (its files could not be recorded anyway). */
-static void ScanSubdirectory(const char *pattern, const DirEntry *entry, BrowserState *st)
+static int ScanSubdirectory(const char *pattern, const DirEntry *entry, BrowserState *st)
 {
     char saved[PATH_SIZE];
     memcpy(saved, st->relDir, sizeof saved);
-    if (strlen(saved) + strlen(entry->name) + 1 >= sizeof st->relDir) return;
-    if (SetCurrentDir(entry->name) != 0) return;
+    if (strlen(saved) + strlen(entry->name) + 1 >= sizeof st->relDir) return 0;
+    if (SetCurrentDir(entry->name) != 0) return 0;
     AppendTruncated(st->relDir, sizeof st->relDir, entry->name);
     AppendTruncated(st->relDir, sizeof st->relDir, "\\");
-    (void)ProjectScan(pattern, st);
+    int result = ProjectScan(pattern, st);
     (void)SetCurrentDir("..");
     memcpy(st->relDir, saved, sizeof saved);
+    return result;
 }
 
 int ProjectScan(const char *pattern, BrowserState *st)
 {
-    if (st->fromEditor) {
-        (void)VisitFile(NULL, st);
-        return 0;
-    }
-    if (st->updMode) ShowProgress(MSG_SCAN_TITLE, MsgText(MSG_DIR_PROGRESS));
+    if (st->fromEditor) return VisitFile(NULL, st) < 0 ? -1 : 0;
+    if (st->updMode && st->progress != NULL) st->progress(PROGRESS_DIR, 0);
     DirEntry entry;
     DirEnum *dir = DirFirst(pattern, &entry);
     if (dir == NULL) return 0;
+    int result = 0; /* the walk goes on after an entry was lost: the count of files stays right */
     do {
+        int r;
         if (st->recurse && (entry.attributes & FILE_ATTR_DIRECTORY) && !IsDotName(entry.name))
-            ScanSubdirectory(pattern, &entry, st);
+            r = ScanSubdirectory(pattern, &entry, st);
         else
-            (void)VisitFile(&entry, st);
+            r = VisitFile(&entry, st);
+        if (r < 0) result = -1;
     } while (DirNext(dir, &entry));
     DirClose(dir);
-    return 0;
+    return result;
 }

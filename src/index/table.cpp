@@ -9,8 +9,9 @@
 
 #include "base/alloc.h"
 #include "base/limits.h"
+#include "base/text.h"
 #include "base/variant.h"
-#include "host/state.h"
+#include "state/state.h"
 #include "index/index.h"
 #include "index/index_p.h"
 
@@ -49,10 +50,6 @@ int AppendEntry(const DefinitionEntry *e, BrowserState *st, int update)
     return 0;
 }
 
-static int UpperAscii(unsigned char c)
-{
-    return (c >= 'a' && c <= 'z') ? c - 0x20 : c;
-}
 
 /* Fields are NUL-terminated within 64 bytes when we wrote them; the bound guards foreign data. */
 static int CompareFolded(const char *a, const char *b)
@@ -211,16 +208,4 @@ void SortTable(BrowserState *st)
     SortKeys(keys, (size_t)st->count, 0, 0);
     ApplyOrder(st->entries, keys, st->count);
     MemFree(keys);
-}
-
-FileTime EntryWriteTime(const DefinitionEntry *e)
-{
-    FileTime t;
-    memcpy(&t, (const char *)e + offsetof(DefinitionEntry, writeTime), sizeof t);
-    return t;
-}
-
-void SetEntryWriteTime(DefinitionEntry *e, const FileTime *t)
-{
-    memcpy((char *)e + offsetof(DefinitionEntry, writeTime), t, sizeof *t);
 }

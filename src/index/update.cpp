@@ -7,7 +7,7 @@
 #include <string.h>
 
 #include "base/alloc.h"
-#include "host/state.h"
+#include "state/state.h"
 #include "index/index.h"
 #include "index/index_p.h"
 

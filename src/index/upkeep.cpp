@@ -3,7 +3,7 @@
 #include <string.h>
 
 #include "base/text.h"
-#include "host/state.h"
+#include "state/state.h"
 #include "index/index.h"
 #include "index/index_p.h"
 #include "platform/platform.h"

@@ -8,12 +8,10 @@
 #include "base/text.h"
 #include "host/host.h"
 #include "host/messages.h"
-#include "host/state.h"
+#include "state/state.h"
 #include "index/index.h"
 #include "navigate/navigate.h"
 #include "platform/platform.h"
-
-static const char MACRO_MASK[] = "*.MAC";
 
 /* The end of the line at p: its LF, a NUL (the text ends there), or the end of the text. */
 static const char *LineEnd(const char *p, const char *end)
@@ -111,9 +109,7 @@ static int CompareNamePrefix(const char *line, const char *end, const char *word
 {
     for (size_t i = 0; i < k; i++) {
         if (line + i == end || line[i] == '?' || line[i] == '\n' || line[i] == '\r') return -1;
-        int a = (unsigned char)line[i], b = (unsigned char)word[i];
-        if (a >= 'a' && a <= 'z') a -= 0x20;
-        if (b >= 'a' && b <= 'z') b -= 0x20;
+        int a = UpperAscii((unsigned char)line[i]), b = UpperAscii((unsigned char)word[i]);
         if (a != b) return a < b ? -1 : 1;
     }
     return 0;
@@ -289,17 +285,18 @@ static int ClimbDirectories(BrowserState *st, const char *word, const char *file
     return 0;
 }
 
-void LookupInIndexFiles(BrowserState *st)
+int LookupInIndexFiles(BrowserState *st)
 {
     EditorInfo info;
     char word[WORD_SIZE];
-    if (!WordAtCursorOrWarn(&info, word)) return;
+    int got = WordAtCursor(&info, word);
+    if (got <= 0) return got < 0 ? LOOKUP_NO_MEMORY : LOOKUP_NO_WORD;
 
     const char *fileName = info.FileName != NULL ? info.FileName : "";
     char result[LOOKUP_PATH_SIZE] = "";
     int cancelled = 0, atTop = 0;
     int found = ClimbDirectories(st, word, fileName, result, sizeof result, &cancelled, &atTop);
-    if (!found && !atTop && !HostCmpName(MACRO_MASK, fileName, 1)) {
+    if (!found && !atTop && !HostCmpName(MACRO_FILE_MASK, fileName, 1)) {
         (void)IndexPathFor(st, 1, "");
         found = TryIndexFile(st, word, "", result, sizeof result, 1, &cancelled);
     }
@@ -309,7 +306,7 @@ void LookupInIndexFiles(BrowserState *st)
             (void)HostEditor(result, st->foundLine, 1);
         else
             PositionEditor(&info, st->foundLine - 1, 0);
-        return;
+        return LOOKUP_OPENED;
     }
-    if (!cancelled) (void)HostWarningBox(MSG_GOTO, MSG_NOT_FOUND, MSG_OK);
+    return cancelled ? LOOKUP_CANCELLED : LOOKUP_NOT_FOUND;
 }

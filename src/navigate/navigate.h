@@ -5,31 +5,24 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "base/limits.h"
+
 struct BrowserState;
 struct EditorInfo;
 
 enum {
-    LOOKUP_PATH_SIZE = 1024, /* climb directory and result path: 1023 chars; longer finds nothing */
     INDEX_FILE_MAX = 256 * 1024 * 1024, /* bytes read whole when an index cannot be mapped */
     BISECT_MIN = 1024 * 1024 /* an index this large is searched by halves for its run */
 };
 
 /* One matching line of a project index file. */
 struct IndexMatch {
-    char name[256];     /* NAME, cut to 255 */
-    char menuText[256]; /* " %-30s %-34s %u" of name, file, line; cut to 255 */
-    char file[260];     /* FILE, relative to the index file's directory; cut to 259 */
+    char name[MATCH_TEXT_SIZE];     /* NAME, cut to 255 */
+    char menuText[MATCH_TEXT_SIZE]; /* " %-30s %-34s %u" of name, file, line; cut to 255 */
+    char file[PATH_SIZE];           /* FILE, relative to the index file's directory; cut to 259 */
     int32_t line;       /* LINE, 1-based */
 };
-
-/* --- editor commands, in the order of the editor's command menu --- */
-/* Jump to the definition of the word under the cursor: the edited text first (fills and sorts
-   the main table), then the project index files up the directory tree. Records the back-out
-   position before searching; an empty word does nothing. */
-void GoToDefinition(BrowserState *st);
-/* Back to the recorded position in the editor where it was taken; in any other editor, closes
-   that editor; with no line recorded for this editor, nothing. */
-void GoBack(void);
+static_assert(sizeof(IndexMatch) == 2 * MATCH_TEXT_SIZE + PATH_SIZE + 4, "IndexMatch sizes");
 
 /* --- word under the cursor --- */
 int FoldCase(int c); /* code page 866 upper case of the low byte; 0..255 */
@@ -39,13 +32,12 @@ int FoldedCompareN(const char *a, const char *b, int n);
 void EditorToOem(char *text); /* in place, from the current editor's table to OEM */
 int IsWordChar(int c);        /* identifier byte, judged on its OEM form */
 /* The identifier of text (length bytes) around byte pos, cut to 1023 chars, converted to OEM,
-   into word (WORD_SIZE bytes). No identifier there: word is left as it was. */
-void ExtractWord(char *word, const char *text, int length, int pos);
-/* The editor's info and the word under its cursor (WORD_SIZE bytes): 1, or 0 for no word. */
+   into word (WORD_SIZE bytes). No identifier there: word is left as it was. 0, or -1 when
+   there was no memory for the line's copy (word left as it was). */
+int ExtractWord(char *word, const char *text, int length, int pos);
+/* The editor's info and the word under its cursor (WORD_SIZE bytes): 1, 0 for no word, -1 for
+   none because memory ran out (a command tells the user instead of doing nothing). */
 int WordAtCursor(EditorInfo *info, char *word);
-/* WordAtCursor for a command: when the word is missing because memory ran out, the user is
-   told (warning 7) instead of the command ending as if the cursor stood on no word. */
-int WordAtCursorOrWarn(EditorInfo *info, char *word);
 
 /* --- cursor placement --- */
 /* Moves the cursor to line/col (0-based); scrolls so an off-screen line shows three quarters
@@ -53,10 +45,18 @@ int WordAtCursorOrWarn(EditorInfo *info, char *word);
 void PositionEditor(const EditorInfo *info, int line, int col);
 
 /* --- lookup through project index files --- */
+/* What a lookup did. */
+enum LookupResult {
+    LOOKUP_OPENED = 0,    /* the chosen definition was opened or the cursor moved to it */
+    LOOKUP_NO_WORD = 1,   /* no word under the cursor */
+    LOOKUP_NO_MEMORY = 2, /* the word could not be read: memory ran out */
+    LOOKUP_CANCELLED = 3, /* a choice menu was cancelled */
+    LOOKUP_NOT_FOUND = 4  /* nothing to open */
+};
 /* Looks the word under the cursor up in the index files of the edited file's directory, its
-   two ancestors and the file-system root; opens or moves to the chosen definition, or warns
-   (unless a choice menu was cancelled). Uses candidatePath, foundLine, matchCount. */
-void LookupInIndexFiles(BrowserState *st);
+   two ancestors and the file-system root; opens or moves to the chosen definition. A
+   LookupResult. Uses candidatePath, foundLine, matchCount. */
+int LookupInIndexFiles(BrowserState *st);
 /* One index file (candidatePath). 1 when a match was chosen: result holds the definition's path,
    dir + "\" + FILE when joinDir is set, FILE unchanged otherwise; "" when the match has no FILE
    or the joined path does not fit. 0 when nothing was chosen. */

@@ -4,7 +4,6 @@
 #include "base/alloc.h"
 #include "base/limits.h"
 #include "host/host.h"
-#include "host/messages.h"
 #include "navigate/navigate.h"
 
 /* Identifier bytes, judged on the OEM (code page 866) form of a character. ORDER-WORDCHARS */
@@ -75,17 +74,18 @@ static void CopyWordAt(char *word, const char *line, int length, int pos)
     word[count] = '\0';
 }
 
-void ExtractWord(char *word, const char *text, int length, int pos)
+int ExtractWord(char *word, const char *text, int length, int pos)
 {
-    if (text == NULL || pos < 0 || pos >= length || IsBlankAtCursor(text[pos])) return;
+    if (text == NULL || pos < 0 || pos >= length || IsBlankAtCursor(text[pos])) return 0;
     /* the host's line text is valid only until the next editor call, and every byte tested
        below is one: work on a copy */
     char *line = (char *)MemAlloc((size_t)length);
-    if (line == NULL) return;
+    if (line == NULL) return -1;
     memcpy(line, text, (size_t)length);
     CopyWordAt(word, line, length, pos);
     MemFree(line);
     EditorToOem(word);
+    return 0;
 }
 
 int WordAtCursor(EditorInfo *info, char *word)
@@ -98,14 +98,6 @@ int WordAtCursor(EditorInfo *info, char *word)
     egs.StringNumber = -1;
     (void)HostEditorControl(ECTL_GETSTRING, &egs);
     word[0] = '\0';
-    ExtractWord(word, egs.StringText, egs.StringLength, info->CurPos);
+    if (ExtractWord(word, egs.StringText, egs.StringLength, info->CurPos) != 0) return -1;
     return word[0] != '\0';
-}
-
-int WordAtCursorOrWarn(EditorInfo *info, char *word)
-{
-    long failedBefore = MemFailureCount();
-    if (WordAtCursor(info, word)) return 1;
-    if (MemFailureCount() != failedBefore) ShowWarning(MSG_NO_MEMORY);
-    return 0;
 }

@@ -4,17 +4,8 @@
 #include "base/limits.h"
 #include "base/text.h"
 #include "host/host.h"
-#include "host/messages.h"
-#include "host/state.h"
-#include "index/index.h"
 #include "scanner/scanner_p.h"
-
-static void ShowScanProgress(int filesScanned)
-{
-    char text[PROGRESS_SIZE];
-    FormatCountText(text, sizeof text, MsgText(MSG_SCAN_PROGRESS), filesScanned);
-    ShowProgress(MSG_SCAN_TITLE, text);
-}
+#include "state/state.h"
 
 /* File mode opens the 8.3 alias when there is one; the editor's file must exist even though its
    text is then read from the editor. 0, or -1 when nothing could be opened. */
@@ -31,7 +22,16 @@ static int OpenScanSource(Source *src, const DirEntry *entry, BrowserState *st)
     return SourceOpen(src, entry->shortName[0] != '\0' ? entry->shortName : entry->name);
 }
 
-int RecordDefinition(const char *name, int line, const DirEntry *entry, BrowserState *st)
+/* The entry goes to the scan's sink; the frame counts what it took. */
+static int Record(const DefinitionEntry *e, Source *src)
+{
+    if (src->sink->append(e, src->sink->target) != 0) return -1;
+    src->recorded++;
+    return 0;
+}
+
+int RecordDefinition(const char *name, int line, const DirEntry *entry, Source *src,
+                     BrowserState *st)
 {
     DefinitionEntry e;
     memset(&e, 0, sizeof e);
@@ -44,37 +44,39 @@ int RecordDefinition(const char *name, int line, const DirEntry *entry, BrowserS
     for (char *p = e.name; *p != '\0'; p++)
         if (*p == '\n' || *p == '\r') *p = ' ';
     e.line = (uint16_t)(line & 0xFFFF);
-    return AppendEntry(&e, st, 0);
+    return Record(&e, src);
 }
 
 /* Keeps an unchanged file without definitions recognisable to the next incremental build. A path
    that does not fit is dropped like the file's definitions; such a file is then scanned again by
    every rebuild, which is harmless. */
-static int AppendPlaceholder(const DirEntry *entry, BrowserState *st)
+static int AppendPlaceholder(const DirEntry *entry, Source *src, BrowserState *st)
 {
     DefinitionEntry e;
     memset(&e, 0, sizeof e);
     if (!JoinIfFits(e.file, sizeof e.file, st->relDir, entry->name)) return 0;
     SetEntryWriteTime(&e, &entry->writeTime);
-    return AppendEntry(&e, st, 0);
+    return Record(&e, src);
 }
 
-int ScanSourceFile(const DirEntry *entry, BrowserState *st)
+int ScanSource(const DirEntry *entry, BrowserState *st, const EntrySink *sink)
 {
     Source source;
     Source *src = &source;
-    int countBefore = st->count; /* entries this file adds: st->count - countBefore */
     st->filesScanned++;
     if (OpenScanSource(src, entry, st) != 0) return 1;
+    src->sink = sink;
+    src->recorded = 0;
     st->lineNo = 1;
     st->cplusplusGuard = 0; /* a guard left open by one file must not unfold the next one's block */
-    if (!st->fromEditor && st->filesScanned % 10 == 0) ShowScanProgress(st->filesScanned);
+    if (!st->fromEditor && st->filesScanned % 10 == 0 && st->progress != NULL)
+        st->progress(PROGRESS_SCAN, st->filesScanned);
 
     int result = 0;
     if (st->fileKind == FILE_KIND_SOURCE) result = ScanStatements(src, entry, st);
     else if (st->fileKind == FILE_KIND_MACRO) result = ScanMacroFile(src, entry, st);
-    if (result == 0 && !st->fromEditor && st->count == countBefore)
-        result = AppendPlaceholder(entry, st);
+    if (result == 0 && !st->fromEditor && src->recorded == 0)
+        result = AppendPlaceholder(entry, src, st);
 
     SourceClose(src);
     return result;

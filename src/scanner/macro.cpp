@@ -47,7 +47,7 @@ int ScanMacroFile(Source *src, const DirEntry *entry, BrowserState *st)
     while (result == 0 && SourceGetLine(src, line, LINE_SIZE) != NULL) {
         lineCount++;
         const char *name = MacroLineName(line);
-        if (name != NULL) result = RecordDefinition(name, lineCount, entry, st);
+        if (name != NULL) result = RecordDefinition(name, lineCount, entry, src, st);
     }
     MemFree(line);
     return result;

@@ -3,7 +3,7 @@
 
 #include "base/limits.h"
 #include "base/text.h"
-#include "host/state.h"
+#include "state/state.h"
 #include "scanner/scanner_p.h"
 
 enum {
@@ -327,7 +327,7 @@ int ScanStatements(Source *src, const DirEntry *entry, BrowserState *st)
         do c = ScanStatement(src, stmt, &cand, st);
         while (c == NEXT_STATEMENT);
         if (cand.pending && cand.name[0] != '\0' &&
-            RecordDefinition(cand.name, cand.line, entry, st) != 0)
+            RecordDefinition(cand.name, cand.line, entry, src, st) != 0)
             return -1;
         if (c == SCAN_EOF) return 0;
     }

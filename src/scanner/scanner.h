@@ -3,8 +3,10 @@
 #define ZOLT_SCANNER_SCANNER_H
 
 #include "platform/platform.h"
+#include "state/entry.h"
 
 struct BrowserState;
+struct Source;
 
 /* Values the character reader returns besides bytes 0..255. ORDER-SCANCODE */
 enum ScanCode {
@@ -16,16 +18,19 @@ enum ScanCode {
     SCAN_DEFINE = -7         /* a define line was captured into defineText */
 };
 
-/* Scans one source into the main table: the file named by the directory entry (relDir and the
+/* Scans one source into sink: the file named by the directory entry (relDir and the
    long name make each entry's file; a file without definitions gets one placeholder entry), or,
    with entry null and fromEditor set, the editor's text. Uses fileKind: 1 C/C++, 2 macro file.
-   Advances filesScanned; sets lineNo, clears cplusplusGuard first; may change defineText.
-   0 scanned, 1 cannot be opened (nothing recorded), -1 the table could not grow. */
-int ScanSourceFile(const DirEntry *entry, BrowserState *st);
+   Advances filesScanned (reporting every 10th file scanned to st->progress); sets lineNo,
+   clears cplusplusGuard first; may change defineText.
+   0 scanned, 1 cannot be opened (nothing recorded), -1 the sink could not take an entry. */
+int ScanSource(const DirEntry *entry, BrowserState *st, const EntrySink *sink);
 
 /* Appends one definition: the name cut to 63 characters (line breaks become blanks), the line
    modulo 65536, and in file mode relDir + long name and the write time. A file path that does
-   not fit 63 characters drops the entry (result 0). 0, or -1 when the table could not grow. */
-int RecordDefinition(const char *name, int line, const DirEntry *entry, BrowserState *st);
+   not fit 63 characters drops the entry (result 0). Goes to the sink of the scan src belongs
+   to. 0, or -1 when the sink could not take it. */
+int RecordDefinition(const char *name, int line, const DirEntry *entry, Source *src,
+                     BrowserState *st);
 
 #endif

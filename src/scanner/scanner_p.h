@@ -2,7 +2,7 @@
 #ifndef ZOLT_SCANNER_SCANNER_P_H
 #define ZOLT_SCANNER_SCANNER_P_H
 
-#include "host/state.h"
+#include "state/state.h"
 #include "scanner/scanner.h"
 #include "scanner/source.h"
 

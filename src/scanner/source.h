@@ -5,6 +5,8 @@
 #include <stddef.h>
 #include <stdio.h>
 
+struct EntrySink;
+
 enum {
     SOURCE_CHUNK = 16384, /* bytes read from the file at a time */
     SOURCE_KEEP = 16      /* bytes kept before a refill so that steps back still work */
@@ -18,6 +20,8 @@ struct Source {
     int quote;   /* quote character of the literal being passed through, or 0 */
     int escaped; /* the previous byte inside that literal was a backslash */
     int ended;   /* the file has no more bytes to give */
+    const EntrySink *sink; /* where the scan's definitions go */
+    int recorded;          /* entries the sink took from this scan */
     unsigned char buf[SOURCE_KEEP + SOURCE_CHUNK + 1]; /* buf[len] is a '\0' sentinel */
 };
 

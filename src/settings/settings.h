@@ -10,6 +10,34 @@
 
 #define SETTINGS_DEFAULT_MASK "*.c;*.cpp;*.h;*.hpp"
 
+/* The ten options, in the order the dialog, `zolt config` and the store list them. ORDER-OPTIONS */
+enum Option {
+    OPT_STATIC = 0,      /* project scan: record static functions */
+    OPT_INLINE = 1,      /* project scan: record inline functions */
+    OPT_QUALIFIED = 2,   /* project scan: record ::-qualified names */
+    OPT_QUIT_MENU = 3,   /* the browse menu closes after a choice */
+    OPT_STATIC_E = 4,    /* editor scan: the same three filters */
+    OPT_INLINE_E = 5,
+    OPT_QUALIFIED_E = 6,
+    OPT_RECURSE = 7,     /* the project scan walks subdirectories */
+    OPT_MOVE_TO_LINE = 8,
+    OPT_FLAG_COUNT = 9,  /* the DWORD options above; the mask follows them */
+    OPT_FILE_MASK = 9
+};
+/* One DWORD option: its value name in the store, the default a missing value reads as, and the
+   configuration dialog's checkbox that shows it. */
+struct OptionInfo {
+    const char *name;
+    uint32_t def;
+    int dialogItem;
+};
+extern const OptionInfo OPTION_FLAGS[OPT_FLAG_COUNT];
+#define OPTION_MASK_NAME "FileMask"
+/* A DWORD option as a command reads it: 1 or 0, its default when missing. */
+int GetOptionFlag(int option);
+/* The mask option into mask (MASK_SIZE bytes); the default when missing or too long. */
+void GetOptionMask(char *mask, size_t size);
+
 /* Every key lives below SettingsRoot: subkey "" names SettingsRoot itself, any other subkey
    the key SettingsRoot + "\" + subkey. A path that does not fit 512 bytes (or an unterminated
    SettingsRoot) opens nothing: reads give their defaults and writes fail. */
@@ -48,7 +76,5 @@ enum { DIALOG_LITERAL_TEXT = 2000, DIALOG_EMPTY_TEXT = DIALOG_LITERAL_TEXT };
 
 /* Fills count host items from the template: message texts fetched now, literals copied. */
 void InitDialogItems(const DialogTemplateItem *tpl, FarDialogItem *items, int count);
-/* Shows the options; on confirm writes all ten of them. 1 when they were saved, else 0. */
-int ConfigDialog(void);
 
 #endif

@@ -12,7 +12,7 @@
 #include "batch/batch.h"
 #include "common/lng.h"
 #include "host/host.h"
-#include "host/plugin.h"
+#include "plugin/plugin.h"
 
 namespace {
 

@@ -15,8 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "plugin/plugin.h"
 #include "base/alloc.h"
-#include "host/state.h"
+#include "state/state.h"
 #include "index/index.h"
 #include "platform/platform.h"
 #include "scanner/scanner_p.h"

@@ -15,10 +15,11 @@
 #include <sanitizer/lsan_interface.h>
 #endif
 
+#include "index/index.h"
 #include "../platform/tempdir.h"
 #include "base/alloc.h"
 #include "host/host.h"
-#include "host/plugin.h"
+#include "plugin/plugin.h"
 #include "settings/settings.h"
 #include "testhost/testhost.h"
 

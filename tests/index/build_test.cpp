@@ -13,9 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "plugin/plugin.h"
 #include "base/alloc.h"
 #include "host/host.h"
-#include "host/state.h"
+#include "state/state.h"
 #include "index/index.h"
 #include "platform/platform.h"
 #include "treetest.h"
@@ -242,7 +243,8 @@ TEST_F(BuildTest, LoadingShowsProgressEveryHundredLines)
     for (int i = 0; i < 250; i++) text += "n" + std::to_string(i) + "?f.c?" + std::to_string(i) + "\r\n";
     WriteText("zoltprj$.Far", text);
     Fresh();
-    ASSERT_EQ(LoadIndex(&st, 0), 0);
+    ScriptMenu(-1); // the browse command loads under a saved screen, then its menu is closed
+    BrowseCommand(&st, OPEN_PLUGINSMENU);
     EXPECT_EQ(st.count, 250);
     auto boxes = CallsOf(CALL_MESSAGE);
     ASSERT_EQ(boxes.size(), 2u);

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "base/alloc.h"
-#include "host/state.h"
+#include "state/state.h"
 #include "index/index.h"
 
 namespace {

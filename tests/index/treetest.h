@@ -4,9 +4,10 @@
 
 #include <string.h>
 
+#include "plugin/plugin.h"
 #include "../platform/tempdir.h"
 #include "base/alloc.h"
-#include "host/state.h"
+#include "state/state.h"
 #include "testhost/testhost.h"
 
 struct TreeTest : TempDirTest {
@@ -17,6 +18,7 @@ struct TreeTest : TempDirTest {
         TempDirTest::SetUp();
         TestHostInstall();
         memset(&st, 0, sizeof st);
+        st.progress = ShowCommandProgress; // the boxes a command shows
     }
     void TearDown() override
     {
@@ -31,6 +33,7 @@ struct TreeTest : TempDirTest {
     {
         ReleaseState(&st);
         memset(&st, 0, sizeof st);
+        st.progress = ShowCommandProgress; // the boxes a command shows
         st.capacity = st.updCapacity = 100;
         st.entries = (DefinitionEntry *)MemAlloc(100 * sizeof(DefinitionEntry));
         st.updEntries = (DefinitionEntry *)MemAlloc(100 * sizeof(DefinitionEntry));

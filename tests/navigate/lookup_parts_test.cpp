@@ -12,7 +12,7 @@
 
 #include "base/alloc.h"
 #include "host/host.h"
-#include "host/state.h"
+#include "state/state.h"
 #include "index/index.h"
 #include "navigate/navigate.h"
 

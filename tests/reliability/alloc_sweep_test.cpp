@@ -12,7 +12,7 @@
 
 #include "base/alloc.h"
 #include "host/farapi.h"
-#include "host/plugin.h"
+#include "plugin/plugin.h"
 #include "../platform/tempdir.h"
 #include "testhost/testhost.h"
 

@@ -10,8 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "plugin/plugin.h"
 #include "base/alloc.h"
-#include "host/state.h"
+#include "state/state.h"
 #include "index/index.h"
 #include "index/index_p.h"
 #include "platform/platform.h"
@@ -31,6 +32,7 @@ struct ConcurrentBuild : TempDirTest {
         TestHostInstall();
         BrowserState st;
         memset(&st, 0, sizeof st);
+        st.progress = ShowCommandProgress; // the boxes a command shows
         st.capacity = st.updCapacity = 100;
         st.entries = (DefinitionEntry *)MemAlloc(100 * sizeof(DefinitionEntry));
         st.updEntries = (DefinitionEntry *)MemAlloc(100 * sizeof(DefinitionEntry));

@@ -17,8 +17,9 @@
 #include <string>
 #include <vector>
 
+#include "plugin/plugin.h"
 #include "base/alloc.h"
-#include "host/state.h"
+#include "state/state.h"
 #include "index/index.h"
 #include "navigate/navigate.h"
 #include "../index/treetest.h"

@@ -4,8 +4,9 @@
 
 #include <string.h>
 
+#include "plugin/plugin.h"
 #include "base/alloc.h"
-#include "host/state.h"
+#include "state/state.h"
 #include "index/index.h"
 #include "../platform/tempdir.h"
 #include "testhost/testhost.h"
@@ -23,6 +24,7 @@ TEST_F(MessageFormat, LoadProgressTakesTheCountAndNothingElse)
     WriteText("zoltprj$.Far", index);
     BrowserState st;
     memset(&st, 0, sizeof st);
+    st.progress = ShowCommandProgress; // the boxes a command shows
     strcpy(st.indexFileName, "zoltprj$.Far");
     ASSERT_EQ(LoadIndex(&st, 0), 0);
     EXPECT_EQ(st.count, 250);

@@ -13,10 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "index/index.h"
 #include "base/alloc.h"
 #include "common/wildcard.h"
 #include "host/host.h"
-#include "host/state.h"
+#include "state/state.h"
 #include "scanner/scanner.h"
 
 namespace {

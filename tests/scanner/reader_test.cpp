@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "host/host.h"
-#include "host/state.h"
+#include "state/state.h"
 #include "scanner/scanner_p.h"
 
 namespace {

@@ -10,9 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "plugin/plugin.h"
+#include "index/index.h"
 #include "base/alloc.h"
 #include "host/host.h"
-#include "host/state.h"
+#include "state/state.h"
 #include "scanner/scanner.h"
 
 namespace {
@@ -53,6 +55,7 @@ struct ScanRun {
 void ResetState(BrowserState *st, int kind)
 {
     memset(st, 0, sizeof *st);
+    st->progress = ShowCommandProgress; // the boxes a command shows
     st->includeInline = 1;
     st->includeQualified = 1;
     st->fileKind = kind;

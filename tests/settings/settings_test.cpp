@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "plugin/plugin.h"
 #include "../platform/tempdir.h"
 #include "base/limits.h"
 #include "host/host.h"

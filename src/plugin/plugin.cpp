@@ -1,20 +1,16 @@
 /* plugin.cpp: the entry points; they check, dispatch and keep every failure inside the host. */
-#include "host/plugin.h"
+#include "plugin/plugin.h"
 
 #include <string.h>
 
 #include <exception>
 
 #include "base/alloc.h"
-#include "base/limits.h"
 #include "base/text.h"
-#include "browse/browse.h"
 #include "host/host.h"
 #include "host/messages.h"
 #include "index/index.h"
-#include "navigate/navigate.h"
 #include "platform/platform.h"
-#include "settings/settings.h"
 
 /* Strings handed to the host must outlive GetPluginInfo: the host reads them later. */
 static const char *pluginMenuStrings[1];
@@ -86,61 +82,6 @@ int ShowCommandMenu(int openFrom)
     return HostMenu(FMENU_AUTOHIGHLIGHT, "ZOLT", NULL, NULL, NULL, items, count);
 }
 
-static void ReadKeyCodes(BrowserState *st)
-{
-    static const char chars[] = "_:~<>";
-    int *codes[] = {&st->keyUnderscore, &st->keyColon, &st->keyTilde, &st->keyLess,
-                    &st->keyGreater};
-    for (int i = 0; i < 5; i++) *codes[i] = KeyScanChar(chars[i]) & 0xFF; /* no key: 255 */
-}
-
-/* Options of one command; the editor has its own scanner filters, with their own defaults. */
-static void ReadCommandSettings(BrowserState *st)
-{
-    int e = st->fromEditor;
-    st->includeStatic = GetDwordSetting("", e ? "CtStaticE" : "CtStatic", e ? 1 : 0) != 0;
-    st->includeInline = GetDwordSetting("", e ? "CtInlineE" : "CtInline", 1) != 0;
-    st->includeQualified = GetDwordSetting("", e ? "CtCPPE" : "CtCPP", 1) != 0;
-    st->quitMenu = GetDwordSetting("", "QuitMenu", 0) != 0;
-    st->recurse = GetDwordSetting("", "Recurse", 1) != 0;
-    st->moveToLine = GetDwordSetting("", "MoveF", 1) != 0;
-    GetStringSetting("", "FileMask", st->fileMask, SETTINGS_DEFAULT_MASK, sizeof st->fileMask);
-}
-
-static DefinitionEntry *AllocateTable(int capacity)
-{
-    return (DefinitionEntry *)MemAlloc((size_t)capacity * sizeof(DefinitionEntry));
-}
-
-int InitState(BrowserState *st)
-{
-    st->memFailures = MemFailureCount(); /* even a settings read that failed counts */
-    st->capacity = TABLE_INITIAL;
-    st->updCapacity = TABLE_INITIAL;
-    CopyTruncated(st->indexFileName, sizeof st->indexFileName, PROJECT_INDEX_NAME);
-    ReadKeyCodes(st);
-    if (st->entries == NULL && (st->entries = AllocateTable(st->capacity)) == NULL) {
-        ShowWarning(MSG_NO_MEMORY);
-        return -1;
-    }
-    if (st->updEntries == NULL && (st->updEntries = AllocateTable(st->updCapacity)) == NULL) {
-        ShowWarning(MSG_NO_MEMORY);
-        return -1;
-    }
-    ReadCommandSettings(st);
-    return 0;
-}
-
-static void Browse(BrowserState *st, int openFrom)
-{
-    if (LoadIndex(st, 0) != 0) return;
-    if (st->count == 0) {
-        ShowWarning(MSG_TABLE_EMPTY);
-        return;
-    }
-    BrowseDefinitions(st, openFrom);
-}
-
 static BuildSummary lastBuild;
 
 const BuildSummary *LastBuildSummary(void)
@@ -148,7 +89,7 @@ const BuildSummary *LastBuildSummary(void)
     return &lastBuild;
 }
 
-static void Build(BrowserState *st)
+static void BuildCommand(BrowserState *st)
 {
     memset(&lastBuild, 0, sizeof lastBuild);
     BuildProjectIndex(st);
@@ -162,14 +103,14 @@ static void RunCommand(BrowserState *st, int openFrom, int command)
 {
     TestFaultPoint();
     switch (command) {
-    case 0:
-        Browse(st, openFrom);
+    case COMMAND_BROWSE:
+        BrowseCommand(st, openFrom);
         break;
-    case 1:
+    case COMMAND_BUILD: /* COMMAND_GOTO from the editor */
         if (st->fromEditor) GoToDefinition(st);
-        else Build(st);
+        else BuildCommand(st);
         break;
-    case 2:
+    case COMMAND_GOBACK:
         if (st->fromEditor) GoBack();
         break;
     default: /* cancelled or unknown: nothing */

@@ -1,4 +1,6 @@
-/* dialog.cpp: the configuration dialog the host opens through Configure. */
+/* configure.cpp: the configuration dialog the host opens through Configure. */
+#include "plugin/plugin.h"
+
 #include "settings/settings.h"
 
 #include <string.h>
@@ -6,6 +8,7 @@
 #include "base/limits.h"
 #include "base/text.h"
 #include "host/host.h"
+#include "host/messages.h"
 
 enum {
     CONFIG_ITEMS = 18,
@@ -19,36 +22,26 @@ static const uint32_t SEPARATOR = DIF_BOXCOLOR | DIF_SEPARATOR;
 
 /* The two buttons sit on row 18, under the frame's bottom edge. */
 static const DialogTemplateItem CONFIG_TEMPLATE[CONFIG_ITEMS] = {
-    {DI_DOUBLEBOX, 3, 1, 53, 17, 0, 0, 0, 0, 21},
-    {DI_TEXT, 6, 2, 0, 0, 0, 0, 0, 0, 28},          /* project-scan heading */
-    {DI_TEXT, 6, 8, 0, 0, 0, 0, 0, 0, 29},          /* editor-scan heading */
+    {DI_DOUBLEBOX, 3, 1, 53, 17, 0, 0, 0, 0, MSG_CONFIG},
+    {DI_TEXT, 6, 2, 0, 0, 0, 0, 0, 0, MSG_CFG_PROJECT_GROUP},
+    {DI_TEXT, 6, 8, 0, 0, 0, 0, 0, 0, MSG_CFG_EDITOR_GROUP},
     {DI_TEXT, 3, 7, 0, 0, 0, 0, SEPARATOR, 0, DIALOG_EMPTY_TEXT},
     {DI_TEXT, 3, 12, 0, 0, 0, 0, SEPARATOR, 0, DIALOG_EMPTY_TEXT},
-    {DI_CHECKBOX, 8, 3, 0, 0, 1, 0, 0, 0, 22},
-    {DI_CHECKBOX, 8, 4, 0, 0, 0, 0, 0, 0, 23},
-    {DI_CHECKBOX, 8, 5, 0, 0, 0, 0, 0, 0, 24},
-    {DI_CHECKBOX, 8, 6, 0, 0, 0, 0, 0, 0, 25},
-    {DI_CHECKBOX, 8, 9, 0, 0, 0, 0, 0, 0, 22},      /* the same labels; the headings tell them apart */
-    {DI_CHECKBOX, 8, 10, 0, 0, 0, 0, 0, 0, 23},
-    {DI_CHECKBOX, 8, 11, 0, 0, 0, 0, 0, 0, 24},
-    {DI_TEXT, 6, 13, 0, 0, 0, 0, 0, 0, 30},
+    {DI_CHECKBOX, 8, 3, 0, 0, 1, 0, 0, 0, MSG_CFG_STATIC},
+    {DI_CHECKBOX, 8, 4, 0, 0, 0, 0, 0, 0, MSG_CFG_INLINE},
+    {DI_CHECKBOX, 8, 5, 0, 0, 0, 0, 0, 0, MSG_CFG_QUALIFIED},
+    {DI_CHECKBOX, 8, 6, 0, 0, 0, 0, 0, 0, MSG_CFG_QUIT_MENU},
+    /* the same labels; the headings tell them apart */
+    {DI_CHECKBOX, 8, 9, 0, 0, 0, 0, 0, 0, MSG_CFG_STATIC},
+    {DI_CHECKBOX, 8, 10, 0, 0, 0, 0, 0, 0, MSG_CFG_INLINE},
+    {DI_CHECKBOX, 8, 11, 0, 0, 0, 0, 0, 0, MSG_CFG_QUALIFIED},
+    {DI_TEXT, 6, 13, 0, 0, 0, 0, 0, 0, MSG_CFG_MASK_LABEL},
     {DI_EDIT, 17, 13, 50, 13, 0, 0, 0, 0, DIALOG_EMPTY_TEXT},
-    {DI_CHECKBOX, 6, 14, 0, 0, 0, 0, 0, 0, 31},
-    {DI_CHECKBOX, 6, 15, 0, 0, 0, 0, 0, 0, 32},
-    {DI_BUTTON, 3, 18, 0, 0, 0, 0, 0, 1, 26},
-    {DI_BUTTON, 11, 18, 0, 0, 0, 0, 0, 0, 27},
+    {DI_CHECKBOX, 6, 14, 0, 0, 0, 0, 0, 0, MSG_CFG_RECURSE},
+    {DI_CHECKBOX, 6, 15, 0, 0, 0, 0, 0, 0, MSG_CFG_MOVE_TO_LINE},
+    {DI_BUTTON, 3, 18, 0, 0, 0, 0, 0, 1, MSG_CFG_SAVE},
+    {DI_BUTTON, 11, 18, 0, 0, 0, 0, 0, 0, MSG_CFG_CANCEL},
 };
-
-/* The DWORD options in the order they are read and written, with their checkboxes. */
-static const struct {
-    int item;
-    const char *name;
-    uint32_t def;
-} CONFIG_FLAGS[] = {
-    {5, "CtStatic", 0},  {6, "CtInline", 1},  {7, "CtCPP", 1},   {8, "QuitMenu", 0}, {9, "CtStaticE", 1},
-    {10, "CtInlineE", 1}, {11, "CtCPPE", 1}, {14, "Recurse", 1}, {15, "MoveF", 1},
-};
-enum { CONFIG_FLAG_COUNT = sizeof CONFIG_FLAGS / sizeof CONFIG_FLAGS[0] };
 
 static const char *const LITERAL_TEXTS[] = {""};
 
@@ -81,9 +74,9 @@ void InitDialogItems(const DialogTemplateItem *tpl, FarDialogItem *items, int co
 static int SaveOptions(const FarDialogItem *items, const char *mask)
 {
     int failed = 0;
-    for (int i = 0; i < CONFIG_FLAG_COUNT; i++)
-        failed |= SetDwordValue("", CONFIG_FLAGS[i].name, items[CONFIG_FLAGS[i].item].Selected != 0) != 0;
-    failed |= SetStringValue("", "FileMask", mask) != 0;
+    for (int i = 0; i < OPT_FLAG_COUNT; i++)
+        failed |= SetDwordValue("", OPTION_FLAGS[i].name, items[OPTION_FLAGS[i].dialogItem].Selected != 0) != 0;
+    failed |= SetStringValue("", OPTION_MASK_NAME, mask) != 0;
     return failed ? -1 : 0;
 }
 
@@ -92,11 +85,9 @@ int ConfigDialog(void)
     FarDialogItem items[CONFIG_ITEMS];
     char mask[MASK_SIZE];
     InitDialogItems(CONFIG_TEMPLATE, items, CONFIG_ITEMS);
-    for (int i = 0; i < CONFIG_FLAG_COUNT; i++) {
-        if (GetDwordSetting("", CONFIG_FLAGS[i].name, CONFIG_FLAGS[i].def) != 0)
-            items[CONFIG_FLAGS[i].item].Selected = 1;
-    }
-    (void)GetStringSetting("", "FileMask", mask, SETTINGS_DEFAULT_MASK, sizeof mask);
+    for (int i = 0; i < OPT_FLAG_COUNT; i++)
+        if (GetOptionFlag(i)) items[OPTION_FLAGS[i].dialogItem].Selected = 1;
+    GetOptionMask(mask, sizeof mask);
     CopyTruncated(items[ITEM_MASK].Data, sizeof items[ITEM_MASK].Data, mask);
 
     if (HostDialog(CONFIG_WIDTH, CONFIG_HEIGHT, items, CONFIG_ITEMS) != ITEM_CONFIRM) return 0;

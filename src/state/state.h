@@ -1,13 +1,26 @@
 /* state.h: BrowserState, everything one user command needs; one zero-filled record per OpenPlugin call. */
-#ifndef ZOLT_HOST_STATE_H
-#define ZOLT_HOST_STATE_H
+#ifndef ZOLT_STATE_STATE_H
+#define ZOLT_STATE_STATE_H
 
-#include "host/farapi.h"
-#include "index/index.h"
+#include "base/limits.h"
+#include "state/entry.h"
+
+struct FarMenuItem;
+struct UpdateStream;
+
+/* What a lower layer reports while it works; the command's driver draws it. */
+enum ProgressKind {
+    PROGRESS_SCAN = 0, /* count: files scanned so far (every 10th) */
+    PROGRESS_DIR = 1,  /* a rebuild's walk begins; count unused */
+    PROGRESS_LOAD = 2  /* count: index lines read so far (every 100th) */
+};
+/* Called by the scan and load paths; null: nothing is shown. */
+typedef void (*ProgressFn)(int kind, int count);
 
 struct BrowserState {
+    ProgressFn progress; /* set by the command's driver; null shows nothing */
     /* project scan */
-    char relDir[260];   /* walked directory relative to the scan root, trailing '\'; "" at the root */
+    char relDir[PATH_SIZE];   /* walked directory relative to the scan root, trailing '\'; "" at the root */
     int lineNo;         /* 1-based; the reader's layers 2, 3 and the tag reader advance it */
     int filesScanned;   /* files handed to the scanner; progress every 10th */
     /* main table and browse items */
@@ -19,7 +32,7 @@ struct BrowserState {
     int chunkCount;
     int chunkedEntries;  /* entries in them */
     int chunkEntries;    /* the size at which a build seals a piece; 0: never */
-    char indexFileName[13]; /* "zoltprj$.Far" */
+    char indexFileName[INDEX_NAME_SIZE]; /* "zoltprj$.Far" */
     /* virtual-key codes (low byte of VkKeyScanA) of the browse filter's punctuation keys */
     int keyUnderscore;
     int keyColon;
@@ -37,7 +50,7 @@ struct BrowserState {
     int edPos;          /* next character; edPos == edLen stands for the line end */
     int edLen;
     const char *edText; /* host-owned line text, never freed here */
-    char fileMask[512]; /* ';'-separated source masks */
+    char fileMask[MASK_SIZE]; /* ';'-separated source masks */
     int recurse;
     int moveToLine;
     /* update table of an incremental build */
@@ -49,23 +62,22 @@ struct BrowserState {
     int updCapacity;
     int updMode;        /* the update index file was loaded */
     int fileKind;       /* FileKind of the file being scanned */
-    char defineText[8193]; /* last define line after '#', "define..." */
+    char defineText[DIRECTIVE_MAX + 1]; /* last define line after '#', "define..." */
     int changedFiles;   /* files a build handed to the scanner */
     int filesLeftOut;   /* files of the masks whose relative path cannot be recorded (63 chars) */
     int filesUnreadable; /* files handed to the scanner that could not be opened */
-    int indexEntries;   /* entries in the index files after a build; -1 when not known */
     long memFailures;   /* MemFailureCount when the command began: a build that saw more keeps the old files */
+    int indexEntries;   /* entries in the index files after a build; -1 when not known */
     char cplusplusGuard; /* "ifdef __cplusplus" seen: next '{' is not folded; cleared per source */
     /* definition lookup */
     int foundLine;
     int matchCount;
-    char candidatePath[1024]; /* index path of a try, then the chosen FILE; a result path's size */
+    char candidatePath[LOOKUP_PATH_SIZE]; /* index path of a try, then the chosen FILE; a result path's size */
 };
 
 /* FileKind values */
 enum { FILE_KIND_NONE = 0, FILE_KIND_SOURCE = 1, FILE_KIND_MACRO = 2 };
-
-/* Frees both tables (main first) and sets their pointers to null; menuItems is left alone. */
-void ReleaseState(BrowserState *st);
+/* Files of this mask are macro files, whatever the source masks say. */
+#define MACRO_FILE_MASK "*.MAC"
 
 #endif

@@ -1,0 +1,76 @@
+/* goto.cpp: the editor's commands: go to definition and go back. */
+#include "plugin/plugin.h"
+
+#include <stdint.h>
+#include <string.h>
+
+#include "base/limits.h"
+#include "host/host.h"
+#include "host/messages.h"
+#include "index/index.h"
+#include "navigate/navigate.h"
+#include "settings/settings.h"
+
+/* The word under the cursor for a command: when it is missing because memory ran out, the user
+   is told (warning 7) instead of the command ending as if the cursor stood on no word. */
+static int WordOrWarn(EditorInfo *info, char *word)
+{
+    int got = WordAtCursor(info, word);
+    if (got < 0) ShowWarning(MSG_NO_MEMORY);
+    return got > 0;
+}
+
+/* A lookup that found nothing says so, unless the user cancelled its menu. */
+static void ReportLookup(int result)
+{
+    if (result == LOOKUP_NO_MEMORY) ShowWarning(MSG_NO_MEMORY);
+    else if (result == LOOKUP_NOT_FOUND) (void)HostWarningBox(MSG_GOTO, MSG_NOT_FOUND, MSG_OK);
+}
+
+/* The back-out position: where the last jump started. */
+static const char BACK_LINE[] = "StrNumForBackOut";
+static const char BACK_POS[] = "PosNumForBackOut";
+static const char BACK_EDITOR[] = "EditorIdForBackOut";
+
+/* Lowest line of an entry named exactly word: the table is sorted by name, file, line and all
+   entries come from the edited text. 0 when there is none. */
+static int ExactDefinitionLine(const BrowserState *st, const char *word)
+{
+    for (int i = 0; i < st->count; i++)
+        if (strcmp(st->entries[i].name, word) == 0) return st->entries[i].line;
+    return 0;
+}
+
+void GoToDefinition(BrowserState *st)
+{
+    EditorInfo info;
+    char word[WORD_SIZE];
+    if (!WordOrWarn(&info, word)) return;
+
+    (void)ProjectScan("*.*", st);
+    SortTable(st);
+    /* recorded before the search, so go-back works even when the jump then fails or is cancelled */
+    (void)SetDwordValue("", BACK_LINE, (uint32_t)info.CurLine);
+    (void)SetDwordValue("", BACK_POS, (uint32_t)info.CurPos);
+    (void)SetDwordValue("", BACK_EDITOR, (uint32_t)info.EditorID);
+
+    int line = ExactDefinitionLine(st, word);
+    if (line > 0)
+        PositionEditor(&info, line - 1, 0);
+    else
+        ReportLookup(LookupInIndexFiles(st));
+}
+
+void GoBack(void)
+{
+    EditorInfo info;
+    memset(&info, 0, sizeof info);
+    (void)HostEditorControl(ECTL_GETINFO, &info);
+    int line = (int)GetDwordSetting("", BACK_LINE, (uint32_t)-1);
+    int col = (int)GetDwordSetting("", BACK_POS, 0);
+    int id = (int)GetDwordSetting("", BACK_EDITOR, (uint32_t)-1);
+    if (id != info.EditorID) /* the jump opened this editor: closing it returns to the one below */
+        (void)HostEditorControl(ECTL_QUIT, NULL);
+    else if (line != -1)
+        PositionEditor(&info, line, col);
+}

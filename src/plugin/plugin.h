@@ -1,0 +1,54 @@
+/* plugin.h: the four entry points the host calls, and one driver per command. */
+#ifndef ZOLT_PLUGIN_PLUGIN_H
+#define ZOLT_PLUGIN_PLUGIN_H
+
+#include <stdio.h>
+
+#include "host/farapi.h"
+#include "plugin/commands.h"
+#include "state/state.h"
+
+extern "C" {
+void FARAPI SetStartupInfo(const struct PluginStartupInfo *Info);
+void FARAPI GetPluginInfo(struct PluginInfo *Info);
+FarHandle FARAPI OpenPlugin(int OpenFrom, int Item);
+int FARAPI Configure(int ItemNumber);
+}
+
+/* What the last Build project index of this process did, for hosts that report it. */
+struct BuildSummary {
+    int ran;       /* a build ran to its end */
+    int scanned;   /* files scanned that could be read */
+    int entries;   /* entries in the project index after the build; -1 when not known */
+    int leftOut;   /* files of the masks whose relative path is too long for an entry */
+};
+const BuildSummary *LastBuildSummary(void);
+/* The headless browse: the entries Browse from the panels shows in the current directory with
+   prefix typed as the filter, one NAME?FILE?LINE line each on out (from the project index file,
+   or a scan that writes nothing). The number of lines written. */
+int ListDefinitions(FILE *out, const char *prefix);
+
+/* The command menu: its chosen index (a CommandItem), or -1 when cancelled. */
+int ShowCommandMenu(int openFrom);
+/* Capacities, index file name, key codes, both tables and the settings of one command.
+   Expects a zero-filled record with fromEditor set. 0, or -1 after the out-of-memory warning. */
+int InitState(BrowserState *st);
+/* The progress boxes of a command, as lower layers report progress (a ProgressFn). */
+void ShowCommandProgress(int kind, int count);
+
+/* --- the commands; each runs over a state InitState prepared --- */
+/* Browse: the project index (or a scan) into the menu; warns when there is nothing to show. */
+void BrowseCommand(BrowserState *st, int openFrom);
+/* The panel command: load the update index, scan "*.*", write the files when they are stale. */
+void BuildProjectIndex(BrowserState *st);
+/* Jump to the definition of the word under the cursor: the edited text first (fills and sorts
+   the main table), then the project index files up the directory tree. Records the back-out
+   position before searching; an empty word does nothing. */
+void GoToDefinition(BrowserState *st);
+/* Back to the recorded position in the editor where it was taken; in any other editor, closes
+   that editor; with no line recorded for this editor, nothing. */
+void GoBack(void);
+/* Shows the options; on confirm writes all ten of them. 1 when they were saved, else 0. */
+int ConfigDialog(void);
+
+#endif
