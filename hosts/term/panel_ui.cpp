@@ -84,7 +84,9 @@ static void DrawEntry(const PanelEntry *e, int y, int width, int current)
     int color = current ? CLR_PANEL_CUR : e->isDir ? CLR_PANEL_DIR : CLR_PANEL;
     char info[40], date[20];
     struct tm tmv;
-    if (localtime_r(&e->mtime, &tmv)) strftime(date, sizeof date, "%d.%m.%y %H:%M", &tmv);
+    if (localtime_r(&e->mtime, &tmv)) /* dd.mm.yy hh:mm, the panel's two-digit year */
+        FormatTruncated(date, sizeof date, "%02d.%02d.%02d %02d:%02d", tmv.tm_mday, tmv.tm_mon + 1,
+                        (tmv.tm_year % 100 + 100) % 100, tmv.tm_hour, tmv.tm_min);
     else date[0] = '\0';
     if (strcmp(e->name, "..") == 0) FormatTruncated(info, sizeof info, "%10s", "<Up>");
     else if (e->isDir) FormatTruncated(info, sizeof info, "%10s", "<Dir>");
