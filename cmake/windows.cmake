@@ -47,7 +47,8 @@ add_custom_target(dist DEPENDS ${ZOLT_ZIP})
 # zolt-wintest.exe: loads zolt.dll like the host does and runs scripted scenarios on real
 # directories, the registry and the keyboard layout (tests/wine runs it under Wine).
 file(GLOB ZOLT_WINTEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/hosts/wintest/*.cpp)
-add_executable(zolt-wintest ${ZOLT_WINTEST_SOURCES} ${CMAKE_SOURCE_DIR}/hosts/common/wildcard.cpp)
+add_executable(zolt-wintest ${ZOLT_WINTEST_SOURCES} ${CMAKE_SOURCE_DIR}/hosts/common/wildcard.cpp
+               ${CMAKE_SOURCE_DIR}/hosts/common/editbuffer.cpp)
 target_include_directories(zolt-wintest PRIVATE ${CMAKE_SOURCE_DIR}/hosts ${CMAKE_SOURCE_DIR}/src)
 target_compile_options(zolt-wintest PRIVATE ${ZOLT_HOST_WARNINGS})
 target_compile_definitions(zolt-wintest PRIVATE ZOLT_VERSION="${PROJECT_VERSION}")
