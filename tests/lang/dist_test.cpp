@@ -216,7 +216,7 @@ std::string Cp866ToUtf8(const std::string &bytes)
 {
     std::string out;
     for (char ch : bytes) {
-        unsigned char c = (unsigned char)ch;
+        unsigned c = (unsigned char)ch;
         unsigned cp = c < 0x80 ? c : c <= 0xAF ? 0x410 + (c - 0x80) : c <= 0xEF ? 0x440 + (c - 0xE0)
                                                                   : c == 0xF0 ? 0x401 : 0x451;
         if (cp < 0x80) {
