@@ -4,15 +4,16 @@
 #   ZOLT_BENCH_DIR   where the sources are unpacked (default $XDG_CACHE_HOME/zolt-bench, else
 #                    /var/tmp/zolt-bench); about 160 MB
 #   ZOLT_BENCH_RUNS  timed runs per command (default 5; the table shows min/median/max)
-#   ZOLT_BENCH_REFERENCE  commit whose build the index files must equal byte for byte
-#                    (default: the last commit of the plain layered reader)
+#   ZOLT_BENCH_SCALE=1  also the whole kernel tree (about 1.4 GB unpacked; bench/scale.sh)
+#   ZOLT_BENCH_WINE=0   skip the DLL under Wine
+#   The index files must equal, byte for byte, those of the reference build: the same sources
+#   built with -DZOLT_PLAIN=ON (the straightforward road everywhere), in build/plain.
 #   ZOLT_BENCH_PEER_COUNTS=0  skip the peers' instruction counts (they take a few minutes)
 set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
 work=${ZOLT_BENCH_DIR:-${XDG_CACHE_HOME:-/var/tmp}/zolt-bench}
 runs=${ZOLT_BENCH_RUNS:-5}
-reference=${ZOLT_BENCH_REFERENCE:-2265379}
 results=$repo/bench/results
 tree=$work/linux-subset
 small=$work/kernel-small
@@ -34,6 +35,24 @@ if [ -x "$bin/zolt" ] && "$bin/zolt" build --help >/dev/null 2>&1; then
   build_cmd=("$bin/zolt" build)
 else
   build_cmd=("$zoltbench" build)
+fi
+say "building the reference (ZOLT_PLAIN) and the Windows programs"
+cmake -S "$repo" -B "$repo/build/plain" -DCMAKE_BUILD_TYPE=Release -DZOLT_TESTS=OFF -DZOLT_PLAIN=ON >/dev/null
+cmake --build "$repo/build/plain" -j2 >/dev/null
+wine_arch=
+if [ "${ZOLT_BENCH_WINE:-1}" != 0 ]; then
+  "$repo/scripts/ensure-deps.sh" test
+  # the shipped 32-bit DLL where this kernel runs i386 code, else the 64-bit build of it
+  if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    wine_arch=i686 wine=/usr/lib/wine/wine wine_bin=$repo/build/mingw wine_kind=win32
+  else
+    wine_arch=x86_64 wine=/usr/lib/wine/wine64 wine_bin=$repo/build/mingw64 wine_kind=win64
+    echo "NOTE: this kernel does not run 32-bit code; the 64-bit DLL stands in under Wine" >&2
+  fi
+  preset=$([ "$wine_arch" = i686 ] && echo mingw || echo mingw64)
+  cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" -j2 >/dev/null
+  cmake --build "$wine_bin" --target winbench -j2 >/dev/null
+  export WINEPREFIX=$work/wine-$wine_arch WINEARCH=$wine_kind WINEDEBUG=-all
 fi
 has_goto=0
 if [ -x "$bin/zolt" ] && "$bin/zolt" goto --help >/dev/null 2>&1; then has_goto=1; fi
@@ -84,10 +103,40 @@ time_it zolt_one --prepare "touch '$tree/$touched'" "$zolt_build"
 # lookup of a word used in net/ipv4/tcp.c and defined elsewhere, through the root's index
 word=kfree
 read -r line col < <(awk -v w="$word" '{ i = index($0, w "("); if (i) { print NR, i; exit } }' "$tree/net/ipv4/tcp.c")
-time_it global_x "cd '$tree' && GTAGSDBPATH='$out/gtags' GTAGSROOT='$tree' global -x $word >/dev/null"
+# both without a shell (hyperfine -N): a command of a few milliseconds drowns in a shell's start
+export GTAGSDBPATH=$out/gtags GTAGSROOT=$tree
+(cd "$tree" && time_it global_x -N "global -x $word")
 if [ "$has_goto" = 1 ]; then
-  time_it zolt_goto "cd '$tree' && '$bin/zolt' goto net/ipv4/tcp.c $line $col --pick 1 >/dev/null"
+  (cd "$tree" && time_it zolt_goto -N "$bin/zolt goto net/ipv4/tcp.c $line $col --pick 1")
 fi
+unset GTAGSDBPATH GTAGSROOT
+
+# The DLL under Wine through a bare host (bench/winbench.cpp), beside a walk reading the same
+# files under the same Wine; each run's own clock, so Wine's start is not counted.
+win_path() { echo "Z:$1" | tr / '\\'; }
+wine_runs() { # name, prepare command, winbench arguments...
+  local name=$1 prepare=$2 i; shift 2
+  say "under Wine ($wine_arch): $name"
+  : > "$out/$name.runs"
+  for i in $(seq 0 "$runs"); do # the first run warms up
+    eval "$prepare"
+    "$wine" "$wine_bin/winbench.exe" "$@" 2>>"$out/$name.err" | awk '{ print $1 }' > "$out/run.txt"
+    [ "$i" = 0 ] || cat "$out/run.txt" >> "$out/$name.runs"
+  done
+}
+if [ -n "$wine_arch" ]; then
+  echo "$wine_arch" > "$out/wine_arch"
+  dll=$(win_path "$wine_bin/zolt.dll") wtree=$(win_path "$tree")
+  wine_runs wine_walk : walkread "$wtree"
+  wine_runs wine_full "$clean_zolt" build "$dll" "$wtree"
+  wine_runs wine_none : build "$dll" "$wtree"
+  wine_runs wine_one "touch '$tree/$touched'" build "$dll" "$wtree"
+  wine_runs wine_browse : browse "$dll" "$wtree"
+  cp "$tree/zoltprj\$.Far" "$out/dll.prj"
+  "$wine" "$wine_bin/winbench.exe" growth 1000000 > "$out/wine_growth.txt" 2>&1
+  "$wine" "$wine_bin/winbench.exe" growth 100000 by100 > "$out/wine_growth100.txt" 2>&1
+fi
+"$bin/bench/tablegrowth" 1000000 > "$out/linux_growth.txt"
 
 say "peak memory of a full build"
 eval "$clean_zolt"
@@ -109,22 +158,25 @@ if [ "${ZOLT_BENCH_PEER_COUNTS:-1}" != 0 ]; then
   count_ir gtags_ir gtags "$out/gsmall"
 fi
 
-say "index files against the reference build ($reference)"
-ref_src=$work/reference-$reference
-if [ ! -x "$ref_src/build/bench/zoltbench" ]; then
-  rm -rf "$ref_src" && mkdir -p "$ref_src"
-  git -C "$repo" archive "$reference" | tar -x -C "$ref_src"
-  cmake -S "$ref_src" -B "$ref_src/build" -DCMAKE_BUILD_TYPE=Release -DZOLT_TESTS=OFF >/dev/null
-  cmake --build "$ref_src/build" -j2 --target zoltbench >/dev/null
-fi
+say "index files against the reference build (ZOLT_PLAIN)"
 # both builds in the same tree, one after the other: same files, times and walk order
 eval "$clean_zolt"
 (cd "$tree" && "${build_cmd[@]}" . >/dev/null 2>&1)
 mv "$tree/zoltprj\$.Far" "$out/zolt.prj"; mv "$tree/zoltpru\$.Far" "$out/zolt.pru"
-(cd "$tree" && "$ref_src/build/bench/zoltbench" build . 2>/dev/null)
+eval "$clean_zolt"
+(cd "$tree" && "$repo/build/plain/zolt" build . >/dev/null 2>&1)
 identical=yes
 cmp -s "$out/zolt.prj" "$tree/zoltprj\$.Far" || identical=no
 cmp -s "$out/zolt.pru" "$tree/zoltpru\$.Far" || identical=no
+# the DLL leaves out the files Windows cannot open (device names such as aux.h)
+dll_same=
+if [ -f "$out/dll.prj" ]; then
+  dll_same=yes
+  awk -F'?' '{ n = split($2, part, "\\"); base = tolower(part[n]); sub(/\..*/, "", base)
+               if (base !~ /^(aux|con|nul|prn|com[1-9]|lpt[1-9])$/) print }' "$out/zolt.prj" > "$out/zolt-nodev.prj"
+  cmp -s "$out/zolt-nodev.prj" "$out/dll.prj" || dll_same=no
+fi
+echo "$dll_same" > "$out/dll_same"
 eval "$clean_zolt"
 
 say "report"

@@ -2,6 +2,8 @@
      winbench walkread DIR          the floor: a FindFirstFileA walk reading every *.c and *.h
      winbench build DLL DIR         Build project index from the panels, as the host runs it
      winbench browse DLL DIR        Browse from the panels: seconds until the host's menu call
+     winbench goto DLL FILE LINE COL  Go to definition from the word at LINE, COL (1-based) of
+                                    FILE in an editor: where it lands
      winbench growth N [by100]      AppendEntry N times into a fresh table (by100: the old
                                     growth by 100 slots, with HeapReAlloc)
    Prints the seconds (and what was counted) on one line. */
@@ -10,6 +12,7 @@
 #include <string.h>
 
 #include <string>
+#include <vector>
 
 #include <windows.h>
 
@@ -72,6 +75,12 @@ static void WalkRead(const std::string &dir, long long *files, long long *bytes)
 
 /* ---- a host that answers the command menu and notes when the browse menu came ---- */
 
+/* The editor Go to definition runs in: one file's lines, a cursor, and where it was sent. */
+static std::string g_editFile;
+static std::vector<std::string> g_lines;
+static int g_curLine, g_curPos;
+static std::string g_landed = "nowhere";
+
 static int g_command;        /* the command menu's answer */
 static int g_menus;          /* Menu calls so far */
 static double g_browseShown; /* seconds until the second menu (the definitions) */
@@ -82,17 +91,24 @@ static int FARAPI Menu(int, int, int, int, FarDword, const char *, const char *,
     if (breakCode != NULL) *breakCode = -1;
     if (g_menus++ == 0) return g_command;
     g_browseShown = Elapsed();
-    return -1;
+    return g_editFile.empty() ? -1 : 0; /* a choice among definitions: the first */
 }
 
-static int FARAPI Message(int, FarDword, const char *, const char *const *, int, int)
+/* Warnings (the only boxes with buttons) go to stderr, by message number: "M6 M7 M8". */
+static int FARAPI Message(int, FarDword, const char *, const char *const *items, int count, int buttons)
 {
-    return -1;
+    if (buttons == 0) return -1;
+    for (int i = 0; i < count; i++) fprintf(stderr, "%s%s", i ? " " : "warning: ", items[i]);
+    fprintf(stderr, "\n");
+    return 0;
 }
 
-static const char *FARAPI GetMsg(int, int)
+static const char *FARAPI GetMsg(int, int n)
 {
-    return "";
+    static char texts[64][8];
+    if (n < 0 || n >= 64) return "";
+    snprintf(texts[n], sizeof texts[n], "M%d", n);
+    return texts[n];
 }
 
 static int FARAPI Dialog(int, int, int, int, int, const char *, FarDialogItem *, int)
@@ -107,9 +123,11 @@ static FarHandle FARAPI SaveScreen(int, int, int, int)
 
 static void FARAPI RestoreScreen(FarHandle) {}
 
-static int FARAPI Editor(const char *, const char *, int, int, int, int, FarDword, int, int)
+
+static int FARAPI Editor(const char *file, const char *, int, int, int, int, FarDword, int line, int)
 {
-    return 0;
+    g_landed = std::string(file) + ":" + std::to_string(line);
+    return 1;
 }
 
 static int FARAPI CmpName(const char *pattern, const char *name, int skipPath)
@@ -117,15 +135,65 @@ static int FARAPI CmpName(const char *pattern, const char *name, int skipPath)
     return WildcardMatch(pattern, name, skipPath);
 }
 
-static int FARAPI EditorControl(int, void *)
+static int FARAPI EditorControl(int command, void *param)
 {
+    if (g_editFile.empty()) return 0;
+    if (command == ECTL_GETINFO) {
+        EditorInfo *info = (EditorInfo *)param;
+        memset(info, 0, sizeof *info);
+        info->EditorID = 1;
+        info->FileName = g_editFile.c_str();
+        info->WindowSizeX = 80;
+        info->WindowSizeY = 25;
+        info->TotalLines = (int)g_lines.size();
+        info->CurLine = g_curLine;
+        info->CurPos = g_curPos;
+        return 1;
+    }
+    if (command == ECTL_GETSTRING) {
+        EditorGetString *egs = (EditorGetString *)param;
+        int n = egs->StringNumber < 0 ? g_curLine : egs->StringNumber;
+        if (n >= (int)g_lines.size()) return 0;
+        egs->StringText = g_lines[(size_t)n].c_str();
+        egs->StringEOL = "\r\n";
+        egs->StringLength = (int)g_lines[(size_t)n].size();
+        egs->SelStart = egs->SelEnd = -1;
+        return 1;
+    }
+    if (command == ECTL_SETPOSITION) {
+        g_landed = g_editFile + ":" + std::to_string(((EditorSetPosition *)param)->CurLine + 1);
+        return 1;
+    }
+    return 1; /* EDITORTOOEM (the text is OEM already), REDRAW */
+}
+
+static int LoadEditor(const char *file, int line, int col)
+{
+    FILE *f = fopen(file, "rb");
+    if (f == NULL) return -1;
+    std::string text;
+    char buf[1 << 16];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
+    fclose(f);
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string l = text.substr(start, end - start);
+        if (!l.empty() && l.back() == '\r') l.pop_back();
+        g_lines.push_back(l);
+        start = end + 1;
+    }
+    g_editFile = file;
+    g_curLine = line - 1;
+    g_curPos = col - 1;
     return 0;
 }
 
 typedef void(FARAPI *SetStartupInfoFn)(const PluginStartupInfo *);
 typedef FarHandle(FARAPI *OpenPluginFn)(int, int);
 
-static int RunCommand(const char *dll, const char *dir, int command)
+static int RunCommand(const char *dll, const char *dir, int command, int openFrom = OPEN_PLUGINSMENU)
 {
     HMODULE module = LoadLibraryA(dll);
     if (module == NULL) {
@@ -137,7 +205,7 @@ static int RunCommand(const char *dll, const char *dir, int command)
     OpenPluginFn openPlugin;
     memcpy(&setStartup, &p1, sizeof p1);
     memcpy(&openPlugin, &p2, sizeof p2);
-    if (p1 == NULL || p2 == NULL || !SetCurrentDirectoryA(dir)) {
+    if (p1 == NULL || p2 == NULL || (dir != NULL && !SetCurrentDirectoryA(dir))) {
         fprintf(stderr, "winbench: no entry points, or no directory %s\n", dir);
         return 1;
     }
@@ -158,9 +226,10 @@ static int RunCommand(const char *dll, const char *dir, int command)
     setStartup(&info);
     g_command = command;
     StartClock();
-    openPlugin(OPEN_PLUGINSMENU, 0);
+    openPlugin(openFrom, 0);
     double total = Elapsed();
-    if (command == 0) printf("%.3f s to the menu (%.3f s in all)\n", g_browseShown, total);
+    if (openFrom == OPEN_EDITOR) printf("%.3f s, landed at %s\n", total, g_landed.c_str());
+    else if (command == 0) printf("%.3f s to the menu (%.3f s in all)\n", g_browseShown, total);
     else printf("%.3f s\n", total);
     return 0;
 }
@@ -218,8 +287,16 @@ int main(int argc, char **argv)
     }
     if (argc >= 4 && strcmp(argv[1], "build") == 0) return RunCommand(argv[2], argv[3], 1);
     if (argc >= 4 && strcmp(argv[1], "browse") == 0) return RunCommand(argv[2], argv[3], 0);
+    if (argc >= 6 && strcmp(argv[1], "goto") == 0) {
+        if (LoadEditor(argv[3], atoi(argv[4]), atoi(argv[5])) != 0) {
+            fprintf(stderr, "winbench: cannot read %s\n", argv[3]);
+            return 1;
+        }
+        return RunCommand(argv[2], NULL, 1, OPEN_EDITOR);
+    }
     if (argc >= 3 && strcmp(argv[1], "growth") == 0)
         return Growth(atol(argv[2]), argc >= 4 && strcmp(argv[3], "by100") == 0);
-    fprintf(stderr, "usage: winbench walkread DIR | build DLL DIR | browse DLL DIR | growth N [by100]\n");
+    fprintf(stderr, "usage: winbench walkread DIR | build DLL DIR | browse DLL DIR |\n"
+                    "       goto DLL FILE LINE COL | growth N [by100]\n");
     return 2;
 }

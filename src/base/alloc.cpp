@@ -56,3 +56,15 @@ long MemFailureCount(void)
 {
     return failures;
 }
+
+int MemTakeAllocation(void)
+{
+    if (!ShouldFail()) return 0;
+    failures++;
+    return 1;
+}
+
+void MemNoteFailure(void)
+{
+    failures++;
+}

@@ -8,6 +8,11 @@ void *MemAlloc(size_t size);            /* zero-filled; null on failure */
 void *MemRealloc(void *p, size_t size); /* null on failure, p untouched */
 void MemFree(void *p);
 
+/* For allocators outside this file (the platform's large blocks): counts one allocation and
+   returns 1 when it is to fail (injected); MemNoteFailure counts a real failure. */
+int MemTakeAllocation(void);
+void MemNoteFailure(void);
+
 /* Test hook: the n-th allocation from now (1-based) and every later one fail; 0 turns it off. */
 void MemFailFrom(long n);
 /* Test hook: only the n-th allocation from now fails, the later ones succeed again. */

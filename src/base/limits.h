@@ -21,7 +21,8 @@ enum {
     FILTER_MAX = 20,         /* typed filter characters; more are ignored */
     MATCH_MAX = 1024,        /* matches collected from one index file */
     TABLE_INITIAL = 100,     /* slots of a fresh table */
-    TABLE_GROWTH = 100       /* slots added per table enlargement */
+    TABLE_GROWTH = 100,      /* least slots added per table enlargement (half the capacity) */
+    TABLE_CHUNK = 1 << 19    /* entries of one piece of a build's table (72 MB) */
 };
 
 #endif

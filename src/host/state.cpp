@@ -1,17 +1,18 @@
 /* state.cpp: releasing a command's state record. */
 #include "host/state.h"
 
-#include "base/alloc.h"
+#include "platform/platform.h"
 
 void ReleaseState(BrowserState *st)
 {
     CloseUpdateIndex(st);
+    ReleaseTableChunks(st);
     if (st->entries != NULL) {
-        MemFree(st->entries);
+        LargeBlockFree(st->entries);
         st->entries = NULL;
     }
     if (st->updEntries != NULL) {
-        MemFree(st->updEntries);
+        LargeBlockFree(st->updEntries);
         st->updEntries = NULL;
     }
 }

@@ -15,6 +15,10 @@ struct BrowserState {
     FarMenuItem *menuItems; /* owned by the browse command, not by ReleaseState */
     int capacity;
     int count;
+    TableChunk *chunks;  /* earlier pieces of a build's main table, in table order */
+    int chunkCount;
+    int chunkedEntries;  /* entries in them */
+    int chunkEntries;    /* the size at which a build seals a piece; 0: never */
     char indexFileName[13]; /* "zoltprj$.Far" */
     /* virtual-key codes (low byte of VkKeyScanA) of the browse filter's punctuation keys */
     int keyUnderscore;

@@ -185,19 +185,89 @@ static void PutLine(LineWriter *w, const DefinitionEntry *e, int update)
     w->buf[w->used++] = '\n';
 }
 
-/* The entries in table order, or in keys' order when keys are given. */
-static int WriteLines(FILE *f, const BrowserState *st, const SortKey *keys, int update)
+static void StartWriter(LineWriter *w, FILE *f)
+{
+    w->f = f;
+    w->used = 0;
+    w->failed = 0;
+}
+
+static int FinishWriter(LineWriter *w)
+{
+    FlushWriter(w);
+    return w->failed ? -1 : 0;
+}
+
+/* One sorted piece of the table: its entries in keys' order, or in their own order when there
+   was no room for keys (the entries were then sorted in place). */
+struct SortedRun {
+    const DefinitionEntry *entries;
+    const SortKey *keys;
+    int count;
+    int next;
+};
+
+static const DefinitionEntry *RunHead(const SortedRun *r)
+{
+    return r->keys != NULL ? r->keys[r->next].entry : &r->entries[r->next];
+}
+
+/* Merges the runs (pieces of the table in table order) into the project file. On a tie the
+   earlier piece goes first, so the file is what one sort of the whole table would give. */
+static void WriteMerged(LineWriter *w, SortedRun *runs, int n)
+{
+    for (;;) {
+        SortedRun *best = NULL;
+        for (int i = 0; i < n; i++) {
+            if (runs[i].next >= runs[i].count) continue;
+            if (best == NULL || CompareEntries(RunHead(&runs[i]), RunHead(best)) < 0) best = &runs[i];
+        }
+        if (best == NULL) return;
+        if (best->keys != NULL && best->next + PREFETCH_AHEAD < best->count)
+            Prefetch(best->keys[best->next + PREFETCH_AHEAD].entry);
+        PutLine(w, RunHead(best), 0);
+        best->next++;
+    }
+}
+
+/* The update file: every piece of the table in table order. */
+static int WriteUpdateLines(FILE *f, const BrowserState *st)
 {
     static LineWriter w; /* 64 KB: kept off the stack of the host's thread */
-    w.f = f;
-    w.used = 0;
-    w.failed = 0;
-    for (int i = 0; i < st->count; i++) {
-        if (keys != NULL && i + PREFETCH_AHEAD < st->count) Prefetch(keys[i + PREFETCH_AHEAD].entry);
-        PutLine(&w, keys != NULL ? keys[i].entry : &st->entries[i], update);
+    StartWriter(&w, f);
+    for (int c = 0; c <= st->chunkCount; c++) {
+        const DefinitionEntry *e = c < st->chunkCount ? st->chunks[c].entries : st->entries;
+        int n = c < st->chunkCount ? st->chunks[c].count : st->count;
+        for (int i = 0; i < n; i++) PutLine(&w, &e[i], 1);
     }
-    FlushWriter(&w);
-    return w.failed ? -1 : 0;
+    return FinishWriter(&w);
+}
+
+/* The project file: each piece sorted on its own (through keys when there is room for them,
+   else in place), then merged. */
+static int WriteProjectLines(FILE *f, BrowserState *st)
+{
+    static LineWriter w;
+    enum { LOCAL_RUNS = 16 }; /* a table of up to 8 million entries needs no allocation here */
+    SortedRun local[LOCAL_RUNS];
+    int n = st->chunkCount + 1, result = -1;
+    SortedRun *runs = n <= LOCAL_RUNS ? local : (SortedRun *)MemAlloc((size_t)n * sizeof *runs);
+    if (runs == NULL) return -1;
+    for (int c = 0; c < n; c++) {
+        DefinitionEntry *e = c < st->chunkCount ? st->chunks[c].entries : st->entries;
+        int count = c < st->chunkCount ? st->chunks[c].count : st->count;
+        runs[c].entries = e;
+        runs[c].count = count;
+        runs[c].next = 0;
+        runs[c].keys = SortedOrder(e, count);
+        if (runs[c].keys == NULL) SortEntries(e, count);
+    }
+    StartWriter(&w, f);
+    WriteMerged(&w, runs, n);
+    result = FinishWriter(&w);
+    for (int c = 0; c < n; c++) MemFree((void *)runs[c].keys);
+    if (runs != local) MemFree(runs);
+    return result;
 }
 
 /* Closes f and reports whether everything written reached the file. */
@@ -221,13 +291,8 @@ int WriteIndexFiles(BrowserState *st)
     FILE *project = CreateTempFile(projectTemp, sizeof projectTemp, "zoltprj$");
     FILE *update = CreateTempFile(updateTemp, sizeof updateTemp, "zoltpru$");
     int result = (project != NULL && update != NULL) ? 0 : -1;
-    if (result == 0) result = WriteLines(update, st, NULL, 1);
-    /* the project file in sorted order; the entries themselves move only when there is no room
-       for the order apart from them */
-    SortKey *order = result == 0 ? SortedOrder(st) : NULL;
-    if (order == NULL) SortTable(st);
-    if (result == 0) result = WriteLines(project, st, order, 0);
-    MemFree(order);
+    if (result == 0) result = WriteUpdateLines(update, st);
+    if (result == 0) result = WriteProjectLines(project, st);
     if (update != NULL && CloseChecked(update) != 0) result = -1;
     if (project != NULL && CloseChecked(project) != 0) result = -1;
     /* The project file goes first: a new project file beside an old update file only makes
@@ -258,14 +323,14 @@ static int IndexIsStale(BrowserState *st)
 {
     if (st->changedFiles != 0) return 1;
     if (!st->updMode) return 0;
-    return st->count != UpdateEntriesTotal(st) || !FileExists(st->indexFileName);
+    return TableTotal(st) != UpdateEntriesTotal(st) || !FileExists(st->indexFileName);
 }
 
 /* The walk was the update file's only reader. */
 static void ReleaseUpdateTable(BrowserState *st)
 {
     CloseUpdateIndex(st);
-    MemFree(st->updEntries);
+    LargeBlockFree(st->updEntries);
     st->updEntries = NULL;
     st->updCapacity = 0;
 }
@@ -286,6 +351,7 @@ void BuildProjectIndex(BrowserState *st)
     if (sameOptions && (ZOLT_PLAIN ? LoadIndex(st, 1) : OpenUpdateIndex(st)) == 0) st->updMode = 1;
     st->filesScanned = 0;
     st->indexEntries = -1;
+    if (st->chunkEntries == 0) st->chunkEntries = TABLE_CHUNK; /* tests take smaller pieces */
     FarHandle screen = HostSaveScreen();
     int walked = ProjectScan("*.*", st) == 0;
     /* Any allocation that failed since the command began (a settings read, a directory that
@@ -299,9 +365,9 @@ void BuildProjectIndex(BrowserState *st)
         if (stale) {
             ReleaseUpdateTable(st); /* makes room for the sort keys */
             failed = WriteIndexFiles(st) != 0 || (!sameOptions && WriteScanOptions(options) != 0);
-            if (!failed) st->indexEntries = st->count;
+            if (!failed) st->indexEntries = TableTotal(st);
         } else if (st->updMode) {
-            st->indexEntries = st->count; /* the files hold just what the walk kept */
+            st->indexEntries = TableTotal(st); /* the files hold just what the walk kept */
         }
     }
     ReleaseUpdateTable(st);

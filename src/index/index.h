@@ -17,6 +17,11 @@ struct DefinitionEntry {
     FileTime writeTime; /* low half first; only build and update-file entries carry one */
 };
 #pragma pack(pop)
+
+struct TableChunk {
+    DefinitionEntry *entries;
+    int count;
+};
 static_assert(sizeof(DefinitionEntry) == 138, "DefinitionEntry is 138 bytes");
 
 /* --- definition table --- */
@@ -29,6 +34,12 @@ int GrownCapacity(int capacity);
 int CompareEntries(const DefinitionEntry *a, const DefinitionEntry *b);
 /* Sorts the main table in place; the update table is never sorted. */
 void SortTable(BrowserState *st);
+/* A build's table in pieces: a 32-bit process has no room for one block of millions of
+   entries. Between files, a main table of chunkEntries or more becomes a piece of its own and
+   the table starts empty (nothing when chunkEntries is 0). 0, or -1 when it stays whole. */
+int SealTableChunk(BrowserState *st);
+int TableTotal(const BrowserState *st); /* entries in the pieces and the table */
+void ReleaseTableChunks(BrowserState *st);
 /* The entry's write time, copied out of the packed record. */
 FileTime EntryWriteTime(const DefinitionEntry *e);
 void SetEntryWriteTime(DefinitionEntry *e, const FileTime *t);

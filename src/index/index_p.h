@@ -44,8 +44,10 @@ static inline void Prefetch(const DefinitionEntry *e)
     (void)e;
 #endif
 }
-/* The sorted keys (MemFree them), or null when there is no room for them. */
-SortKey *SortedOrder(const BrowserState *st);
+/* The sorted keys of count entries (MemFree them), or null when there is no room for them. */
+SortKey *SortedOrder(const DefinitionEntry *entries, int count);
+/* Sorts entries in place (when there is no room for keys). */
+void SortEntries(DefinitionEntry *entries, int count);
 
 /* The update index file of a rebuild, read in step with the walk. */
 struct UpdateStream {

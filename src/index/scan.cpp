@@ -80,6 +80,7 @@ int VisitFile(const DirEntry *entry, BrowserState *st)
         return 0;
     }
     st->fileKind = kind;
+    (void)SealTableChunk(st); /* between files: a file's entries stay in one piece */
     if (ReuseUnchanged(entry, st)) return 0;
     st->changedFiles++;
     int result = ScanSourceFile(entry, st);

@@ -38,7 +38,8 @@ int AppendEntry(const DefinitionEntry *e, BrowserState *st, int update)
         int grown = GrownCapacity(*capacity);
         if (*slots == NULL) grown = *capacity > *count ? *capacity : *count + TABLE_GROWTH;
         if (grown == 0) return -1;
-        void *p = MemRealloc(*slots, (size_t)grown * sizeof(DefinitionEntry));
+        void *p = LargeBlockResize(*slots, (size_t)*count * sizeof(DefinitionEntry),
+                                   (size_t)grown * sizeof(DefinitionEntry));
         if (p == NULL) return -1; /* old storage, capacity and count stay valid */
         *slots = (DefinitionEntry *)p;
         *capacity = grown;
@@ -153,14 +154,49 @@ static int CompareForSort(const void *a, const void *b)
     return CompareEntries((const DefinitionEntry *)a, (const DefinitionEntry *)b);
 }
 
-SortKey *SortedOrder(const BrowserState *st)
+SortKey *SortedOrder(const DefinitionEntry *entries, int count)
 {
-    if (ZOLT_PLAIN || st->count <= 0 || st->entries == NULL) return NULL;
-    SortKey *keys = (SortKey *)MemAlloc((size_t)st->count * sizeof(SortKey));
+    if (ZOLT_PLAIN || count <= 0 || entries == NULL) return NULL;
+    SortKey *keys = (SortKey *)MemAlloc((size_t)count * sizeof(SortKey));
     if (keys == NULL) return NULL;
-    for (int i = 0; i < st->count; i++) keys[i].entry = &st->entries[i];
-    SortKeys(keys, (size_t)st->count, 0, 0);
+    for (int i = 0; i < count; i++) keys[i].entry = &entries[i];
+    SortKeys(keys, (size_t)count, 0, 0);
     return keys;
+}
+
+void SortEntries(DefinitionEntry *entries, int count)
+{
+    if (count > 0 && entries != NULL) qsort(entries, (size_t)count, sizeof *entries, CompareForSort);
+}
+
+int SealTableChunk(BrowserState *st)
+{
+    if (st->chunkEntries <= 0 || st->count < st->chunkEntries) return 0;
+    TableChunk *grown = (TableChunk *)MemRealloc(st->chunks, (size_t)(st->chunkCount + 1) * sizeof *grown);
+    if (grown == NULL) return -1; /* the table goes on growing in one piece */
+    st->chunks = grown;
+    st->chunks[st->chunkCount].entries = st->entries;
+    st->chunks[st->chunkCount].count = st->count;
+    st->chunkCount++;
+    st->chunkedEntries += st->count;
+    st->entries = NULL;
+    st->capacity = 0;
+    st->count = 0;
+    return 0;
+}
+
+int TableTotal(const BrowserState *st)
+{
+    return st->chunkedEntries + st->count;
+}
+
+void ReleaseTableChunks(BrowserState *st)
+{
+    for (int i = 0; i < st->chunkCount; i++) LargeBlockFree(st->chunks[i].entries);
+    MemFree(st->chunks);
+    st->chunks = NULL;
+    st->chunkCount = 0;
+    st->chunkedEntries = 0;
 }
 
 void SortTable(BrowserState *st)

@@ -46,6 +46,15 @@ int FileSetWriteTime(const char *path, const FileTime *t);   /* 0 on success (te
 /* Replaces `to` by `from` in one step (rename over an existing file); 0 on success. */
 int FileReplace(const char *from, const char *to);
 int FileRemove(const char *path); /* 0 on success */
+/* --- blocks that may grow large (the definition table) --- */
+/* Resizes a block from MemAlloc or from here to size bytes (oldSize of them in use), keeping
+   them. On Windows a block past LARGE_BLOCK_MIN moves once into address space reserved for it,
+   where it then grows without moving: a 32-bit process could not hold the old and the new copy
+   of a table of some hundred megabytes at once. Null on failure, the block untouched. */
+enum { LARGE_BLOCK_MIN = 128 * 1024 * 1024 }; /* above a piece of a build's table */
+void *LargeBlockResize(void *block, size_t oldSize, size_t size);
+void LargeBlockFree(void *block); /* null is allowed */
+
 /* A regular file's bytes mapped read-only into memory (not NUL-terminated). */
 struct MappedFile {
     const char *data;

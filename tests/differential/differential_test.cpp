@@ -254,9 +254,10 @@ struct DifferentialTest : TempDirTest {
         }
     }
 
-    std::string BuildAndRead()
+    std::string BuildAndRead(int chunkEntries = 0)
     {
         Fresh();
+        st.chunkEntries = chunkEntries;
         BuildProjectIndex(&st);
         return ReadFile("zoltprj$.Far") + "----\n" + CanonicalUpdateFile(ReadFile("zoltpru$.Far"));
     }
@@ -275,21 +276,28 @@ TEST_F(DifferentialTest, ReaderStreamOverGeneratedSources)
     CheckGolden("reader-stream.txt", hashes);
 }
 
-// Full build, rebuild with nothing changed (writes nothing), rebuild after touching one file.
+// Full build, rebuild with nothing changed (writes nothing), rebuild after touching one file;
+// with the table in one piece and in pieces of a few dozen entries, merged when written.
 TEST_F(DifferentialTest, IndexFilesOfGeneratedTree)
 {
     Rng rng = {0xD1B54A32D192ED03ull};
     MakeTree(rng, 120);
     ASSERT_EQ(chdir("tree"), 0);
-    CheckGolden("tree-full.txt", BuildAndRead());
-    struct stat before, after;
-    ASSERT_EQ(stat("zoltprj$.Far", &before), 0);
-    BuildAndRead();
-    ASSERT_EQ(stat("zoltprj$.Far", &after), 0);
-    EXPECT_EQ(before.st_ino, after.st_ino) << "a rebuild with nothing changed rewrote the index";
-    FileTime t = {7u, 30000001u};
-    ASSERT_EQ(FileSetWriteTime(paths[5].c_str(), &t), 0);
-    CheckGolden("tree-touched.txt", BuildAndRead());
+    const FileTime original = {1000000u + 5u, 30000000u}, touched = {7u, 30000001u};
+    for (int chunk : {0, 37}) {
+        SCOPED_TRACE("pieces of " + std::to_string(chunk));
+        ASSERT_EQ(FileSetWriteTime(paths[5].c_str(), &original), 0);
+        (void)remove("zoltprj$.Far");
+        (void)remove("zoltpru$.Far");
+        CheckGolden("tree-full.txt", BuildAndRead(chunk));
+        struct stat before, after;
+        ASSERT_EQ(stat("zoltprj$.Far", &before), 0);
+        BuildAndRead(chunk);
+        ASSERT_EQ(stat("zoltprj$.Far", &after), 0);
+        EXPECT_EQ(before.st_ino, after.st_ino) << "a rebuild with nothing changed rewrote the index";
+        ASSERT_EQ(FileSetWriteTime(paths[5].c_str(), &touched), 0);
+        CheckGolden("tree-touched.txt", BuildAndRead(chunk));
+    }
 }
 
 // Mutation steps on a small tree, each followed by an incremental build; after every step the

@@ -175,6 +175,18 @@ unsigned long CurrentProcessId(void)
     return (unsigned long)getpid();
 }
 
+/* glibc moves a large block by remapping its pages, never by copying: the heap serves. */
+void *LargeBlockResize(void *block, size_t oldSize, size_t size)
+{
+    (void)oldSize;
+    return MemRealloc(block, size);
+}
+
+void LargeBlockFree(void *block)
+{
+    MemFree(block);
+}
+
 int FileMapRead(const char *path, MappedFile *m)
 {
     m->data = NULL;

@@ -169,6 +169,82 @@ int FileSetWriteTime(const char *path, const FileTime *t)
     return ok ? 0 : -1;
 }
 
+/* Large blocks: reserved address space, committed up to the block's size. A handful at most are
+   alive at once (a command's tables, a nested command's). */
+struct LargeBlock {
+    char *base;
+    size_t reserved;
+    size_t committed;
+};
+static LargeBlock largeBlocks[8];
+
+static LargeBlock *FindLargeBlock(const void *p)
+{
+    for (LargeBlock &b : largeBlocks)
+        if (p != NULL && b.base == p) return &b;
+    return NULL;
+}
+
+static int CommitLargeBlock(LargeBlock *b, size_t size)
+{
+    if (size <= b->committed) return 0;
+    if (VirtualAlloc(b->base + b->committed, size - b->committed, MEM_COMMIT, PAGE_READWRITE) == NULL)
+        return -1;
+    b->committed = size;
+    return 0;
+}
+
+/* As much address space as the process can spare, from 1 GB down, but at least `size`. */
+static char *ReserveAddressSpace(size_t size, size_t *reserved)
+{
+    for (size_t want = (size_t)1 << 30; ; want -= want / 4) {
+        if (want < size * 2) want = size;
+        void *p = VirtualAlloc(NULL, want, MEM_RESERVE, PAGE_READWRITE);
+        if (p != NULL) {
+            *reserved = want;
+            return (char *)p;
+        }
+        if (want == size) return NULL;
+    }
+}
+
+void *LargeBlockResize(void *block, size_t oldSize, size_t size)
+{
+    LargeBlock *b = FindLargeBlock(block);
+    if (b == NULL && size < LARGE_BLOCK_MIN) return MemRealloc(block, size);
+    if (MemTakeAllocation()) return NULL;
+    if (b != NULL && size <= b->reserved) {
+        if (CommitLargeBlock(b, size) == 0) return block;
+        MemNoteFailure();
+        return NULL;
+    }
+    LargeBlock *slot = NULL;
+    for (LargeBlock &unused : largeBlocks)
+        if (unused.base == NULL && slot == NULL) slot = &unused;
+    LargeBlock grown = {NULL, 0, 0};
+    if (slot != NULL) grown.base = ReserveAddressSpace(size, &grown.reserved);
+    if (grown.base == NULL || CommitLargeBlock(&grown, size) != 0) {
+        if (grown.base != NULL) VirtualFree(grown.base, 0, MEM_RELEASE);
+        MemNoteFailure();
+        return NULL;
+    }
+    if (block != NULL) memcpy(grown.base, block, oldSize < size ? oldSize : size);
+    LargeBlockFree(block);
+    *slot = grown;
+    return grown.base;
+}
+
+void LargeBlockFree(void *block)
+{
+    LargeBlock *b = FindLargeBlock(block);
+    if (b == NULL) {
+        MemFree(block);
+        return;
+    }
+    VirtualFree(b->base, 0, MEM_RELEASE);
+    b->base = NULL;
+}
+
 int FileMapRead(const char *path, MappedFile *m)
 {
     m->data = NULL;
