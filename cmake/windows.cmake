@@ -47,9 +47,10 @@ add_custom_target(dist DEPENDS ${ZOLT_ZIP})
 # zolt-wintest.exe: loads zolt.dll like the host does and runs scripted scenarios on real
 # directories, the registry and the keyboard layout (tests/wine runs it under Wine).
 file(GLOB ZOLT_WINTEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/hosts/wintest/*.cpp)
-add_executable(zolt-wintest ${ZOLT_WINTEST_SOURCES} ${CMAKE_SOURCE_DIR}/hosts/common/wildcard.cpp)
+add_executable(zolt-wintest ${ZOLT_WINTEST_SOURCES} ${CMAKE_SOURCE_DIR}/hosts/common/wildcard.cpp
+               ${CMAKE_SOURCE_DIR}/hosts/common/editbuffer.cpp)
 target_include_directories(zolt-wintest PRIVATE ${CMAKE_SOURCE_DIR}/hosts ${CMAKE_SOURCE_DIR}/src)
-target_compile_options(zolt-wintest PRIVATE ${ZOLT_WARNINGS})
+target_compile_options(zolt-wintest PRIVATE ${ZOLT_HOST_WARNINGS})
 target_compile_definitions(zolt-wintest PRIVATE ZOLT_VERSION="${PROJECT_VERSION}")
 target_link_libraries(zolt-wintest PRIVATE advapi32 user32)
 target_link_options(zolt-wintest PRIVATE -static -static-libgcc -static-libstdc++)
@@ -58,6 +59,6 @@ target_link_options(zolt-wintest PRIVATE -static -static-libgcc -static-libstdc+
 # and browse through a bare host, the table's growth).
 add_executable(winbench ${CMAKE_SOURCE_DIR}/bench/winbench.cpp ${CMAKE_SOURCE_DIR}/hosts/common/wildcard.cpp)
 target_include_directories(winbench PRIVATE ${CMAKE_SOURCE_DIR}/hosts ${CMAKE_SOURCE_DIR}/src)
-target_compile_options(winbench PRIVATE ${ZOLT_WARNINGS})
+target_compile_options(winbench PRIVATE ${ZOLT_HOST_WARNINGS})
 target_link_libraries(winbench PRIVATE zoltcore advapi32 user32)
 target_link_options(winbench PRIVATE -static -static-libgcc -static-libstdc++)

@@ -14,7 +14,7 @@ static std::vector<DefinitionEntry> Copy(const DefinitionEntry *e, int n)
 static bool Same(const std::vector<DefinitionEntry> &a, const DefinitionEntry *b, int n, bool withTime)
 {
     if ((int)a.size() != n) return false;
-    for (int i = 0; i < n; i++) {
+    for (size_t i = 0; i < (size_t)n; i++) {
         if (strcmp(a[i].name, b[i].name) != 0 || strcmp(a[i].file, b[i].file) != 0 || a[i].line != b[i].line)
             return false;
         if (withTime && memcmp(&a[i].writeTime, &b[i].writeTime, sizeof a[i].writeTime) != 0) return false;

@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (n >= sizeof word) FuzzFail("word unterminated");
     if (strcmp(word, "unchanged") != 0) {
         if (pos < 0 || pos >= (int)line.size()) FuzzFail("a word from outside the line");
-        if (n == 0 && IsWordChar((unsigned char)line[pos])) FuzzFail("no word on an identifier byte");
+        if (n == 0 && IsWordChar((unsigned char)line[(size_t)pos])) FuzzFail("no word on an identifier byte");
     }
 
     /* the same through the editor: the cursor's line, fetched from the host */

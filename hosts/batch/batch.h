@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "common/editbuffer.h"
+
 /* Hands the batch host's record to the plugin through SetStartupInfo (RootKey
    "Software\Far\Plugins", the store the configuration dialog writes). No screen: warning boxes
    become "zolt: TITLE: TEXT" lines on stderr, progress boxes a line that a terminal stderr
@@ -28,13 +30,8 @@ int BatchWarningCount(void); /* warning boxes printed so far */
 void BatchEndProgress(void); /* clears a progress line left on the terminal */
 
 /* --- editors: an in-memory editor the plugin's EditorControl works on --- */
-struct BatchEditor {
-    int id;                         /* EditorID */
-    std::string fileName;           /* as the plugin names files: backslash path */
-    std::vector<std::string> lines; /* bytes as given, without line ends */
-    int curLine, curPos;            /* 0-based */
-    int topLine, leftPos;
-    int moves;                      /* ECTL_SETPOSITION calls the plugin made on it */
+struct BatchEditor : EditBuffer {
+    int moves = 0;                  /* ECTL_SETPOSITION calls the plugin made on it */
 };
 /* Opens an editor over lines with the cursor at line, col (0-based, clamped) and makes it the
    current one; the previous one stays below it. The pointer lasts until the next open or quit. */

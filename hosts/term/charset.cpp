@@ -2,7 +2,7 @@
 #include <iconv.h>
 #include <string.h>
 
-#include "term/term_p.h"
+#include "term/model_p.h"
 
 static wchar_t g_upper[128]; /* Unicode of the bytes 0x80..0xFF; 0 until built */
 static int g_built;

@@ -1,7 +1,7 @@
 /* dialog_model.cpp: the host's dialog without the drawing: focus, checkboxes, the edit field, closing. */
 #include <string.h>
 
-#include "term/term_p.h"
+#include "term/model_p.h"
 
 int IsFocusable(const FarDialogItem *it)
 {

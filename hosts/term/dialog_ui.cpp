@@ -1,7 +1,8 @@
 /* dialog_ui.cpp: the host's Dialog service: boxes, texts, separators, checkboxes, edit fields, buttons. */
 #include <string.h>
 
-#include "term/term_p.h"
+#include "term/draw_p.h"
+#include "term/services_p.h"
 
 struct DialogPlace {
     int x, y;   /* screen position of the dialog's (0, 0) */

@@ -10,7 +10,7 @@
 
 #include "base/text.h"
 #include "common/regular.h"
-#include "term/term_p.h"
+#include "term/model_p.h"
 
 static int Clamp(int v, int lo, int hi)
 {

@@ -7,7 +7,8 @@
 #include <unistd.h>
 
 #include "base/text.h"
-#include "term/term_p.h"
+#include "term/draw_p.h"
+#include "term/services_p.h"
 
 static EditorStack g_editors;
 

@@ -1,7 +1,7 @@
 /* help_model.cpp: one topic of a help file as plain lines (highlight marks gone, links as text). */
 #include <string.h>
 
-#include "term/term_p.h"
+#include "term/model_p.h"
 
 enum { HELP_LINE_SIZE = 128 };
 

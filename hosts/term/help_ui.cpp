@@ -5,7 +5,8 @@
 
 #include "base/text.h"
 #include "common/lng.h"
-#include "term/term_p.h"
+#include "term/draw_p.h"
+#include "term/services_p.h"
 
 enum { HELP_LINES_MAX = 400, HELP_FILE_MAX = 1 << 20 };
 

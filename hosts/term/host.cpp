@@ -8,7 +8,8 @@
 #include "common/lng.h"
 #include "common/wildcard.h"
 #include "term/term.h"
-#include "term/term_p.h"
+#include "term/draw_p.h"
+#include "term/services_p.h"
 
 #ifndef ZOLT_DIST_DIR
 #define ZOLT_DIST_DIR "dist"

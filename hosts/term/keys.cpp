@@ -2,7 +2,7 @@
 #include <curses.h>
 #include <string.h>
 
-#include "term/term_p.h"
+#include "term/model_p.h"
 
 static KeyEvent MakeKey(int vk, int mods, int ch)
 {

@@ -2,7 +2,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "term/term_p.h"
+#include "term/model_p.h"
 
 enum { BREAK_KEYS_MAX = 1024 }; /* a longer list without its 0 element is cut here */
 

@@ -2,7 +2,8 @@
 #include <string.h>
 
 #include "base/text.h"
-#include "term/term_p.h"
+#include "term/draw_p.h"
+#include "term/services_p.h"
 
 struct MenuFrame {
     int x1, y1, x2, y2;

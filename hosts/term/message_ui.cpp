@@ -1,7 +1,8 @@
 /* message_ui.cpp: the host's Message service: a centred box of lines and buttons, or a notice. */
 #include <string.h>
 
-#include "term/term_p.h"
+#include "term/draw_p.h"
+#include "term/services_p.h"
 
 enum { MESSAGE_LINES_MAX = 40, MESSAGE_TEXT_MAX = 200 };
 

@@ -5,7 +5,7 @@
 #include <unistd.h>
 
 #include "base/text.h"
-#include "term/term_p.h"
+#include "term/model_p.h"
 
 int FarToNativePath(const char *farPath, char *out, size_t size)
 {

@@ -4,7 +4,7 @@
 #include <string.h>
 
 #include "platform/platform.h"
-#include "term/term_p.h"
+#include "term/draw_p.h"
 
 enum { SAVED_MAX = 64 };
 static WINDOW *g_saved[SAVED_MAX]; /* live SaveScreen handles; anything else is refused */

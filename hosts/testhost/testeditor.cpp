@@ -5,39 +5,28 @@
 
 /* ---- the editor stack ---- */
 
-static int ClampLine(const TestEditor &ed, int line)
-{
-    int last = (int)ed.lines.size() - 1;
-    return line < 0 ? 0 : (line > last ? last : line);
-}
-
 int OpenEditor(const std::string &fileName, const std::vector<std::string> &lines, int cursorLine,
                int cursorCol)
 {
-    TestEditor ed;
-    ed.id = g_test.nextEditorId++;
-    ed.fileName = fileName;
-    ed.lines = lines;
-    if (ed.lines.empty()) ed.lines.emplace_back(); /* an empty file still has one line */
-    ed.curLine = ClampLine(ed, cursorLine);
-    ed.curPos = cursorCol < 0 ? 0 : cursorCol;
-    g_test.editors.push_back(ed);
-    return ed.id;
+    TestEditor *ed = g_test.editors.Push(fileName, lines);
+    ed->curLine = ClampToLines(*ed, cursorLine);
+    ed->curPos = cursorCol < 0 ? 0 : cursorCol;
+    return ed->id;
 }
 
 void CloseEditor()
 {
-    if (!g_test.editors.empty()) g_test.editors.pop_back();
+    g_test.editors.Pop();
 }
 
 TestEditor *CurrentEditor()
 {
-    return g_test.editors.empty() ? nullptr : &g_test.editors.back();
+    return g_test.editors.Top();
 }
 
 int EditorDepth()
 {
-    return (int)g_test.editors.size();
+    return (int)g_test.editors.open.size();
 }
 
 int EditorReadCount()
@@ -53,17 +42,7 @@ void SetEditorToOemTable(const unsigned char table[256])
 
 std::vector<std::string> LinesOf(const std::string &text)
 {
-    std::vector<std::string> lines(1);
-    for (size_t i = 0; i < text.size(); i++) {
-        char ch = text[i];
-        if (ch == '\r' || ch == '\n') {
-            if (ch == '\r' && i + 1 < text.size() && text[i + 1] == '\n') i++;
-            lines.emplace_back();
-        } else {
-            lines.back() += ch;
-        }
-    }
-    return lines;
+    return SplitEditLines(text);
 }
 
 /* ---- Editor ---- */
@@ -81,9 +60,10 @@ void ScriptEditorSession(const std::vector<std::string> &lines, std::function<vo
         TestEditor *ed = CurrentEditor();
         if (call.line >= 1) ed->topLine = ed->curLine > ed->height / 2 ? ed->curLine - ed->height / 2 : 0;
         if (inside) inside();
-        for (size_t i = 0; i < g_test.editors.size(); i++)
-            if (g_test.editors[i].id == id) {
-                g_test.editors.erase(g_test.editors.begin() + (long)i);
+        std::vector<TestEditor> &open = g_test.editors.open;
+        for (size_t i = 0; i < open.size(); i++)
+            if (open[i].id == id) {
+                open.erase(open.begin() + (long)i);
                 break;
             }
         return 2;
@@ -132,15 +112,12 @@ static int GetString(TestEditor &ed, EditorGetString *gs, HostCall *c)
     }
     c->line = gs->StringNumber;
     c->text += ", line=" + std::to_string(gs->StringNumber);
-    int n = gs->StringNumber == -1 ? ed.curLine : gs->StringNumber;
-    if (n < 0 || n >= (int)ed.lines.size()) return 0;
-    const std::string &s = ed.lines[(size_t)n];
+    if (!FillEditBufferString(ed, gs)) return 0;
+    std::string s(gs->StringText, (size_t)gs->StringLength);
     g_test.lineText.reset(new char[s.size()]);
     memcpy(g_test.lineText.get(), s.data(), s.size());
     gs->StringText = g_test.lineText.get();
-    gs->StringEOL = n + 1 < (int)ed.lines.size() ? "\r\n" : "";
-    gs->StringLength = (int)s.size();
-    gs->SelStart = gs->SelEnd = -1;
+    gs->SelEnd = -1;
     ed.reads++;
     g_test.reads++;
     c->items.push_back(s);
@@ -153,20 +130,9 @@ static int GetInfo(const TestEditor &ed, EditorInfo *ei)
         HostError("ECTL_GETINFO without a record");
         return 0;
     }
-    memset(ei, 0, sizeof *ei);
-    ei->EditorID = ed.id;
-    ei->FileName = ed.fileName.c_str();
-    ei->WindowSizeX = ed.width;
-    ei->WindowSizeY = ed.height;
-    ei->TotalLines = (int)ed.lines.size();
-    ei->CurLine = ed.curLine;
-    ei->CurPos = ed.curPos;
-    ei->CurTabPos = ed.curPos; /* the test editor holds no tabs worth expanding */
-    ei->TopScreenLine = ed.topLine;
-    ei->LeftPos = ed.leftPos;
+    FillEditBufferInfo(ed, ei);
     ei->Overtype = ed.overtype;
     ei->TableNum = -1;
-    ei->TabSize = 8;
     return 1;
 }
 
@@ -180,10 +146,10 @@ static int SetPosition(TestEditor &ed, const EditorSetPosition *sp, HostCall *c)
     c->text += ", line=" + std::to_string(sp->CurLine) + ", pos=" + std::to_string(sp->CurPos) +
                ", tabpos=" + std::to_string(sp->CurTabPos) + ", top=" + std::to_string(sp->TopScreenLine) +
                ", left=" + std::to_string(sp->LeftPos) + ", overtype=" + std::to_string(sp->Overtype);
-    if (sp->CurLine != -1) ed.curLine = ClampLine(ed, sp->CurLine);
+    if (sp->CurLine != -1) ed.curLine = ClampToLines(ed, sp->CurLine);
     if (sp->CurPos != -1) ed.curPos = sp->CurPos < 0 ? 0 : sp->CurPos;
     if (sp->CurTabPos != -1) ed.curPos = sp->CurTabPos < 0 ? 0 : sp->CurTabPos;
-    if (sp->TopScreenLine != -1) ed.topLine = ClampLine(ed, sp->TopScreenLine);
+    if (sp->TopScreenLine != -1) ed.topLine = ClampToLines(ed, sp->TopScreenLine);
     if (sp->LeftPos != -1) ed.leftPos = sp->LeftPos < 0 ? 0 : sp->LeftPos;
     if (sp->Overtype != -1) ed.overtype = sp->Overtype ? 1 : 0;
     return 1;

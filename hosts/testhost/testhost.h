@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/editbuffer.h"
 #include "host/farapi.h"
 
 /* The host is one process-wide object (its services take no context); reset it per test. */
@@ -93,13 +94,7 @@ int FindDialogItem(const FarDialogItem *items, int count, const char *data); /* 
 void ScriptMessage(int button); /* -1 = Esc */
 
 /* ---- Editors: a stack of in-memory editors, the top one current ---- */
-struct TestEditor {
-    int id = 0;                     /* EditorID */
-    std::string fileName;           /* backslash path, as the plugin names files */
-    std::vector<std::string> lines; /* bytes as given, without line ends */
-    int curLine = 0, curPos = 0;    /* 0-based */
-    int topLine = 0, leftPos = 0;
-    int width = 80, height = 24;
+struct TestEditor : EditBuffer {
     int overtype = 0;
     int reads = 0;                  /* GETSTRING calls answered by this editor */
 };

@@ -32,8 +32,7 @@ struct TestHostState {
     std::deque<int> messages;
     std::deque<std::function<int(const HostCall &)>> editorScripts;
     std::vector<bool> screenRestored;       /* per SaveScreen handle, in issue order */
-    std::vector<TestEditor> editors;        /* back() is the current editor */
-    int nextEditorId = 1;
+    EditStack<TestEditor> editors;
     int reads = 0;
     bool hasOemTable = false;
     unsigned char oemTable[256] = {};

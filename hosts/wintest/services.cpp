@@ -15,8 +15,7 @@ static std::vector<std::string> g_errors;
 static std::deque<MenuScript> g_menus;
 static std::deque<std::function<int(FarDialogItem *, int)>> g_dialogs;
 static std::deque<std::function<void()>> g_editorSessions;
-static std::vector<Editor> g_editors;
-static int g_nextEditorId = 1;
+static EditStack<Editor> g_editors;
 static int g_openScreens;
 static int g_wildText; /* the next ECTL_GETSTRING answers with a wild pointer */
 static char g_msgText[64][16];
@@ -213,20 +212,20 @@ static int FARAPI HostCmpName(const char *pattern, const char *name, int skipPat
 int PushEditor(const std::string &fileName, const std::vector<std::string> &lines, int line,
                int col)
 {
-    Editor e{g_nextEditorId++, fileName, lines, line, col, 0, 0, 0};
-    if (e.lines.empty()) e.lines.push_back("");
-    g_editors.push_back(e);
-    return e.id;
+    Editor *e = g_editors.Push(fileName, lines);
+    e->curLine = line; /* as given: a script may place the cursor past the end */
+    e->curPos = col;
+    return e->id;
 }
 
 void PopEditor()
 {
-    if (!g_editors.empty()) g_editors.pop_back();
+    g_editors.Pop();
 }
 
 Editor *CurrentEditor()
 {
-    return g_editors.empty() ? NULL : &g_editors.back();
+    return g_editors.Top();
 }
 
 void ScriptEditor(std::function<void()> inside)
@@ -251,29 +250,12 @@ static int FARAPI HostEditorOpen(const char *fileName, const char *, int, int, i
     if (g_editorSessions.empty()) return 2;
     auto inside = g_editorSessions.front();
     g_editorSessions.pop_front();
-    size_t depth = g_editors.size();
+    size_t depth = g_editors.open.size();
     PushEditor(c.file, SplitLines(ReadFileText(c.file)), startLine > 0 ? startLine - 1 : 0,
                startChar > 0 ? startChar - 1 : 0);
     inside();
-    while (g_editors.size() > depth) PopEditor();
+    while (g_editors.open.size() > depth) PopEditor();
     return 2;
-}
-
-static void FillEditorInfo(const Editor *e, EditorInfo *info)
-{
-    memset(info, 0, sizeof *info);
-    info->EditorID = e->id;
-    info->FileName = e->fileName.c_str();
-    info->WindowSizeX = 80;
-    info->WindowSizeY = 24;
-    info->TotalLines = (int)e->lines.size();
-    info->CurLine = e->curLine;
-    info->CurPos = e->curPos;
-    info->CurTabPos = e->curPos;
-    info->TopScreenLine = e->topLine;
-    info->LeftPos = e->leftPos;
-    info->TabSize = 8;
-    info->BlockType = 0;
 }
 
 void ScriptWildEditorText()
@@ -321,7 +303,7 @@ static int FARAPI HostEditorControl(int command, void *param)
     c.file = e->fileName;
     int result = 1;
     switch (command) {
-    case ECTL_GETINFO: FillEditorInfo(e, (EditorInfo *)param); break;
+    case ECTL_GETINFO: FillEditBufferInfo(*e, (EditorInfo *)param); break;
     case ECTL_GETSTRING: result = GetString(e, (EditorGetString *)param); break;
     case ECTL_SETPOSITION: result = SetPosition(e, (const EditorSetPosition *)param, &c); break;
     case ECTL_EDITORTOOEM: break; /* the editor holds OEM text already */

@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include "common/editbuffer.h"
 #include "host/farapi.h"
 
 enum { WT_MODULE_NUMBER = 3 }; /* the ModuleNumber every Menu/Dialog/Message/GetMsg must pass */
@@ -65,12 +66,8 @@ void ScriptDialog(std::function<int(FarDialogItem *items, int count)> answer);
 void ScriptEditor(std::function<void()> inside);
 
 /* ---- editors: a stack, the top one current ---- */
-struct Editor {
-    int id;
-    std::string fileName;
-    std::vector<std::string> lines;
-    int curLine, curPos, topLine, leftPos;
-    int quit; /* ECTL_QUIT received */
+struct Editor : EditBuffer {
+    int quit = 0; /* ECTL_QUIT received */
 };
 int PushEditor(const std::string &fileName, const std::vector<std::string> &lines, int line,
                int col);

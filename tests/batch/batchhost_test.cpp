@@ -94,6 +94,10 @@ TEST_F(BatchHostTest, EditorControlWorksOnTheCurrentEditor)
     egs.StringNumber = -1;
     ASSERT_EQ(HostEditorControl(ECTL_GETSTRING, &egs), 1);
     EXPECT_EQ(std::string(egs.StringText, (size_t)egs.StringLength), "two");
+    EXPECT_STREQ(egs.StringEOL, ""); // the last line has no end, the others CR LF
+    egs.StringNumber = 0;
+    ASSERT_EQ(HostEditorControl(ECTL_GETSTRING, &egs), 1);
+    EXPECT_STREQ(egs.StringEOL, "\r\n");
     egs.StringNumber = 2;
     EXPECT_EQ(HostEditorControl(ECTL_GETSTRING, &egs), 0);
 
@@ -127,6 +131,8 @@ TEST_F(BatchHostTest, LoadLinesSplitsEveryLineEnd)
         {"x\r", {"x"}},
         {"", {}},
         {"\r\n\r\n", {"", ""}},
+        {"\n\r", {"", ""}},
+        {"x\r\r\ny", {"x", "", "y"}},
     };
     for (const auto &r : rows) {
         WriteText("f.txt", r.bytes);

@@ -7,7 +7,16 @@ set -euo pipefail
 src="$2"
 dll="$src/build/mingw/zolt.dll"
 objdump=i686-w64-mingw32-objdump
-[ -f "$dll" ] || { echo "missing $dll: make test builds it with the mingw preset"; exit 1; }
+missing() {
+    echo "FAIL: missing $1"
+    echo "  this check reads the 32-bit Windows build; make it with:"
+    echo "    cmake --preset mingw && cmake --build --preset mingw -j2    (make test and make dist do this too)"
+    echo "  (the MinGW-w64 cross tools come with scripts/ensure-deps.sh win)"
+    exit 1
+}
+[ -f "$dll" ] || missing "$dll"
+command -v "$objdump" >/dev/null ||
+    { echo "FAIL: $objdump not found: scripts/ensure-deps.sh win installs the MinGW-w64 tools"; exit 1; }
 info=$("$objdump" -p "$dll")
 
 exports=$(printf '%s\n' "$info" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | grep -E '^\s+\[' | grep -oE '\] [A-Za-z@0-9_]+$' | cut -c3- | sort)
@@ -29,7 +38,8 @@ echo "zolt.dll: exports and imports as expected"
 version=$(sed -n 's/^project(zolt VERSION \([0-9.]*\).*/\1/p' "$src/CMakeLists.txt")
 zip="$src/build/mingw/zolt-$version-win32.zip"
 unstripped="$src/build/mingw/zolt-$version-win32-unstripped.dll"
-[ -f "$zip" ] && [ -f "$unstripped" ] || { echo "missing $zip or $unstripped: make dist"; exit 1; }
+[ -f "$zip" ] || missing "$zip (the package)"
+[ -f "$unstripped" ] || missing "$unstripped (the DLL as linked)"
 pkg=$(mktemp -d)
 trap 'rm -rf "$pkg"' EXIT
 (cd "$pkg" && cmake -E tar xf "$zip")

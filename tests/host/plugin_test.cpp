@@ -423,7 +423,7 @@ TEST_F(PluginTest, DialogOnAFreshStoreAndConfirmWithoutChange)
     EXPECT_EQ(d.y2, 20);
     EXPECT_EQ(d.help, "Contents");
     for (int i = 0; i < 9; i++) {
-        EXPECT_EQ(shown[FLAG_ITEMS[i]].Selected, i == 0 || i == 3 ? 0 : 1) << FLAG_NAMES[i];
+        EXPECT_EQ(shown[(size_t)FLAG_ITEMS[i]].Selected, i == 0 || i == 3 ? 0 : 1) << FLAG_NAMES[i];
     }
     EXPECT_STREQ(shown[13].Data, "*.c;*.cpp;*.h;*.hpp");
     const std::vector<std::string> written = {

@@ -206,7 +206,7 @@ TEST_F(BuildTest, ReuseLooksAheadAHundredEntries)
     for (const auto &r : rows) {
         Fresh();
         st.updMode = 1;
-        std::vector<std::pair<std::string, uint32_t>> runs(r.stale, {"gone.c", 1});
+        std::vector<std::pair<std::string, uint32_t>> runs((size_t)r.stale, {"gone.c", 1});
         runs.push_back({"a.c", 9});
         runs.push_back({"a.c", 9});
         runs.push_back({"b.c", 9});

@@ -158,8 +158,8 @@ int FARAPI FakeEditorControl(int command, void *param)
     if (command != ECTL_GETSTRING) return 0;
     auto *egs = static_cast<EditorGetString *>(param);
     if (egs->StringNumber < 0 || egs->StringNumber >= (int)g_lines.size()) return 0;
-    egs->StringText = g_lines[egs->StringNumber].c_str();
-    egs->StringLength = (int)g_lines[egs->StringNumber].size();
+    egs->StringText = g_lines[(size_t)egs->StringNumber].c_str();
+    egs->StringLength = (int)g_lines[(size_t)egs->StringNumber].size();
     egs->StringEOL = "\n";
     return 1;
 }

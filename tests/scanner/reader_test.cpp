@@ -24,8 +24,8 @@ int FARAPI FakeEditorControl(int command, void *param)
     auto *egs = static_cast<EditorGetString *>(param);
     g_getStringCalls++;
     if (egs->StringNumber < 0 || egs->StringNumber >= (int)g_lines.size()) return 0;
-    egs->StringText = g_lines[egs->StringNumber].data();
-    egs->StringLength = (int)g_lines[egs->StringNumber].size();
+    egs->StringText = g_lines[(size_t)egs->StringNumber].data();
+    egs->StringLength = (int)g_lines[(size_t)egs->StringNumber].size();
     egs->StringEOL = "\n";
     return 1;
 }

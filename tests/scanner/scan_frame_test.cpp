@@ -200,8 +200,8 @@ int FARAPI FakeEditorControl(int command, void *param)
     if (command != ECTL_GETSTRING) return 0;
     auto *egs = static_cast<EditorGetString *>(param);
     if (egs->StringNumber < 0 || egs->StringNumber >= (int)g_editorLines.size()) return 0;
-    egs->StringText = g_editorLines[egs->StringNumber].c_str();
-    egs->StringLength = (int)g_editorLines[egs->StringNumber].size();
+    egs->StringText = g_editorLines[(size_t)egs->StringNumber].c_str();
+    egs->StringLength = (int)g_editorLines[(size_t)egs->StringNumber].size();
     return 1;
 }
 

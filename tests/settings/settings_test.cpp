@@ -114,7 +114,7 @@ TEST_F(SettingsTest, FreshStoreShowsDefaults)
     ASSERT_EQ(call.items.size(), 18u);
     int const expected[9] = {0, 1, 1, 0, 1, 1, 1, 1, 1};
     for (int i = 0; i < 9; i++) {
-        const FarDialogItem &item = call.items[FLAG_ITEMS[i]];
+        const FarDialogItem &item = call.items[(size_t)FLAG_ITEMS[i]];
         EXPECT_EQ(item.Type, DI_CHECKBOX) << FLAG_NAMES[i];
         EXPECT_EQ(item.Selected, expected[i]) << FLAG_NAMES[i];
     }
@@ -134,8 +134,8 @@ TEST_F(SettingsTest, ItemsTakeTextsAndStatesFromTheTemplate)
         const char *text;
     } const texts[] = {{0, "M21"}, {1, "M28"}, {2, "M29"}, {3, ""},    {4, ""},    {5, "M22"},
                        {9, "M22"}, {8, "M25"}, {12, "M30"}, {15, "M32"}, {16, "M26"}, {17, "M27"}};
-    for (const auto &t : texts) EXPECT_STREQ(items[t.item].Data, t.text) << t.item;
-    for (int i = 0; i < 18; i++) {
+    for (const auto &t : texts) EXPECT_STREQ(items[(size_t)t.item].Data, t.text) << t.item;
+    for (size_t i = 0; i < 18; i++) {
         EXPECT_EQ(items[i].Focus, i == 5) << i;
         EXPECT_EQ(items[i].DefaultButton, i == 16) << i;
         EXPECT_EQ(items[i].Flags, i == 3 || i == 4 ? DIF_BOXCOLOR | DIF_SEPARATOR : 0u) << i;

@@ -4,7 +4,7 @@
 #include <string.h>
 
 #include "base/text.h"
-#include "term/term_p.h"
+#include "term/model_p.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 
 #include <string>
 
-#include "term/term_p.h"
+#include "term/model_p.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <curses.h>
 #include <gtest/gtest.h>
 
-#include "term/term_p.h"
+#include "term/model_p.h"
 
 namespace {
 

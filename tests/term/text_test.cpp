@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "term/term_p.h"
+#include "term/model_p.h"
 
 namespace {
 

@@ -27,11 +27,17 @@ x86_64) bin="$src/build/mingw64" wine=/usr/lib/wine/wine64 winearch=win64 ;;
 esac
 wineserver=/usr/lib/wine/wineserver
 
+preset=$([ "$arch" = i686 ] && echo mingw || echo mingw64)
+lacking=""
 for f in zolt.dll zolt-faults.dll zolt-wintest.exe; do
-    [ -f "$bin/$f" ] && continue
-    echo "FAIL: missing $bin/$f: make test builds it"
-    exit 1
+    [ -f "$bin/$f" ] || lacking="$lacking $f"
 done
+if [ -n "$lacking" ]; then
+    echo "FAIL: missing in $bin:$lacking"
+    echo "  the $arch Windows build is made with (the MinGW-w64 cross tools: scripts/ensure-deps.sh win):"
+    echo "    cmake --preset $preset && cmake --build --preset $preset -j2    (make test does this too)"
+    exit 1
+fi
 if [ ! -x "$wine" ]; then
     [ "$arch" = i686 ] &&
         { echo "SKIPPED: no 32-bit Wine loader $wine (scripts/ensure-deps.sh test installs Debian's wine32)"; exit 77; }

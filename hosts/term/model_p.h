@@ -1,24 +1,13 @@
-/* term_p.h: the terminal host's pieces: key codes, the menu, dialog and editor models (no curses),
-   the code page table, and the drawing and service layers built on them. */
-#ifndef ZOLT_HOSTS_TERM_P_H
-#define ZOLT_HOSTS_TERM_P_H
+/* model_p.h: what the terminal host knows without a terminal: key codes, the code page table,
+   the menu, dialog, editor and panel models, path forms and help topics. No curses here. */
+#ifndef ZOLT_HOSTS_TERM_MODEL_P_H
+#define ZOLT_HOSTS_TERM_MODEL_P_H
 
 #include <stddef.h>
+#include <time.h>
 #include <wchar.h>
 
 #include "host/farapi.h"
-
-#if __has_include("plugin/plugin.h")
-#include "plugin/plugin.h"
-#else
-/* The plugin's four entry points, as the host resolves them. */
-extern "C" {
-void FARAPI SetStartupInfo(const PluginStartupInfo *info);
-void FARAPI GetPluginInfo(PluginInfo *info);
-FarHandle FARAPI OpenPlugin(int openFrom, int item);
-int FARAPI Configure(int itemNumber);
-}
-#endif
 
 /* ---------------- keys ---------------- */
 
@@ -159,6 +148,38 @@ int EdStackPush(EditorStack *s, EditorModel *e); /* sets e->id; -1 when too deep
 void EdStackPop(EditorStack *s);
 EditorModel *EdStackTop(EditorStack *s);
 
+/* ---------------- panel model ---------------- */
+
+enum { PANEL_NAME_SIZE = 256 }; /* a longer name is left out: it could not be opened by name */
+
+struct PanelEntry {
+    char name[PANEL_NAME_SIZE];
+    int isDir;
+    long long size;
+    time_t mtime;
+};
+
+struct PanelModel {
+    PanelEntry *entries;
+    int count;
+    int cap;
+    int cur, top;                   /* entry under the cursor; first entry shown */
+    char cwd[NATIVE_PATH_SIZE];     /* the directory listed: the process's current one */
+};
+
+/* Lists the current directory: ".." first (none at "/"), then directories, then files, each
+   group in byte order of the names; "." is left out. The cursor goes to the entry named select
+   (null or "": the first one). Out of memory: the entries read so far. */
+void PanelLoad(PanelModel *p, const char *select);
+void PanelReload(PanelModel *p); /* the same directory again, the cursor on the same name */
+void PanelFree(PanelModel *p);
+/* Cursor keys without modifiers; page: entries a page key moves. 1 when the key moved it. */
+int PanelKey(PanelModel *p, KeyEvent k, int page);
+void PanelShowCursor(PanelModel *p, int rows); /* least scroll that shows the cursor */
+/* Makes the directory under the cursor the current one and lists it; going up, the cursor lands
+   on the directory left. 0, or -1 when it cannot be entered (the panel stays as it was). */
+int PanelEnterDir(PanelModel *p);
+
 /* ---------------- paths ---------------- */
 
 /* "\home\u\x.c" or "sub\x.c" (against the current directory) to an absolute native path. */
@@ -172,51 +193,5 @@ int NativeToFarPath(const char *native, char *out, size_t size);
    topic is missing. */
 int HelpTopicLines(const char *hlf, size_t hlfLen, const char *topic, char (*lines)[128],
                    int maxLines);
-
-/* ---------------- screen (curses) ---------------- */
-
-enum {
-    CLR_PANEL = 1, CLR_PANEL_CUR, CLR_PANEL_DIR, CLR_MENU, CLR_MENU_CUR, CLR_MENU_HOT,
-    CLR_DIALOG, CLR_DIALOG_FOCUS, CLR_EDIT, CLR_WARN, CLR_WARN_FOCUS, CLR_KEYNUM, CLR_KEYTEXT,
-    CLR_EDITOR, CLR_STATUS, CLR_HELP
-};
-
-int ScreenOpen(void);   /* 0, or -1 when there is no usable terminal */
-void ScreenClose(void);
-KeyEvent ReadKey(void); /* blocks; vk 0 after a resize */
-void ScreenSize(int *cols, int *rows);
-void FillRect(int x1, int y1, int x2, int y2, int color);
-/* Code page 866 text at (x, y), at most maxCols columns. Returns the columns written. */
-int PutText(int x, int y, const char *text, int maxCols, int color);
-int PutTextN(int x, int y, const char *text, int len, int maxCols, int color);
-void DrawBox(int x1, int y1, int x2, int y2, int color, int doubleLine);
-void DrawHLine(int x1, int x2, int y, int color, int doubleLine, int joinDouble);
-void DrawKeyBar(const char *const labels[12]);
-void ScreenShowCursor(int x, int y); /* x < 0 hides it */
-void ScreenFlush(void);
-FarHandle ScreenSave(void);
-void ScreenRestore(FarHandle h);
-
-/* ---------------- services (ui) ---------------- */
-
-int MenuRun(int x, int y, int maxHeight, FarDword flags, const char *title, const char *bottom,
-            const char *help, const int *breakKeys, int *breakCode, const FarMenuItem *items,
-            int count);
-int DialogRun(int x1, int y1, int x2, int y2, const char *help, FarDialogItem *items, int count);
-int MessageRun(FarDword flags, const char *help, const char *const *items, int itemsNumber,
-               int buttons);
-int EditorRun(const char *fileName, int startLine, int startChar);
-int EditorCommand(int command, void *param);
-void HelpShow(const char *topic);
-/* Closes the current editor after asking about unsaved changes; 0 when the user kept it open. */
-int EditorAskClose(EditorModel *e);
-
-/* Plugin glue: loads the language file, hands the service record to the plugin. */
-void HostStart(void);
-const char *HostMsg(int n);
-const char *DistDir(void);          /* language and help files: $ZOLT_DIST_DIR or the built-in one */
-void PluginMenuFrom(int openFrom);  /* F11: the host's plugins menu, then OpenPlugin */
-void PluginConfigMenu(void);        /* F9: the host's configuration menu, then Configure */
-int PanelRun(void);
 
 #endif

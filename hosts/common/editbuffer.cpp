@@ -1,0 +1,54 @@
+/* editbuffer.cpp: the scripted hosts' editor: line clamping, the GETINFO and GETSTRING answers. */
+#include "common/editbuffer.h"
+
+#include <string.h>
+
+int ClampToLines(const EditBuffer &e, int line)
+{
+    int last = (int)e.lines.size() - 1;
+    return line < 0 ? 0 : (line > last ? last : line);
+}
+
+void FillEditBufferInfo(const EditBuffer &e, EditorInfo *info)
+{
+    memset(info, 0, sizeof *info);
+    info->EditorID = e.id;
+    info->FileName = e.fileName.c_str();
+    info->WindowSizeX = e.width;
+    info->WindowSizeY = e.height;
+    info->TotalLines = (int)e.lines.size();
+    info->CurLine = e.curLine;
+    info->CurPos = e.curPos;
+    info->CurTabPos = e.curPos;
+    info->TopScreenLine = e.topLine;
+    info->LeftPos = e.leftPos;
+    info->TabSize = 8;
+}
+
+int FillEditBufferString(const EditBuffer &e, EditorGetString *gs)
+{
+    int n = gs->StringNumber == -1 ? e.curLine : gs->StringNumber;
+    if (n < 0 || n >= (int)e.lines.size()) return 0;
+    const std::string &line = e.lines[(size_t)n];
+    gs->StringText = line.c_str();
+    gs->StringEOL = (size_t)n + 1 < e.lines.size() ? "\r\n" : "";
+    gs->StringLength = (int)line.size();
+    gs->SelStart = -1;
+    gs->SelEnd = 0;
+    return 1;
+}
+
+std::vector<std::string> SplitEditLines(const std::string &text)
+{
+    std::vector<std::string> lines(1);
+    for (size_t i = 0; i < text.size(); i++) {
+        char ch = text[i];
+        if (ch == '\r' || ch == '\n') {
+            if (ch == '\r' && i + 1 < text.size() && text[i + 1] == '\n') i++;
+            lines.emplace_back();
+        } else {
+            lines.back() += ch;
+        }
+    }
+    return lines;
+}
