@@ -144,8 +144,8 @@ lines += [f"| {a} | {b} | {c} |" for a, b, c in targets]
 lines += ["", f"Index files byte-identical to the reference build (ZOLT_PLAIN) on the whole subset: **{identical}**."]
 dll_same = first_field("dll_same")
 if dll_same:
-    lines += [f"The DLL's project index equal to zolt build's (without the device-named files Windows cannot "
-              f"open): **{dll_same}**."]
+    lines += [f"The DLL's project index equal to zolt build's (without the device-named files Windows cannot open, "
+              f"and files whose names differ only in case, which Wine opens as one): **{dll_same}**."]
 counts = [(n, read_number(n + ".ir")) for n in ("zolt_ir", "gtags_ir", "ectags_ir", "uctags_ir")]
 counts = [(n, c) for n, c in counts if c]
 if counts:

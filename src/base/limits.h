@@ -24,7 +24,9 @@ enum {
     MATCH_MAX = 1024,        /* matches collected from one index file */
     TABLE_INITIAL = 100,     /* slots of a fresh table */
     TABLE_GROWTH = 100,      /* least slots added per table enlargement (half the capacity) */
-    TABLE_CHUNK = 1 << 19    /* entries of one piece of a build's table (72 MB) */
+    /* entries of one piece of a build's table: 72 MB where the address space is 2 GB; a 64-bit
+       process keeps a table of millions in one piece and spares the merge */
+    TABLE_CHUNK = sizeof(void *) == 4 ? 1 << 19 : 1 << 24
 };
 
 #endif

@@ -83,25 +83,34 @@ int CompareEntries(const DefinitionEntry *a, const DefinitionEntry *b)
    text sorts before its extensions. The last byte is 0 exactly when the text ends in the chunk. */
 static uint64_t PackFolded(const char *text, int from)
 {
-    uint64_t key = 0;
-    int ended = 0;
-    for (int i = from; i < from + 8; i++) {
-        if (text[i] == '\0') ended = 1;
-        key = key << 8 | (ended ? 0u : (uint64_t)UpperAscii((unsigned char)text[i]));
+    /* eight bytes at once: the first of them in the highest byte of the key */
+    uint64_t x = 0;
+    for (int i = 0; i < 8; i++) x = x << 8 | (unsigned char)text[from + i];
+    const uint64_t ones = 0x0101010101010101ull, high = 0x8080808080808080ull;
+    /* a byte 0x00 (exactly: no carry leaves a byte) and what follows it count as 0 */
+    const uint64_t zero = ~(((x & ~high) + ~high) | x) & high;
+    if (zero != 0) {
+        int at = __builtin_clzll(zero) / 8; /* the terminator's place, 0 = the first byte */
+        x = at == 0 ? 0 : x & (~0ull << (64 - 8 * at));
     }
-    return key;
+    /* 'a'..'z' to upper case: bytes with the high bit clear and 0x61 <= byte <= 0x7A */
+    const uint64_t low7 = x & ~high;
+    const uint64_t fromA = (low7 + ones * (0x80 - 'a')) & high;
+    const uint64_t pastZ = (low7 + ones * (0x80 - 'z' - 1)) & high;
+    return x - ((fromA & ~pastZ & ~x & high) >> 2);
 }
 
-static bool ChunkBefore(const SortKey &x, const SortKey &y)
-{
-    return x.chunk < y.chunk;
-}
+struct ChunkBefore {
+    bool operator()(const SortKey &x, const SortKey &y) const { return x.chunk < y.chunk; }
+};
 
-static bool LineBefore(const SortKey &x, const SortKey &y)
-{
-    if (x.entry->line != y.entry->line) return x.entry->line < y.entry->line;
-    return x.entry < y.entry;
-}
+struct LineBefore {
+    bool operator()(const SortKey &x, const SortKey &y) const
+    {
+        if (x.entry->line != y.entry->line) return x.entry->line < y.entry->line;
+        return x.entry < y.entry;
+    }
+};
 
 /* Sorts keys[0..n) whose entries agree before byte `from` of field 0 (the name) or field 1 (the
    file, the names being equal). */
@@ -110,7 +119,7 @@ static void SortKeys(SortKey *keys, size_t n, int field, int from)
     if (n < 2) return;
     if (from >= NAME_SIZE) { /* a foreign text without its terminator: the field is done */
         if (field == 0) SortKeys(keys, n, 1, 0);
-        else std::sort(keys, keys + n, LineBefore);
+        else std::sort(keys, keys + n, LineBefore());
         return;
     }
     for (size_t i = 0; i < n; i++) {
@@ -118,12 +127,12 @@ static void SortKeys(SortKey *keys, size_t n, int field, int from)
         if (i + PREFETCH_AHEAD < n) Prefetch(keys[i + PREFETCH_AHEAD].entry);
         keys[i].chunk = PackFolded(field == 0 ? keys[i].entry->name : keys[i].entry->file, from);
     }
-    std::sort(keys, keys + n, ChunkBefore);
+    std::sort(keys, keys + n, ChunkBefore());
     for (size_t i = 0, j; i < n; i = j) {
         for (j = i + 1; j < n && keys[j].chunk == keys[i].chunk; j++) {}
         if ((keys[i].chunk & 0xFF) != 0) SortKeys(keys + i, j - i, field, from + 8);
         else if (field == 0) SortKeys(keys + i, j - i, 1, 0);
-        else if (j - i > 1) std::sort(keys + i, keys + j, LineBefore);
+        else if (j - i > 1) std::sort(keys + i, keys + j, LineBefore());
     }
 }
 

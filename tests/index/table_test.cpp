@@ -115,6 +115,27 @@ TEST_F(TableFixture, SortOrder)
     }
 }
 
+// Names and files from bytes around every edge of the folding ('`' 'a' 'z' '{', '@' 'A' 'Z' '[',
+// bytes above 127), of every length up to two chunks: the sorted table agrees with CompareEntries.
+TEST_F(TableFixture, SortAgreesWithCompareEntries)
+{
+    const char bytes[] = "`az{@AZ[_0\x80\xe0\xff";
+    uint32_t seed = 12345;
+    auto next = [&seed](uint32_t n) { seed = seed * 1103515245u + 12345u; return (seed >> 16) % n; };
+    auto text = [&](uint32_t most) {
+        std::string t(next(most + 1), ' ');
+        for (char &c : t) c = bytes[next(sizeof bytes - 1)];
+        return t;
+    };
+    for (int i = 0; i < 3000; i++) {
+        DefinitionEntry e = Entry(text(18).c_str(), text(10).c_str(), (int)next(3));
+        ASSERT_EQ(AppendEntry(&e, &st, 0), 0);
+    }
+    SortTable(&st);
+    for (int i = 1; i < st.count; i++)
+        ASSERT_LE(CompareEntries(&st.entries[i - 1], &st.entries[i]), 0) << "at " << i;
+}
+
 TEST_F(TableFixture, SortEmptyTableTouchesNothing)
 {
     st.entries[0] = Entry("keep", "k.c", 3);

@@ -212,8 +212,11 @@ static int SplitLines(const char *text, size_t len, LineList *out)
     size_t start = 0;
     while (start < len) {
         const char *nl = (const char *)memchr(text + start, '\n', len - start);
-        size_t end = nl ? (size_t)(nl - text) : len, n = end - start;
-        if (n > 0 && text[end - 1] == '\r') n--;
+        size_t end = nl ? (size_t)(nl - text) : len;
+        /* a line is kept as text: it ends at a NUL, and every CR before its end goes (a line
+           this store writes never ends in one), so a line reads the same once written back */
+        size_t n = strnlen(text + start, end - start);
+        while (n > 0 && text[start + n - 1] == '\r') n--;
         if (InsertLine(out, out->count, text + start, n) != 0) return -1;
         start = end + 1;
     }
@@ -250,9 +253,16 @@ static int LoadFile(LineList *out, int *existed)
     FILE *f = fopen(file, "rb");
     if (f == NULL) return errno == ENOENT ? 0 : -1;
     *existed = 1;
-    char *text = (char *)MemAlloc(STORE_FILE_MAX + 1);
-    size_t len = text ? fread(text, 1, STORE_FILE_MAX + 1, f) : 0;
-    int result = text == NULL || ferror(f) || len > STORE_FILE_MAX ? -1 : SplitLines(text, len, out);
+    /* as large as the file (every command reads the store a dozen times), never beyond the bound */
+    struct stat sb;
+    size_t room = fstat(fileno(f), &sb) == 0 && S_ISREG(sb.st_mode) && sb.st_size <= STORE_FILE_MAX
+                      ? (size_t)sb.st_size + 1
+                      : STORE_FILE_MAX + 1;
+    char *text = (char *)MemAlloc(room);
+    size_t len = text ? fread(text, 1, room, f) : 0;
+    int result = text == NULL || ferror(f) || len >= room || len > STORE_FILE_MAX
+                     ? -1
+                     : SplitLines(text, len, out);
     fclose(f);
     MemFree(text);
     if (result != 0) FreeLines(out);
