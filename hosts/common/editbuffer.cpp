@@ -40,15 +40,13 @@ int FillEditBufferString(const EditBuffer &e, EditorGetString *gs)
 
 std::vector<std::string> SplitEditLines(const std::string &text)
 {
-    std::vector<std::string> lines(1);
-    for (size_t i = 0; i < text.size(); i++) {
-        char ch = text[i];
-        if (ch == '\r' || ch == '\n') {
-            if (ch == '\r' && i + 1 < text.size() && text[i + 1] == '\n') i++;
-            lines.emplace_back();
-        } else {
-            lines.back() += ch;
-        }
+    std::vector<std::string> lines;
+    const char *p = text.data(), *end = p + text.size();
+    for (;;) {
+        const char *eol = p;
+        while (eol < end && *eol != '\n' && *eol != '\r') eol++;
+        lines.emplace_back(p, (size_t)(eol - p));
+        if (eol == end) return lines;
+        p = eol + (*eol == '\r' && eol + 1 < end && eol[1] == '\n' ? 2 : 1);
     }
-    return lines;
 }

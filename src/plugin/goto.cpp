@@ -50,9 +50,9 @@ void GoToDefinition(BrowserState *st)
     (void)ProjectScan("*.*", st);
     SortTable(st);
     /* recorded before the search, so go-back works even when the jump then fails or is cancelled */
-    (void)SetDwordValue("", BACK_LINE, (uint32_t)info.CurLine);
-    (void)SetDwordValue("", BACK_POS, (uint32_t)info.CurPos);
-    (void)SetDwordValue("", BACK_EDITOR, (uint32_t)info.EditorID);
+    const char *const names[] = {BACK_LINE, BACK_POS, BACK_EDITOR};
+    const uint32_t values[] = {(uint32_t)info.CurLine, (uint32_t)info.CurPos, (uint32_t)info.EditorID};
+    (void)SetDwordValues("", names, values, 3);
 
     int line = ExactDefinitionLine(st, word);
     if (line > 0)

@@ -13,11 +13,11 @@
    A table entry says what a byte does in a run. */
 enum { RUN_PASS = 0, RUN_END, RUN_LINE, RUN_OPEN, RUN_CLOSE };
 
-/* The reference build reads every byte through the layers; the editor's text is read a line at
-   a time, never in runs. */
+/* The reference build reads every byte through the layers. */
 static int PassesRuns(const BrowserState *st)
 {
-    return !ZOLT_PLAIN && !st->fromEditor;
+    (void)st;
+    return !ZOLT_PLAIN;
 }
 
 struct ByteRun {
@@ -50,41 +50,75 @@ static constexpr ByteRun BRACKET_GROUP_RUN = MakeRun("/\"'#{(", '[', ']');
 /* At file level '*' ends the run too: at the end of the input layer 3 drops a pending '*'. */
 static constexpr ByteRun STATEMENT_RUN = MakeRun("/\"'#{([=;*");
 
-/* Passes the buffered run: counts its line ends, and a group's openers and closers into *depth,
-   stopping right after the closer that brings it to 0. Returns the number of bytes passed. */
-static size_t PassRun(Source *src, BrowserState *st, const ByteRun &run, int *depth)
+/* The bytes a run may pass: the input buffer, whose end a '\0' sentinel marks, or in the editor
+   the rest of the line being read (the host's text, bounded by its length; its line end is the
+   layers' to deliver). Empty before a line has been fetched. */
+struct RunWindow {
+    const unsigned char *buf;
+    size_t pos;
+    size_t end;
+};
+
+static RunWindow OpenWindow(const Source *src, const BrowserState *st)
 {
-    const unsigned char *buf = src->buf; /* buf[len] is '\0': every run ends there */
-    size_t pos = src->pos;
-    int lines = 0;
+    RunWindow w = {src->buf, src->pos, src->len};
+    if (!st->fromEditor) return w;
+    w.buf = (const unsigned char *)st->edText;
+    w.pos = w.end = st->edPos > 0 ? (size_t)st->edPos : 0; /* empty: the position stays */
+    if (st->edText != NULL && st->edPos > 0 && st->edPos < st->edLen) w.end = (size_t)st->edLen;
+    return w;
+}
+
+static void CloseWindow(Source *src, BrowserState *st, size_t pos)
+{
+    if (st->fromEditor) st->edPos = (int)pos;
+    else src->pos = pos;
+}
+
+/* Passes the run: counts its line ends, and a group's openers and closers into *depth, stopping
+   right after the closer that brings it to 0. Returns the number of bytes passed. */
+template <bool Bounded>
+static size_t PassRunIn(const RunWindow &w, const ByteRun &run, int *depth, int *lines)
+{
+    const unsigned char *buf = w.buf;
+    size_t pos = w.pos;
     for (;;) {
-        while (run.action[buf[pos]] == RUN_PASS) pos++;
+        while ((!Bounded || pos < w.end) && run.action[buf[pos]] == RUN_PASS) pos++;
+        if (Bounded && pos >= w.end) break;
         int action = run.action[buf[pos]];
         if (action == RUN_END) break;
         pos++;
-        if (action == RUN_LINE) lines++;
+        if (action == RUN_LINE) ++*lines;
         else if (action == RUN_OPEN) ++*depth;
         else if (--*depth == 0) break;
     }
-    size_t passed = pos - src->pos;
-    src->pos = pos;
-    st->lineNo += lines; /* counted aside: a store through st could alias the buffer */
+    return pos - w.pos;
+}
+
+static size_t PassRun(Source *src, BrowserState *st, const ByteRun &run, int *depth)
+{
+    RunWindow w = OpenWindow(src, st);
+    int lines = 0; /* counted aside: a store through st could alias the buffer */
+    size_t passed = st->fromEditor ? PassRunIn<true>(w, run, depth, &lines)
+                                   : PassRunIn<false>(w, run, depth, &lines);
+    CloseWindow(src, st, w.pos + passed);
+    st->lineNo += lines;
     return passed;
 }
 
-/* Copies the buffered run into out, at most room bytes; counts its line ends. */
+/* Copies the run into out, at most room bytes; counts its line ends. */
 static int CopyRun(Source *src, BrowserState *st, const ByteRun &run, char *out, int room)
 {
-    const unsigned char *buf = src->buf;
-    size_t pos = src->pos;
+    RunWindow w = OpenWindow(src, st);
+    size_t pos = w.pos;
     int n = 0, lines = 0;
-    for (; n < room; n++) {
-        int action = run.action[buf[pos]];
+    for (; n < room && (!st->fromEditor || pos < w.end); n++) {
+        int action = run.action[w.buf[pos]];
         if (action == RUN_END) break;
         if (action == RUN_LINE) lines++;
-        out[n] = (char)buf[pos++];
+        out[n] = (char)w.buf[pos++];
     }
-    src->pos = pos;
+    CloseWindow(src, st, pos);
     st->lineNo += lines;
     return n;
 }
@@ -240,15 +274,15 @@ int NextUncommentedChar(Source *src, BrowserState *st)
 /* The text of a literal up to its quote, a backslash or a byte that layer 1 maps. */
 static void PassLiteralRun(Source *src, BrowserState *st, int quote)
 {
-    const unsigned char *buf = src->buf;
-    size_t pos = src->pos, end = src->len;
+    RunWindow w = OpenWindow(src, st);
+    size_t pos = w.pos;
     int lines = 0;
-    for (; pos < end; pos++) {
-        int b = buf[pos];
+    for (; pos < w.end; pos++) {
+        int b = w.buf[pos];
         if (b == quote || b == '\\' || b == '\r' || b == '\0') break;
         if (b == '\n') lines++;
     }
-    src->pos = pos;
+    CloseWindow(src, st, pos);
     st->lineNo += lines;
 }
 

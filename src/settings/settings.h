@@ -47,6 +47,8 @@ StoreKey *OpenSettingsKey(const char *subkey);   /* for reading; null when absen
 /* Each opens, writes and closes the key; 0, or -1 when the value could not be stored (the old
    value stays). */
 int SetDwordValue(const char *subkey, const char *name, uint32_t value);
+/* Several values through one opening of the key: written together (one file rewrite on posix). */
+int SetDwordValues(const char *subkey, const char *const *names, const uint32_t *values, int n);
 int SetStringValue(const char *subkey, const char *name, const char *text);
 
 /* 1 and the stored DWORD in *out; 0 and *out = def when the value is missing, unreadable or

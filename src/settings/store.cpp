@@ -43,6 +43,17 @@ int SetDwordValue(const char *subkey, const char *name, uint32_t value)
     return SetValue(subkey, name, STORE_DWORD, &value, 4);
 }
 
+int SetDwordValues(const char *subkey, const char *const *names, const uint32_t *values, int n)
+{
+    StoreKey *k = CreateSettingsKey(subkey);
+    if (k == NULL) return -1;
+    int result = 0;
+    for (int i = 0; i < n && result == 0; i++) result = StoreSetValue(k, names[i], STORE_DWORD, &values[i], 4);
+    if (result == 0) result = StoreFlushKey(k);
+    StoreCloseKey(k);
+    return result;
+}
+
 int SetStringValue(const char *subkey, const char *name, const char *text)
 {
     size_t n = strlen(text) + 1;
