@@ -66,7 +66,7 @@ struct BrowserState {
     int changedFiles;   /* files a build handed to the scanner */
     int filesLeftOut;   /* files of the masks whose relative path cannot be recorded (63 chars) */
     int filesUnreadable; /* files handed to the scanner that could not be opened */
-    long memFailures;   /* MemFailureCount when the command began: a build that saw more keeps the old files */
+    int optionsDefaulted; /* memory ran out reading an option, whose default stands in: a build keeps the old files */
     int indexEntries;   /* entries in the index files after a build; -1 when not known */
     char cplusplusGuard; /* "ifdef __cplusplus" seen: next '{' is not folded; cleared per source */
     /* definition lookup */
