@@ -2,6 +2,7 @@
 #ifndef ZOLT_INDEX_INDEX_H
 #define ZOLT_INDEX_INDEX_H
 
+#include <stddef.h>
 #include <stdint.h>
 
 #include "platform/platform.h"
@@ -50,6 +51,23 @@ int ClassifyFile(const char *name, const char *masks);
 int ReuseUnchanged(const DirEntry *entry, BrowserState *st);
 
 /* --- index files --- */
+/* An index line NAME?FILE?LINE[?LOW?HIGH] cut at its first two '?': each field's start and
+   length; rest is the text after the second '?' (up to the line's end). */
+struct IndexFields {
+    const char *name;
+    size_t nameLength;
+    const char *file;
+    size_t fileLength;
+    const char *rest;
+};
+/* Splits the line [line, end): 1, or 0 when it has fewer than two '?'. Readers apply their own
+   cuts to the fields. */
+int SplitIndexLine(const char *line, const char *end, IndexFields *f);
+enum { INDEX_LINE_ROOM = 2 * 63 + 3 * 10 + 4 + 1 }; /* the longest line FormatIndexLine makes, its NUL */
+/* The index line of e without its line end, NUL-terminated, into out (INDEX_LINE_ROOM bytes):
+   the bytes of "%.63s?%.63s?%u", and "?%u?%u" of the write time for the update file. Returns
+   its length. */
+size_t FormatIndexLine(char *out, const DefinitionEntry *e, int update);
 #define UPDATE_INDEX_NAME "zoltpru$.Far"
 #define PROJECT_INDEX_NAME "zoltprj$.Far"
 /* The scan options the index files were built with, beside them; a change means a full scan. */

@@ -37,13 +37,11 @@ static int ParseIndexLineIn(const char *line, const char *textEnd, IndexMatch *m
 {
     memset(m, 0, sizeof *m);
     const char *end = LineEnd(line, textEnd);
-    const char *sep1 = (const char *)memchr(line, '?', (size_t)(end - line));
-    if (sep1 == NULL) return 0;
-    const char *sep2 = (const char *)memchr(sep1 + 1, '?', (size_t)(end - sep1 - 1));
-    if (sep2 == NULL) return 0;
-    CopyTruncatedN(m->name, sizeof m->name, line, (size_t)(sep1 - line));
-    CopyTruncatedN(m->file, sizeof m->file, sep1 + 1, (size_t)(sep2 - sep1 - 1));
-    m->line = ParseLineNumber(sep2 + 1, end);
+    IndexFields f;
+    if (!SplitIndexLine(line, end, &f)) return 0;
+    CopyTruncatedN(m->name, sizeof m->name, f.name, f.nameLength);
+    CopyTruncatedN(m->file, sizeof m->file, f.file, f.fileLength);
+    m->line = ParseLineNumber(f.rest, end);
     if (m->line < 0) m->line = 0; /* a damaged line: it leads nowhere, like line 0 */
     FormatTruncated(m->menuText, sizeof m->menuText, " %-30s %-34s %u", m->name, m->file,
                     (unsigned)m->line);
