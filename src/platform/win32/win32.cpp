@@ -47,7 +47,7 @@ static int IsDeviceName(const char *name)
     if (n < 3 || n > 4) return 0;
     char base[5];
     for (size_t i = 0; i < n; i++)
-        base[i] = (char)(name[i] >= 'a' && name[i] <= 'z' ? name[i] - 0x20 : name[i]);
+        base[i] = (char)UpperAscii((unsigned char)name[i]);
     base[n] = '\0';
     if (n == 3)
         return strcmp(base, "CON") == 0 || strcmp(base, "PRN") == 0 || strcmp(base, "AUX") == 0 ||
