@@ -9,6 +9,7 @@
 #include "base/limits.h"
 #include "browse/browse.h"
 #include "browse/browse_p.h"
+#include "plugin/plugin.h"
 #include "fuzz.h"
 #include "host/farapi.h"
 #include "testhost/testhost.h"

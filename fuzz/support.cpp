@@ -10,6 +10,7 @@
 
 #include "base/alloc.h"
 #include "base/limits.h"
+#include "plugin/plugin.h"
 #include "testhost/testhost.h"
 
 static char scratch[64];
@@ -58,6 +59,7 @@ void FuzzBeginInput(BrowserState *st, unsigned options)
     st->includeQualified = (options & 4) != 0;
     st->recurse = 1;
     snprintf(st->fileMask, sizeof st->fileMask, "*.c;*.cpp;*.h;*.hpp");
+    st->choose = ChooseMatchFromMenu;
 }
 
 void FuzzEndInput(BrowserState *st)

@@ -63,8 +63,9 @@ static int ParseScanOptions(int argc, char **argv, BrowserState *st)
 static void PrintEntries(const BrowserState *st, int from)
 {
     for (int i = from; i < st->count; i++) {
-        const DefinitionEntry *e = &st->entries[i];
-        printf("%s?%s?%u\n", e->name, e->file, (unsigned)e->line);
+        char line[INDEX_LINE_ROOM];
+        (void)FormatIndexLine(line, &st->entries[i], 0);
+        printf("%s\n", line);
     }
 }
 

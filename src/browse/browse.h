@@ -1,4 +1,4 @@
-/* browse.h: the filtered definition menu. */
+/* browse.h: the filtered definition menu's model: its keys, its filter, its slice and its items. */
 #ifndef ZOLT_BROWSE_BROWSE_H
 #define ZOLT_BROWSE_BROWSE_H
 
@@ -15,10 +15,16 @@ int *MakeBreakKeys(const BrowserState *st);
    *first and *count; an empty filter selects every entry, no match gives 0, 0. */
 void PrefixRange(const char *filter, int *count, int *first, const BrowserState *st);
 
-/* Runs the browse menu over the sorted, non-empty main table until it is closed.
-   openFrom: the host's open-from code (OPEN_EDITOR moves the editor cursor instead of opening).
-   Allocates and frees menuItems; warning 7 when memory runs out. */
-void BrowseDefinitions(BrowserState *st, int openFrom);
+/* Applies the key at breakCode to filter (FILTER_MAX chars and its NUL at most): Backspace drops
+   the last character, any other key appends its character while there is room. An index outside
+   the used keys changes nothing. */
+void EditFilter(char *filter, const int *breakKeys, int breakCode);
+
+/* menuItems: one item per entry of the sorted main table; panels show the name, a vertical line
+   and the file's tail, the editor the name alone. 0, or -1 when there is no memory (menuItems
+   null). */
+int MakeMenuItems(BrowserState *st, int fromEditor);
+void ReleaseMenuItems(BrowserState *st); /* frees menuItems and sets it to null */
 
 /* Writes the entries the menu would show with prefix typed as the filter (cut to the filter's
    20 characters, as typing would), one NAME?FILE?LINE line each. Returns the number written. */

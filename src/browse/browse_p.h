@@ -1,4 +1,4 @@
-/* browse_p.h: the break-key layout and filter editing shared by the browse menu's files. */
+/* browse_p.h: the break-key layout the browse menu's files share. */
 #ifndef ZOLT_BROWSE_BROWSE_P_H
 #define ZOLT_BROWSE_BROWSE_P_H
 
@@ -12,10 +12,5 @@ enum {
     BREAK_SPACE = 42,
     BREAK_END = 43           /* the terminating 0 */
 };
-
-/* Applies the key at breakCode to filter (FILTER_MAX chars and its NUL at most): Backspace drops
-   the last character, any other key appends its character while there is room. An index outside
-   the used keys changes nothing. */
-void EditFilter(char *filter, const int *breakKeys, int breakCode);
 
 #endif

@@ -8,6 +8,7 @@
 #include "base/limits.h"
 #include "base/text.h"
 #include "browse/browse_p.h"
+#include "index/index.h"
 #include "state/state.h"
 #include "platform/platform.h"
 
@@ -103,8 +104,9 @@ int WritePrefixRange(FILE *out, const char *prefix, const BrowserState *st)
     (void)CopyTruncatedN(filter, sizeof filter, prefix, FILTER_MAX);
     PrefixRange(filter, &count, &first, st);
     for (int i = first; i < first + count; i++) {
-        const DefinitionEntry *e = &st->entries[i];
-        fprintf(out, "%.63s?%.63s?%d\n", e->name, e->file, e->line);
+        char line[INDEX_LINE_ROOM];
+        (void)FormatIndexLine(line, &st->entries[i], 0);
+        fprintf(out, "%s\n", line);
     }
     return count;
 }

@@ -1,5 +1,4 @@
 /* build.cpp: one build of the index files: the lock, the walk and the decision to write. */
-#include "base/alloc.h"
 #include "base/variant.h"
 #include "index/index.h"
 #include "index/index_p.h"
@@ -52,13 +51,11 @@ int WalkAndWrite(IndexBuild *b, BrowserState *st)
     st->filesScanned = 0;
     st->indexEntries = -1;
     if (st->chunkEntries == 0) st->chunkEntries = TABLE_CHUNK; /* tests take smaller pieces */
-    int walked = ProjectScan("*.*", st) == 0;
-    /* Any allocation that failed since the command began (a settings read, a directory that
-       could not be listed, an entry the table could not take, a short update table) leaves
-       definitions out. Written, the gap would outlive the build: the next one copies the
-       unchanged files' entries from the update file. So the old files stay. */
-    if (MemFailureCount() != st->memFailures) return BUILD_INCOMPLETE;
-    if (!walked) return BUILD_DONE;
+    /* Entries left out (an option read as its default, a directory that could not be listed,
+       an entry the table could not take, a short update window) would outlive the build if
+       written: the next one copies the unchanged files' entries from the update file. So the
+       old files stay. */
+    if (st->optionsDefaulted || ProjectScan("*.*", st) != 0) return BUILD_INCOMPLETE;
     int stale = b->sameOptions ? IndexIsStale(st) : st->changedFiles != 0 || HasIndexFiles(st);
     if (stale) {
         ReleaseUpdateTable(st); /* makes room for the sort keys */

@@ -29,15 +29,27 @@ static void CopyField(char *field, const char *text, size_t n)
     memcpy(field, text, n < NAME_SIZE - 1 ? n : NAME_SIZE - 1);
 }
 
+int SplitIndexLine(const char *line, const char *end, IndexFields *f)
+{
+    const char *q1 = (const char *)memchr(line, '?', (size_t)(end - line));
+    const char *q2 = q1 != NULL ? (const char *)memchr(q1 + 1, '?', (size_t)(end - q1 - 1)) : NULL;
+    if (q2 == NULL) return 0;
+    f->name = line;
+    f->nameLength = (size_t)(q1 - line);
+    f->file = q1 + 1;
+    f->fileLength = (size_t)(q2 - q1 - 1);
+    f->rest = q2 + 1;
+    return 1;
+}
+
 int ParseLine(const char *line, int update, DefinitionEntry *e)
 {
-    const char *q1 = strchr(line, '?');
-    const char *q2 = q1 != NULL ? strchr(q1 + 1, '?') : NULL;
-    if (q2 == NULL) return -1;
+    IndexFields f;
+    if (!SplitIndexLine(line, line + strlen(line), &f)) return -1;
     memset(e, 0, sizeof *e);
-    CopyField(e->name, line, (size_t)(q1 - line));
-    CopyField(e->file, q1 + 1, (size_t)(q2 - q1 - 1));
-    const char *p = q2 + 1;
+    CopyField(e->name, f.name, f.nameLength);
+    CopyField(e->file, f.file, f.fileLength);
+    const char *p = f.rest;
     e->line = (uint16_t)ReadNumber(&p);
     if (!update) return 0;
 
@@ -123,8 +135,8 @@ int LoadIndex(BrowserState *st, int update)
 }
 
 /* Index lines are formatted by hand into a large buffer: printf's format parsing cost more than
-   everything else the writer does. The bytes are those of "%.63s?%.63s?%d[?%u?%u]\r\n". */
-enum { WRITE_CHUNK = 65536, LINE_ROOM = 2 * 63 + 3 * 11 + 8 };
+   everything else the writer does. A line is FormatIndexLine's and CR LF. */
+enum { WRITE_CHUNK = 65536, LINE_ROOM = INDEX_LINE_ROOM + 2 };
 
 struct LineWriter {
     FILE *f;
@@ -139,37 +151,45 @@ static void FlushWriter(LineWriter *w)
     w->used = 0;
 }
 
-static void PutField(LineWriter *w, const char *s)
+static size_t PutField(char *out, const char *s)
 {
     size_t n = strnlen(s, NAME_SIZE - 1);
-    memcpy(w->buf + w->used, s, n);
-    w->used += n;
+    memcpy(out, s, n);
+    return n;
 }
 
-static void PutNumber(LineWriter *w, uint32_t v)
+static size_t PutNumber(char *out, uint32_t v)
 {
     char digits[10];
-    int n = 0;
+    size_t n = 0, i = 0;
     do digits[n++] = (char)('0' + v % 10u);
     while ((v /= 10u) != 0);
-    while (n > 0) w->buf[w->used++] = digits[--n];
+    while (n > 0) out[i++] = digits[--n];
+    return i;
+}
+
+size_t FormatIndexLine(char *out, const DefinitionEntry *e, int update)
+{
+    size_t n = PutField(out, e->name);
+    out[n++] = '?';
+    n += PutField(out + n, e->file);
+    out[n++] = '?';
+    n += PutNumber(out + n, e->line);
+    if (update) {
+        FileTime t = EntryWriteTime(e);
+        out[n++] = '?';
+        n += PutNumber(out + n, t.low);
+        out[n++] = '?';
+        n += PutNumber(out + n, t.high);
+    }
+    out[n] = '\0';
+    return n;
 }
 
 static void PutLine(LineWriter *w, const DefinitionEntry *e, int update)
 {
     if (w->used > sizeof w->buf - LINE_ROOM) FlushWriter(w);
-    PutField(w, e->name);
-    w->buf[w->used++] = '?';
-    PutField(w, e->file);
-    w->buf[w->used++] = '?';
-    PutNumber(w, e->line);
-    if (update) {
-        FileTime t = EntryWriteTime(e);
-        w->buf[w->used++] = '?';
-        PutNumber(w, t.low);
-        w->buf[w->used++] = '?';
-        PutNumber(w, t.high);
-    }
+    w->used += FormatIndexLine(w->buf + w->used, e, update);
     w->buf[w->used++] = '\r';
     w->buf[w->used++] = '\n';
 }

@@ -2,6 +2,7 @@
 #ifndef ZOLT_INDEX_INDEX_H
 #define ZOLT_INDEX_INDEX_H
 
+#include <stddef.h>
 #include <stdint.h>
 
 #include "platform/platform.h"
@@ -34,7 +35,8 @@ void ReleaseTableChunks(BrowserState *st);
 /* --- project scan --- */
 /* Walks the current directory (and below, when recurse is on) with the pattern, filling the
    main table; from the editor scans the editor's text instead. Returns 0 when the walk ended,
-   -1 when it ended with entries left out because the table could not grow.
+   -1 when it ended with entries left out because memory ran out (the table or the update
+   window could not grow, or a directory could not be listed).
    Changes relDir (restored), changedFiles, updCursor, fileKind; the current directory returns. */
 int ProjectScan(const char *pattern, BrowserState *st);
 /* ScanSource into the main table: 0 scanned, 1 cannot be opened, -1 the table could not grow. */
@@ -45,10 +47,27 @@ int VisitFile(const DirEntry *entry, BrowserState *st);
 /* FileKind of a name (only its name part counts): "*.MAC" first, then the ';'-separated masks. */
 int ClassifyFile(const char *name, const char *masks);
 /* 1 when the file's unchanged entries were copied from the update table, 0 when it must be
-   scanned, -1 when they were taken but one of them could not be appended. */
+   scanned, -1 when one of them could not be appended or the update window could not grow. */
 int ReuseUnchanged(const DirEntry *entry, BrowserState *st);
 
 /* --- index files --- */
+/* An index line NAME?FILE?LINE[?LOW?HIGH] cut at its first two '?': each field's start and
+   length; rest is the text after the second '?' (up to the line's end). */
+struct IndexFields {
+    const char *name;
+    size_t nameLength;
+    const char *file;
+    size_t fileLength;
+    const char *rest;
+};
+/* Splits the line [line, end): 1, or 0 when it has fewer than two '?'. Readers apply their own
+   cuts to the fields. */
+int SplitIndexLine(const char *line, const char *end, IndexFields *f);
+enum { INDEX_LINE_ROOM = 2 * 63 + 3 * 10 + 4 + 1 }; /* the longest line FormatIndexLine makes, its NUL */
+/* The index line of e without its line end, NUL-terminated, into out (INDEX_LINE_ROOM bytes):
+   the bytes of "%.63s?%.63s?%u", and "?%u?%u" of the write time for the update file. Returns
+   its length. */
+size_t FormatIndexLine(char *out, const DefinitionEntry *e, int update);
 #define UPDATE_INDEX_NAME "zoltpru$.Far"
 #define PROJECT_INDEX_NAME "zoltprj$.Far"
 /* The scan options the index files were built with, beside them; a change means a full scan. */
@@ -66,9 +85,9 @@ int WriteIndexFiles(BrowserState *st);
    then incremental), 1 when there is none. The update table holds only a window of it. */
 int OpenUpdateIndex(BrowserState *st);
 void CloseUpdateIndex(BrowserState *st);
-/* The update entry at a position of the file (the table itself when it was loaded whole);
-   null past the end. */
-const DefinitionEntry *UpdateEntryAt(BrowserState *st, int position);
+/* The update entry at a position of the file (the table itself when it was loaded whole):
+   0 and *entry; 1 past the end; -1 when the window could not grow to reach it. */
+int UpdateEntryAt(BrowserState *st, int position, const DefinitionEntry **entry);
 /* Moves the reuse cursor forward; the window lets go of the entries before it. */
 void MoveUpdateCursor(BrowserState *st, int position);
 /* How many entries the update file holds; reads the rest of it. */
@@ -94,7 +113,9 @@ enum BuildResult {
    temporaries and opens the update index when the options are unchanged. 0, or 1 when another
    build holds the directory (nothing was done). */
 int BeginBuild(IndexBuild *b, BrowserState *st);
-/* Scans "*.*" and writes the files when they are stale: a BuildResult. Sets indexEntries. */
+/* Scans "*.*" and writes the files when they are stale: a BuildResult; BUILD_INCOMPLETE when
+   the walk left entries out or an option could not be read (optionsDefaulted). Sets
+   indexEntries. */
 int WalkAndWrite(IndexBuild *b, BrowserState *st);
 /* Lets go of the update table and the lock. */
 void EndBuild(IndexBuild *b, BrowserState *st);

@@ -29,9 +29,9 @@ int ReuseUnchanged(const DirEntry *entry, BrowserState *st)
     char path[PATH_SIZE];
     if (!JoinIfFits(path, sizeof path, st->relDir, entry->name)) return 0;
 
-    int i = st->updCursor, passed = 0, inRun = 0, changed = 0, copied = 0, lost = 0;
+    int i = st->updCursor, passed = 0, inRun = 0, changed = 0, copied = 0, lost = 0, read = 0;
     const DefinitionEntry *u;
-    for (; passed < 100 && (u = UpdateEntryAt(st, i)) != NULL; i++) {
+    for (; passed < 100 && (read = UpdateEntryAt(st, i, &u)) == 0; i++) {
         if (strcmp(u->file, path) != 0) {
             if (inRun) break;
             passed++;
@@ -48,6 +48,7 @@ int ReuseUnchanged(const DirEntry *entry, BrowserState *st)
             lost = 1;
         }
     }
+    if (read < 0) return -1; /* the file's run, or a later one, would be cut short */
     if (!inRun) return 0; /* new file, or its run lies before the cursor or beyond the look-ahead */
     MoveUpdateCursor(st, i);
     if (changed) {
@@ -114,8 +115,9 @@ int ProjectScan(const char *pattern, BrowserState *st)
     if (st->fromEditor) return VisitFile(NULL, st) < 0 ? -1 : 0;
     if (st->updMode && st->progress != NULL) st->progress(PROGRESS_DIR, 0);
     DirEntry entry;
-    DirEnum *dir = DirFirst(pattern, &entry);
-    if (dir == NULL) return 0;
+    DirEnum *dir;
+    int started = DirStart(pattern, &entry, &dir);
+    if (started != 0) return started < 0 ? -1 : 0; /* an unreadable directory has nothing to record */
     int result = 0; /* the walk goes on after an entry was lost: the count of files stays right */
     do {
         int r;

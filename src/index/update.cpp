@@ -36,26 +36,30 @@ void CloseUpdateIndex(BrowserState *st)
     st->updStream = NULL;
 }
 
-/* Reads the file's next entry into the window: 0, or -1 at the end of the file (or when the
-   window cannot grow; the allocation failure is on record for the build). */
+/* Reads the file's next entry into the window: 0, 1 at the end of the file, -1 when the window
+   could not grow (the entry is lost: later positions no longer match the file). */
 static int ReadNextUpdate(BrowserState *st)
 {
     UpdateStream *s = st->updStream;
-    if (s == NULL) return -1;
+    if (s == NULL) return 1;
     char line[INDEX_LINE_SIZE];
     DefinitionEntry e;
     while (NextLine(&s->lines, line))
         if (ParseLine(line, 1, &e) == 0) return AppendEntry(&e, st, 1);
-    return -1;
+    return 1;
 }
 
-const DefinitionEntry *UpdateEntryAt(BrowserState *st, int position)
+int UpdateEntryAt(BrowserState *st, int position, const DefinitionEntry **entry)
 {
     int slot = position - st->updBase;
-    if (slot < 0) return NULL;
-    while (slot >= st->updCount)
-        if (ReadNextUpdate(st) != 0) return NULL;
-    return &st->updEntries[slot];
+    *entry = NULL;
+    if (slot < 0) return 1;
+    while (slot >= st->updCount) {
+        int read = ReadNextUpdate(st);
+        if (read != 0) return read;
+    }
+    *entry = &st->updEntries[slot];
+    return 0;
 }
 
 void MoveUpdateCursor(BrowserState *st, int position)

@@ -7,7 +7,6 @@
 #include "base/variant.h"
 #include "base/text.h"
 #include "host/host.h"
-#include "host/messages.h"
 #include "state/state.h"
 #include "index/index.h"
 #include "navigate/navigate.h"
@@ -38,13 +37,11 @@ static int ParseIndexLineIn(const char *line, const char *textEnd, IndexMatch *m
 {
     memset(m, 0, sizeof *m);
     const char *end = LineEnd(line, textEnd);
-    const char *sep1 = (const char *)memchr(line, '?', (size_t)(end - line));
-    if (sep1 == NULL) return 0;
-    const char *sep2 = (const char *)memchr(sep1 + 1, '?', (size_t)(end - sep1 - 1));
-    if (sep2 == NULL) return 0;
-    CopyTruncatedN(m->name, sizeof m->name, line, (size_t)(sep1 - line));
-    CopyTruncatedN(m->file, sizeof m->file, sep1 + 1, (size_t)(sep2 - sep1 - 1));
-    m->line = ParseLineNumber(sep2 + 1, end);
+    IndexFields f;
+    if (!SplitIndexLine(line, end, &f)) return 0;
+    CopyTruncatedN(m->name, sizeof m->name, f.name, f.nameLength);
+    CopyTruncatedN(m->file, sizeof m->file, f.file, f.fileLength);
+    m->line = ParseLineNumber(f.rest, end);
     if (m->line < 0) m->line = 0; /* a damaged line: it leads nowhere, like line 0 */
     FormatTruncated(m->menuText, sizeof m->menuText, " %-30s %-34s %u", m->name, m->file,
                     (unsigned)m->line);
@@ -138,23 +135,6 @@ size_t IndexRunStart(const char *text, size_t length, const char *word)
     return lo;
 }
 
-/* The choice among several matches: its index, or -1 when cancelled or out of memory. */
-static int ChooseMatch(const IndexMatch *matches, int count, int *cancelled)
-{
-    FarMenuItem *items = (FarMenuItem *)MemAlloc((size_t)count * sizeof *items);
-    if (items == NULL) return -1;
-    for (int i = 0; i < count; i++)
-        CopyTruncated(items[i].Text, sizeof items[i].Text, matches[i].menuText);
-    items[0].Selected = 1;
-    int chosen = HostMenu(FMENU_AUTOHIGHLIGHT, MsgText(MSG_GOTO), NULL, NULL, NULL, items, count);
-    MemFree(items);
-    if (chosen < 0 || chosen >= count) {
-        if (chosen == -1) *cancelled = 1;
-        return -1;
-    }
-    return chosen;
-}
-
 static int CollectMatchesIn(BrowserState *st, const char *word, const char *text,
                             const char *end, int *cancelled)
 {
@@ -164,11 +144,13 @@ static int CollectMatchesIn(BrowserState *st, const char *word, const char *text
     IndexMatch *matches = (IndexMatch *)MemAlloc(MATCH_MAX * sizeof *matches);
     if (matches == NULL) return 0;
     st->matchCount = ScanRun(word, text, end, matches);
-    int chosen = -1;
+    int chosen = -2; /* nothing chosen, nothing cancelled */
     if (st->matchCount == 1)
         chosen = 0;
-    else if (st->matchCount >= 2)
-        chosen = ChooseMatch(matches, st->matchCount, cancelled);
+    else if (st->matchCount >= 2 && st->choose != NULL)
+        chosen = st->choose(matches, st->matchCount);
+    if (chosen == -1) *cancelled = 1;
+    if (chosen >= st->matchCount) chosen = -2;
     if (chosen >= 0) {
         const char *file = IsPathOutsideIndex(matches[chosen].file) ? "" : matches[chosen].file;
         CopyTruncated(st->candidatePath, sizeof st->candidatePath, file);

@@ -72,8 +72,8 @@ int ParentDirectory(const char *path, char *dir, size_t size);
    1 on success; 0 when missing, empty, larger than INDEX_FILE_MAX or unreadable (*text null). */
 int ReadWholeFile(const char *path, char **text, size_t *length);
 /* Collects the contiguous run of lines whose name begins with word (FoldCase), at most 1024;
-   with several, the user chooses from a menu. 1 when one was chosen: candidatePath = its FILE,
-   foundLine = its LINE. A cancelled menu sets *cancelled. Sets matchCount. */
+   several are offered through st->choose. 1 when one was chosen: candidatePath = its FILE,
+   foundLine = its LINE. A cancelled choice sets *cancelled. Sets matchCount. */
 int CollectMatches(BrowserState *st, const char *word, const char *text, int *cancelled);
 /* Where in a sorted index text (length bytes) the run of lines beginning with word can start:
    the first line whose name sorts at or after the word's leading ASCII part; 0 without one. */

@@ -24,10 +24,17 @@ struct DirEntry {
 
 /* --- directory enumeration --- */
 struct DirEnum;
-/* Starts an enumeration of the current directory with a wildcard pattern ("*.*").
-   Fills the first entry and returns a handle, or null when nothing can be enumerated.
-   Posix reports "." and ".." too; a symbolic link never has FILE_ATTR_DIRECTORY. */
-DirEnum *DirFirst(const char *pattern, DirEntry *entry);
+/* Starts an enumeration of the current directory with a wildcard pattern ("*.*"): 0, the first
+   entry and the handle in *dir; 1 when nothing can be enumerated; -1 when memory ran out (the
+   directory's entries are unknown, not absent). Posix reports "." and ".." too; a symbolic
+   link never has FILE_ATTR_DIRECTORY. */
+int DirStart(const char *pattern, DirEntry *entry, DirEnum **dir);
+/* DirStart for a caller to whom every failure is the same: the handle, or null. */
+static inline DirEnum *DirFirst(const char *pattern, DirEntry *entry)
+{
+    DirEnum *dir = NULL;
+    return DirStart(pattern, entry, &dir) == 0 ? dir : NULL;
+}
 /* Next entry: 1, or 0 at the end. */
 int DirNext(DirEnum *e, DirEntry *entry);
 void DirClose(DirEnum *e);
@@ -85,7 +92,14 @@ int FromNativePath(const char *path, char *out, size_t size); /* 0, or -1 when i
 enum { STORE_NONE = 0, STORE_DWORD = 4, STORE_STRING = 1 }; /* the registry's REG_DWORD, REG_SZ */
 struct StoreKey;
 StoreKey *StoreCreateKey(const char *path); /* create or open for writing; null on failure */
-StoreKey *StoreOpenKey(const char *path);   /* open for reading; null when absent */
+/* Opens for reading: 0 and *k; 1 when the key is absent or the store unreadable; -1 when memory
+   ran out (the key may well exist). */
+int StoreOpen(const char *path, StoreKey **k);
+static inline StoreKey *StoreOpenKey(const char *path) /* null when it could not be opened */
+{
+    StoreKey *k = NULL;
+    return StoreOpen(path, &k) == 0 ? k : NULL;
+}
 void StoreCloseKey(StoreKey *k);            /* writes pending changes (posix) */
 /* Writes pending changes now: 0, or -1 when they could not be written (the stored values stay
    as they were; the changes remain pending). Nothing to do on Windows. */

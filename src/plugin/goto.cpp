@@ -4,7 +4,9 @@
 #include <stdint.h>
 #include <string.h>
 
+#include "base/alloc.h"
 #include "base/limits.h"
+#include "base/text.h"
 #include "host/host.h"
 #include "host/messages.h"
 #include "index/index.h"
@@ -41,9 +43,22 @@ static int ExactDefinitionLine(const BrowserState *st, const char *word)
     return 0;
 }
 
+int ChooseMatchFromMenu(const IndexMatch *matches, int count)
+{
+    FarMenuItem *items = (FarMenuItem *)MemAlloc((size_t)count * sizeof *items);
+    if (items == NULL) return -2;
+    for (int i = 0; i < count; i++)
+        CopyTruncated(items[i].Text, sizeof items[i].Text, matches[i].menuText);
+    items[0].Selected = 1;
+    int chosen = HostMenu(FMENU_AUTOHIGHLIGHT, MsgText(MSG_GOTO), NULL, NULL, NULL, items, count);
+    MemFree(items);
+    return chosen;
+}
+
 void GoToDefinition(BrowserState *st)
 {
     EditorInfo info;
+    st->choose = ChooseMatchFromMenu;
     char word[WORD_SIZE];
     if (!WordOrWarn(&info, word)) return;
 

@@ -29,17 +29,21 @@ static void ReadKeyCodes(BrowserState *st)
     for (int i = 0; i < 5; i++) *codes[i] = KeyScanChar(chars[i]) & 0xFF; /* no key: 255 */
 }
 
-/* Options of one command; the editor has its own scanner filters, with their own defaults. */
-static void ReadCommandSettings(BrowserState *st)
+/* Options of one command; the editor has its own scanner filters, with their own defaults.
+   0, or -1 when memory ran out reading one (its default stands in). */
+static int ReadCommandSettings(BrowserState *st)
 {
     int e = st->fromEditor;
-    st->includeStatic = GetOptionFlag(e ? OPT_STATIC_E : OPT_STATIC);
-    st->includeInline = GetOptionFlag(e ? OPT_INLINE_E : OPT_INLINE);
-    st->includeQualified = GetOptionFlag(e ? OPT_QUALIFIED_E : OPT_QUALIFIED);
-    st->quitMenu = GetOptionFlag(OPT_QUIT_MENU);
-    st->recurse = GetOptionFlag(OPT_RECURSE);
-    st->moveToLine = GetOptionFlag(OPT_MOVE_TO_LINE);
-    GetOptionMask(st->fileMask, sizeof st->fileMask);
+    const int options[] = {e ? OPT_STATIC_E : OPT_STATIC, e ? OPT_INLINE_E : OPT_INLINE,
+                           e ? OPT_QUALIFIED_E : OPT_QUALIFIED, OPT_QUIT_MENU, OPT_RECURSE,
+                           OPT_MOVE_TO_LINE};
+    int *fields[] = {&st->includeStatic, &st->includeInline, &st->includeQualified, &st->quitMenu,
+                     &st->recurse, &st->moveToLine};
+    int result = 0;
+    for (int i = 0; i < 6; i++)
+        if (ReadOptionFlag(options[i], fields[i]) != 0) result = -1;
+    if (GetOptionMask(st->fileMask, sizeof st->fileMask) != 0) result = -1;
+    return result;
 }
 
 static DefinitionEntry *AllocateTable(int capacity)
@@ -49,7 +53,6 @@ static DefinitionEntry *AllocateTable(int capacity)
 
 int InitState(BrowserState *st)
 {
-    st->memFailures = MemFailureCount(); /* even a settings read that failed counts */
     st->progress = ShowCommandProgress;
     st->capacity = TABLE_INITIAL;
     st->updCapacity = TABLE_INITIAL;
@@ -63,7 +66,8 @@ int InitState(BrowserState *st)
         ShowWarning(MSG_NO_MEMORY);
         return -1;
     }
-    ReadCommandSettings(st);
+    /* browsing and going to a definition may go on with defaults; a build may not */
+    if (ReadCommandSettings(st) != 0) st->optionsDefaulted = 1;
     return 0;
 }
 

@@ -6,6 +6,7 @@
 
 #include "host/farapi.h"
 #include "plugin/commands.h"
+#include "navigate/navigate.h"
 #include "state/state.h"
 
 extern "C" {
@@ -39,12 +40,19 @@ void ShowCommandProgress(int kind, int count);
 /* --- the commands; each runs over a state InitState prepared --- */
 /* Browse: the project index (or a scan) into the menu; warns when there is nothing to show. */
 void BrowseCommand(BrowserState *st, int openFrom);
+/* Runs the browse menu over the sorted, non-empty main table until it is closed.
+   openFrom: the host's open-from code (OPEN_EDITOR moves the editor cursor instead of opening).
+   Allocates and frees menuItems; warning 7 when memory runs out. */
+void BrowseDefinitions(BrowserState *st, int openFrom);
 /* The panel command: load the update index, scan "*.*", write the files when they are stale. */
 void BuildProjectIndex(BrowserState *st);
 /* Jump to the definition of the word under the cursor: the edited text first (fills and sorts
    the main table), then the project index files up the directory tree. Records the back-out
    position before searching; an empty word does nothing. */
 void GoToDefinition(BrowserState *st);
+/* The go-to command's choice among several matches (a ChooseFn): a menu of their texts, the
+   first one marked. Its index, -1 when cancelled, -2 when there was no memory for the menu. */
+int ChooseMatchFromMenu(const IndexMatch *matches, int count);
 /* Back to the recorded position in the editor where it was taken; in any other editor, closes
    that editor; with no line recorded for this editor, nothing. */
 void GoBack(void);

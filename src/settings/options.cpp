@@ -7,12 +7,22 @@ const OptionInfo OPTION_FLAGS[OPT_FLAG_COUNT] = {
     {"CtInlineE", 1, 10}, {"CtCPPE", 1, 11}, {"Recurse", 1, 14}, {"MoveF", 1, 15},
 };
 
-int GetOptionFlag(int option)
+int ReadOptionFlag(int option, int *flag)
 {
-    return GetDwordSetting("", OPTION_FLAGS[option].name, OPTION_FLAGS[option].def) != 0;
+    uint32_t value;
+    int read = QueryDwordValue("", OPTION_FLAGS[option].name, &value, OPTION_FLAGS[option].def);
+    *flag = value != 0;
+    return read < 0 ? -1 : 0;
 }
 
-void GetOptionMask(char *mask, size_t size)
+int GetOptionFlag(int option)
 {
-    (void)GetStringSetting("", OPTION_MASK_NAME, mask, SETTINGS_DEFAULT_MASK, size);
+    int flag;
+    (void)ReadOptionFlag(option, &flag);
+    return flag;
+}
+
+int GetOptionMask(char *mask, size_t size)
+{
+    return GetStringSetting("", OPTION_MASK_NAME, mask, SETTINGS_DEFAULT_MASK, size) < 0 ? -1 : 0;
 }

@@ -33,10 +33,13 @@ struct OptionInfo {
 };
 extern const OptionInfo OPTION_FLAGS[OPT_FLAG_COUNT];
 #define OPTION_MASK_NAME "FileMask"
-/* A DWORD option as a command reads it: 1 or 0, its default when missing. */
-int GetOptionFlag(int option);
-/* The mask option into mask (MASK_SIZE bytes); the default when missing or too long. */
-void GetOptionMask(char *mask, size_t size);
+/* A DWORD option as a command reads it into *flag: 1 or 0, its default when missing. 0, or -1
+   when memory ran out reading the store (the default stands in for what may be stored). */
+int ReadOptionFlag(int option, int *flag);
+int GetOptionFlag(int option); /* ReadOptionFlag's flag alone */
+/* The mask option into mask (MASK_SIZE bytes); the default when missing or too long. 0, or -1
+   as ReadOptionFlag. */
+int GetOptionMask(char *mask, size_t size);
 
 /* Every key lives below SettingsRoot: subkey "" names SettingsRoot itself, any other subkey
    the key SettingsRoot + "\" + subkey. A path that does not fit 512 bytes (or an unterminated
@@ -52,11 +55,12 @@ int SetDwordValues(const char *subkey, const char *const *names, const uint32_t 
 int SetStringValue(const char *subkey, const char *name, const char *text);
 
 /* 1 and the stored DWORD in *out; 0 and *out = def when the value is missing, unreadable or
-   not a DWORD. */
+   not a DWORD; -1 and *out = def when memory ran out reading the store. */
 int QueryDwordValue(const char *subkey, const char *name, uint32_t *out, uint32_t def);
 uint32_t GetDwordSetting(const char *subkey, const char *name, uint32_t def);
 /* 1 and the stored string in buffer; 0 and def (cut to size) when the value is missing, not a
-   string or does not fit size bytes with its NUL. */
+   string or does not fit size bytes with its NUL; -1 and def when memory ran out reading the
+   store. */
 int GetStringSetting(const char *subkey, const char *name, char *buffer, const char *def, size_t size);
 
 /* One dialog item as the constant template keeps it. */

@@ -22,10 +22,19 @@ StoreKey *CreateSettingsKey(const char *subkey)
     return BuildKeyPath(subkey, path, sizeof path) == 0 ? StoreCreateKey(path) : NULL;
 }
 
-StoreKey *OpenSettingsKey(const char *subkey)
+/* StoreOpen's result for the key of subkey; a path that does not fit is an absent key. */
+static int OpenForReading(const char *subkey, StoreKey **k)
 {
     char path[KEY_PATH_SIZE];
-    return BuildKeyPath(subkey, path, sizeof path) == 0 ? StoreOpenKey(path) : NULL;
+    *k = NULL;
+    return BuildKeyPath(subkey, path, sizeof path) == 0 ? StoreOpen(path, k) : 1;
+}
+
+StoreKey *OpenSettingsKey(const char *subkey)
+{
+    StoreKey *k;
+    (void)OpenForReading(subkey, &k);
+    return k;
 }
 
 static int SetValue(const char *subkey, const char *name, int type, const void *data, uint32_t size)
@@ -63,18 +72,19 @@ int SetStringValue(const char *subkey, const char *name, const char *text)
 
 int QueryDwordValue(const char *subkey, const char *name, uint32_t *out, uint32_t def)
 {
-    StoreKey *k = OpenSettingsKey(subkey);
+    StoreKey *k;
     unsigned char data[4];
     uint32_t size = sizeof data;
     int type = STORE_NONE;
-    int ok = k != NULL && StoreQueryValue(k, name, &type, data, &size) == 0 && type == STORE_DWORD &&
+    int opened = OpenForReading(subkey, &k);
+    int ok = opened == 0 && StoreQueryValue(k, name, &type, data, &size) == 0 && type == STORE_DWORD &&
              size == 4;
     StoreCloseKey(k);
     if (ok)
         memcpy(out, data, 4);
     else
         *out = def;
-    return ok;
+    return opened < 0 ? -1 : ok;
 }
 
 uint32_t GetDwordSetting(const char *subkey, const char *name, uint32_t def)
@@ -86,10 +96,11 @@ uint32_t GetDwordSetting(const char *subkey, const char *name, uint32_t def)
 
 int GetStringSetting(const char *subkey, const char *name, char *buffer, const char *def, size_t size)
 {
-    StoreKey *k = OpenSettingsKey(subkey);
+    StoreKey *k;
     uint32_t room = size > UINT32_MAX ? UINT32_MAX : (uint32_t)size, n = room;
     int type = STORE_NONE;
-    int ok = k != NULL && room > 0 && StoreQueryValue(k, name, &type, buffer, &n) == 0 && type == STORE_STRING;
+    int opened = OpenForReading(subkey, &k);
+    int ok = opened == 0 && room > 0 && StoreQueryValue(k, name, &type, buffer, &n) == 0 && type == STORE_STRING;
     StoreCloseKey(k);
     /* the registry can hold a string without its NUL: accept it only when the NUL still fits */
     if (ok && (n == 0 || buffer[n - 1] != '\0')) {
@@ -97,5 +108,5 @@ int GetStringSetting(const char *subkey, const char *name, char *buffer, const c
         if (ok) buffer[n] = '\0';
     }
     if (!ok) CopyTruncated(buffer, size, def);
-    return ok;
+    return opened < 0 ? -1 : ok;
 }

@@ -16,6 +16,10 @@ enum ProgressKind {
 };
 /* Called by the scan and load paths; null: nothing is shown. */
 typedef void (*ProgressFn)(int kind, int count);
+struct IndexMatch;
+/* Offers a lookup's matches (two or more) for a choice: the chosen index, -1 when cancelled,
+   any other value when nothing could be offered. */
+typedef int (*ChooseFn)(const struct IndexMatch *matches, int count);
 
 struct BrowserState {
     ProgressFn progress; /* set by the command's driver; null shows nothing */
@@ -66,10 +70,11 @@ struct BrowserState {
     int changedFiles;   /* files a build handed to the scanner */
     int filesLeftOut;   /* files of the masks whose relative path cannot be recorded (63 chars) */
     int filesUnreadable; /* files handed to the scanner that could not be opened */
-    long memFailures;   /* MemFailureCount when the command began: a build that saw more keeps the old files */
+    int optionsDefaulted; /* memory ran out reading an option, whose default stands in: a build keeps the old files */
     int indexEntries;   /* entries in the index files after a build; -1 when not known */
     char cplusplusGuard; /* "ifdef __cplusplus" seen: next '{' is not folded; cleared per source */
     /* definition lookup */
+    ChooseFn choose;    /* set by the command's driver; null: nothing is chosen among several */
     int foundLine;
     int matchCount;
     char candidatePath[LOOKUP_PATH_SIZE]; /* index path of a try, then the chosen FILE; a result path's size */

@@ -11,6 +11,7 @@
 #include "base/alloc.h"
 #include "browse/browse.h"
 #include "browse/browse_p.h"
+#include "plugin/plugin.h"
 #include "state/state.h"
 #include "index/index.h"
 #include "testhost/testhost.h"

@@ -156,3 +156,58 @@ TEST_F(TableFixture, WriteTimeRoundTrips)
 }
 
 } // namespace
+
+namespace {
+
+// The index line's one format and one field split, as the files, the lookup and the headless
+// commands share them.
+TEST(IndexLine, FormatAndSplit)
+{
+    struct Row {
+        const char *name, *file;
+        int line, update;
+        FileTime time;
+        std::string expected;
+    };
+    const std::string longName(64, 'n'); // a foreign entry without its terminator: cut to 63
+    const Row rows[] = {
+        {"f", "a\\b.c", 7, 0, {0, 0}, "f?a\\b.c?7"},
+        {"f", "a\\b.c", 7, 1, {4294967295u, 2}, "f?a\\b.c?7?4294967295?2"},
+        {"", "", 65535, 0, {0, 0}, "??65535"},
+        {longName.c_str(), "x.c", 0, 0, {0, 0}, longName.substr(0, 63) + "?x.c?0"},
+    };
+    for (const Row &r : rows) {
+        DefinitionEntry e;
+        memset(&e, 0, sizeof e);
+        memcpy(e.name, r.name, strnlen(r.name, sizeof e.name));
+        memcpy(e.file, r.file, strlen(r.file));
+        e.line = (uint16_t)r.line;
+        SetEntryWriteTime(&e, &r.time);
+        char out[INDEX_LINE_ROOM];
+        EXPECT_EQ(FormatIndexLine(out, &e, r.update), r.expected.size());
+        EXPECT_EQ(std::string(out), r.expected);
+    }
+
+    struct Split {
+        std::string line;
+        size_t end; // bytes of the line that count
+        int ok;
+        std::string name, file, rest;
+    };
+    const Split splits[] = {
+        {"n?f?3", 5, 1, "n", "f", "3"},
+        {"a??x?y", 6, 1, "a", "", "x?y"},
+        {"n?f", 3, 0, "", "", ""},
+        {"n?f\n?3", 3, 0, "", "", ""}, // a '?' past the end belongs to the next line
+    };
+    for (const Split &s : splits) {
+        IndexFields f;
+        ASSERT_EQ(SplitIndexLine(s.line.c_str(), s.line.c_str() + s.end, &f), s.ok) << s.line;
+        if (!s.ok) continue;
+        EXPECT_EQ(std::string(f.name, f.nameLength), s.name);
+        EXPECT_EQ(std::string(f.file, f.fileLength), s.file);
+        EXPECT_EQ(std::string(f.rest), s.rest);
+    }
+}
+
+} // namespace

@@ -71,6 +71,7 @@ struct NavFixture : ::testing::Test {
         strcpy(st->indexFileName, "zoltprj$.Far");
         strcpy(st->fileMask, SETTINGS_DEFAULT_MASK);
         st->includeStatic = st->includeInline = st->includeQualified = 1;
+        st->choose = ChooseMatchFromMenu; // as the go-to command sets it
     }
     void TearDown() override
     {

@@ -14,6 +14,7 @@
 #include "host/host.h"
 #include "state/state.h"
 #include "index/index.h"
+#include "plugin/plugin.h"
 #include "navigate/navigate.h"
 
 namespace {
@@ -59,6 +60,7 @@ struct PartsFixture : ::testing::Test {
         g_menus.clear();
         g_menuAnswer = 0;
         st = (BrowserState *)calloc(1, sizeof *st);
+        st->choose = ChooseMatchFromMenu; // as the go-to command sets it
     }
     void TearDown() override
     {

@@ -104,13 +104,21 @@ TEST_F(FileTest, NamesComeInTheWindowsOrder)
     for (const auto &s : Enumerate("?.c")) names.push_back(s.first);
     EXPECT_EQ(names, (std::vector<std::string>{"a.c", "B.c"}));
 
-    // The names are read whole first: a failed allocation on the way enumerates nothing.
+    // The names are read whole first: a failed allocation on the way enumerates nothing, and
+    // says so apart from an empty or unreadable directory.
     for (long n = 1; n <= 3; n++) {
         MemFailFrom(n);
         DirEntry e;
+        DirEnum *d = nullptr;
+        EXPECT_EQ(DirStart("*.*", &e, &d), -1) << n;
+        EXPECT_EQ(d, nullptr);
         EXPECT_EQ(DirFirst("*.*", &e), nullptr) << n;
         MemFailFrom(0);
     }
+    DirEntry e;
+    DirEnum *d = nullptr;
+    EXPECT_EQ(DirStart("*.none", &e, &d), 1);
+    EXPECT_EQ(d, nullptr);
 }
 
 TEST_F(FileTest, LinksNeverReadAsDirectories)

@@ -258,6 +258,22 @@ TEST_F(StoreTest, FailedAllocationsLeaveOldOrNewFile)
         EXPECT_NE(now.find("FileMask=string:*.old"), std::string::npos) << n;
     }
     EXPECT_NE(after.find("Recurse=dword:0"), std::string::npos);
+
+    // a reader short of memory never takes the key for an absent one
+    for (long n = 1;; n++) {
+        ASSERT_LT(n, 1000);
+        MemFailOnly(n);
+        StoreKey *r = nullptr;
+        int opened = StoreOpen(KEY, &r);
+        long used = MemAllocCount();
+        MemFailFrom(0);
+        StoreCloseKey(r);
+        if (used < n) {
+            EXPECT_EQ(opened, 0);
+            break;
+        }
+        EXPECT_EQ(opened, -1) << n;
+    }
 }
 
 TEST_F(StoreTest, ReadOnlyDirectoryLeavesTheOldFile)
@@ -282,7 +298,9 @@ TEST_F(StoreTest, UnreadableStoreIsNeverReplaced)
     ASSERT_EQ(mkdir((root + "/config").c_str(), 0700), 0);
     WriteText(root + "/config/zolt", "not a directory");
     EXPECT_EQ(StoreCreateKey(KEY), nullptr);
-    EXPECT_EQ(StoreOpenKey(KEY), nullptr);
+    StoreKey *k = nullptr;
+    EXPECT_EQ(StoreOpen(KEY, &k), 1); // unreadable, not short of memory
+    EXPECT_EQ(k, nullptr);
     EXPECT_EQ(ReadText(root + "/config/zolt"), "not a directory");
 }
 

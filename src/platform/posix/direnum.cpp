@@ -23,11 +23,6 @@ struct DirEnum {
     char pattern[260];
 };
 
-static int FoldAscii(unsigned char c)
-{
-    return (c >= 'a' && c <= 'z') ? c - 0x20 : c;
-}
-
 /* '*' and '?' wildcards, ASCII letters compared without case. The last '*' is the only
    backtracking point, so the match stays linear in practice. */
 static int IsWildcardMatch(const char *pattern, const char *name)
@@ -38,7 +33,7 @@ static int IsWildcardMatch(const char *pattern, const char *name)
             star = ++pattern;
             resume = name;
         } else if (*pattern != '\0' &&
-                   (*pattern == '?' || FoldAscii((unsigned char)*pattern) == FoldAscii((unsigned char)*name))) {
+                   (*pattern == '?' || UpperAscii((unsigned char)*pattern) == UpperAscii((unsigned char)*name))) {
             pattern++;
             name++;
         } else if (star != NULL) {
@@ -110,7 +105,7 @@ int DirNext(DirEnum *e, DirEntry *entry)
 static int CompareNames(const char *a, const char *b)
 {
     for (;; a++, b++) {
-        int x = FoldAscii((unsigned char)*a), y = FoldAscii((unsigned char)*b);
+        int x = UpperAscii((unsigned char)*a), y = UpperAscii((unsigned char)*b);
         if (x != y || x == 0) return x - y;
     }
 }
@@ -147,11 +142,12 @@ static int KeepName(DirEnum *e, const char *name, size_t *capacity)
     return 0;
 }
 
-/* Reads the current directory's matching names and sorts them; 0, or -1 on failure. */
+/* Reads the current directory's matching names and sorts them: 0, 1 when the directory cannot
+   be read, -1 when memory ran out. */
 static int ReadNames(DirEnum *e)
 {
     DIR *dir = opendir(".");
-    if (dir == NULL) return -1;
+    if (dir == NULL) return 1;
     size_t capacity = 0;
     int result = 0;
     struct dirent *d;
@@ -167,20 +163,18 @@ static int ReadNames(DirEnum *e)
     return result;
 }
 
-DirEnum *DirFirst(const char *pattern, DirEntry *entry)
+int DirStart(const char *pattern, DirEntry *entry, DirEnum **dir)
 {
+    *dir = NULL;
     DirEnum *e = (DirEnum *)MemAlloc(sizeof(DirEnum));
-    if (e == NULL) return NULL;
-    if (CopyTruncated(e->pattern, sizeof e->pattern, pattern) != 0) {
-        MemFree(e);
-        return NULL;
-    }
+    if (e == NULL) return -1;
+    int result = CopyTruncated(e->pattern, sizeof e->pattern, pattern) != 0 ? 1 : 0;
     e->matchAll = strcmp(pattern, "*.*") == 0 || strcmp(pattern, "*") == 0;
-    if (ReadNames(e) != 0 || !DirNext(e, entry)) {
-        DirClose(e);
-        return NULL;
-    }
-    return e;
+    if (result == 0) result = ReadNames(e);
+    if (result == 0 && !DirNext(e, entry)) result = 1;
+    if (result != 0) DirClose(e);
+    else *dir = e;
+    return result;
 }
 
 void DirClose(DirEnum *e)

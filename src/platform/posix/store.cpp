@@ -243,15 +243,16 @@ static int StoreFile(char *file, size_t size)
     return FormatTruncated(file, size, "%s/settings", dir) ? -1 : 0;
 }
 
-/* Reads the whole file into lines: 0, also for a missing file (an empty store); -1 when it
-   cannot be read or is too large, so that it is never replaced by what we did not see. */
+/* Reads the whole file into lines: 0, also for a missing file (an empty store); 1 when it
+   cannot be read or is too large, so that it is never replaced by what we did not see; -1 when
+   memory ran out. */
 static int LoadFile(LineList *out, int *existed)
 {
     char file[PATH_MAX];
     *existed = 0;
-    if (StoreFile(file, sizeof file) != 0) return -1;
+    if (StoreFile(file, sizeof file) != 0) return 1;
     FILE *f = fopen(file, "rb");
-    if (f == NULL) return errno == ENOENT ? 0 : -1;
+    if (f == NULL) return errno == ENOENT ? 0 : 1;
     *existed = 1;
     /* as large as the file (every command reads the store a dozen times), never beyond the bound */
     struct stat sb;
@@ -260,9 +261,9 @@ static int LoadFile(LineList *out, int *existed)
                       : STORE_FILE_MAX + 1;
     char *text = (char *)MemAlloc(room);
     size_t len = text ? fread(text, 1, room, f) : 0;
-    int result = text == NULL || ferror(f) || len >= room || len > STORE_FILE_MAX
-                     ? -1
-                     : SplitLines(text, len, out);
+    int result = text == NULL                                          ? -1
+                 : ferror(f) || len >= room || len > STORE_FILE_MAX ? 1
+                                                                     : SplitLines(text, len, out);
     fclose(f);
     MemFree(text);
     if (result != 0) FreeLines(out);
@@ -435,38 +436,36 @@ static void FreeKey(StoreKey *k)
     MemFree(k);
 }
 
-static StoreKey *OpenKey(const char *path, int writable)
+/* The key for reading or writing: 0 and *out, 1 when it is absent (reading) or the store
+   cannot be read, -1 when memory ran out. */
+static int OpenKey(const char *path, int writable, StoreKey **out)
 {
+    *out = NULL;
     StoreKey *k = (StoreKey *)MemAlloc(sizeof(StoreKey));
     int existed;
-    if (k == NULL) return NULL;
+    if (k == NULL) return -1;
     k->writable = writable;
-    if (CopyTruncated(k->path, sizeof k->path, path) != 0 || LoadFile(&k->view, &existed) != 0) {
-        FreeKey(k);
-        return NULL;
-    }
-    if (writable && FindHeader(&k->view, path) < 0) {
+    int result = CopyTruncated(k->path, sizeof k->path, path) != 0 ? 1 : LoadFile(&k->view, &existed);
+    if (result == 0 && writable && FindHeader(&k->view, path) < 0) {
         k->dirty = 1; /* creating the key writes its header even without values */
-        if (EnsureHeader(&k->view, path) != 0) {
-            FreeKey(k);
-            return NULL;
-        }
+        if (EnsureHeader(&k->view, path) != 0) result = -1;
     }
-    if (!writable && !HasKey(&k->view, path)) {
-        FreeKey(k);
-        return NULL;
-    }
-    return k;
+    if (result == 0 && !writable && !HasKey(&k->view, path)) result = 1;
+    if (result != 0) FreeKey(k);
+    else *out = k;
+    return result;
 }
 
 StoreKey *StoreCreateKey(const char *path)
 {
-    return OpenKey(path, 1);
+    StoreKey *k;
+    (void)OpenKey(path, 1, &k); /* a writer treats every failure alike */
+    return k;
 }
 
-StoreKey *StoreOpenKey(const char *path)
+int StoreOpen(const char *path, StoreKey **k)
 {
-    return OpenKey(path, 0);
+    return OpenKey(path, 0, k);
 }
 
 int StoreFlushKey(StoreKey *k)

@@ -47,7 +47,7 @@ static int IsDeviceName(const char *name)
     if (n < 3 || n > 4) return 0;
     char base[5];
     for (size_t i = 0; i < n; i++)
-        base[i] = (char)(name[i] >= 'a' && name[i] <= 'z' ? name[i] - 0x20 : name[i]);
+        base[i] = (char)UpperAscii((unsigned char)name[i]);
     base[n] = '\0';
     if (n == 3)
         return strcmp(base, "CON") == 0 || strcmp(base, "PRN") == 0 || strcmp(base, "AUX") == 0 ||
@@ -85,19 +85,24 @@ static int NextKept(HANDLE find, DirEntry *entry)
     return 0;
 }
 
-DirEnum *DirFirst(const char *pattern, DirEntry *entry)
+int DirStart(const char *pattern, DirEntry *entry, DirEnum **dir)
 {
+    *dir = NULL;
     WIN32_FIND_DATAA fd;
     HANDLE h = FindFirstFileA(pattern, &fd);
-    if (h == INVALID_HANDLE_VALUE) return NULL;
-    DirEnum *e = NULL;
-    if (FillEntry(&fd, entry) || NextKept(h, entry)) e = (DirEnum *)MemAlloc(sizeof(DirEnum));
+    if (h == INVALID_HANDLE_VALUE) return 1;
+    if (!FillEntry(&fd, entry) && !NextKept(h, entry)) {
+        FindClose(h);
+        return 1;
+    }
+    DirEnum *e = (DirEnum *)MemAlloc(sizeof(DirEnum));
     if (e == NULL) {
         FindClose(h);
-        return NULL;
+        return -1;
     }
     e->find = h;
-    return e;
+    *dir = e;
+    return 0;
 }
 
 int DirNext(DirEnum *e, DirEntry *entry)
@@ -391,11 +396,13 @@ StoreKey *StoreCreateKey(const char *path)
     return WrapKey(key);
 }
 
-StoreKey *StoreOpenKey(const char *path)
+int StoreOpen(const char *path, StoreKey **k)
 {
     HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return NULL;
-    return WrapKey(key);
+    *k = NULL;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return 1;
+    *k = WrapKey(key);
+    return *k != NULL ? 0 : -1;
 }
 
 int StoreFlushKey(StoreKey *k)
