@@ -153,7 +153,7 @@ TEST_F(BatchHostTest, EditorCommandRunsOnTheInMemoryEditor)
     for (char &c : name)
         if (c == '/') c = '\\';
     BatchOpenEditor(name, lines, 1, 21);
-    BatchQueueMenuAnswer(1); // go to definition
+    BatchQueueMenuAnswer(COMMAND_GOTO);
     EXPECT_EQ(OpenPlugin(OPEN_EDITOR, 0), FAR_INVALID_HANDLE);
     EXPECT_EQ(BatchCurrentEditor()->curLine, 0);
     EXPECT_EQ(BatchWarningCount(), 0);

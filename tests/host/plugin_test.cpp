@@ -248,7 +248,7 @@ TEST_F(PluginTest, BuildWritesOnceThenLeavesTheFilesAlone)
     WriteText("a.c", "#include <x.h>\n\nint f(void) { return 0; }\n");
     ASSERT_EQ(mkdir("sub", 0755), 0);
     WriteText("sub/b.h", "typedef int T;\n");
-    EXPECT_EQ(Command(OPEN_PLUGINSMENU, 1), INVALID);
+    EXPECT_EQ(Command(OPEN_PLUGINSMENU, COMMAND_BUILD), INVALID);
     EXPECT_EQ(ReadText("zoltprj$.Far"), "f?a.c?3\r\nT?sub\\b.h?1\r\n");
     EXPECT_NE(ReadText("zoltpru$.Far"), "<missing>");
     std::vector<HostCall> seen = CallsOf(CALL_MENU | CALL_SAVESCREEN | CALL_RESTORESCREEN);
@@ -260,7 +260,7 @@ TEST_F(PluginTest, BuildWritesOnceThenLeavesTheFilesAlone)
     struct stat before, after;
     ASSERT_EQ(stat("zoltprj$.Far", &before), 0);
     const std::string update = ReadText("zoltpru$.Far");
-    EXPECT_EQ(Command(OPEN_PLUGINSMENU, 1), INVALID);
+    EXPECT_EQ(Command(OPEN_PLUGINSMENU, COMMAND_BUILD), INVALID);
     ASSERT_EQ(stat("zoltprj$.Far", &after), 0);
     EXPECT_EQ(after.st_ino, before.st_ino);
     EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
@@ -301,7 +301,7 @@ TEST_F(PluginTest, BuildTakesThePanelOptions)
         if (r.mask != nullptr) {
             ASSERT_EQ(SetStringValue("", "FileMask", r.mask), 0);
         }
-        EXPECT_EQ(Command(OPEN_PLUGINSMENU, 1), INVALID);
+        EXPECT_EQ(Command(OPEN_PLUGINSMENU, COMMAND_BUILD), INVALID);
         EXPECT_EQ(ReadText("zoltprj$.Far"), r.expected) << "row " << n - 1;
     }
 }
@@ -372,7 +372,7 @@ TEST_F(PluginTest, EditorCommandsScanWithTheEditorFilters)
         WriteText("a.c", r.text); // the edited file exists, but its text comes from the editor
         OpenEditor(FarPath(tree + "/a.c"), {r.text});
         TestHostClearCalls();
-        EXPECT_EQ(Command(OPEN_EDITOR, 0), INVALID);
+        EXPECT_EQ(Command(OPEN_EDITOR, COMMAND_BROWSE), INVALID);
         EXPECT_EQ(TestHostTranscript(CALL_MESSAGE), Warning(19)) << r.text;
         EXPECT_GT(CurrentEditor()->reads, 0);
         CloseEditor();
@@ -381,21 +381,21 @@ TEST_F(PluginTest, EditorCommandsScanWithTheEditorFilters)
 
 TEST_F(PluginTest, EachMenuItemReachesItsCommand)
 {
-    // Editor item 1 jumps to the definition in the edited text, item 2 jumps back.
+    // From the editor, go to definition jumps within the edited text, go back jumps back.
     WriteText("a.c", "int f(void) { return 0; }\nint g(void) { return f(); }\n");
     OpenEditor(FarPath(tree + "/a.c"), {"int f(void) { return 0; }", "int g(void) { return f(); }"},
                1, 21);
-    EXPECT_EQ(Command(OPEN_EDITOR, 1), INVALID);
+    EXPECT_EQ(Command(OPEN_EDITOR, COMMAND_GOTO), INVALID);
     EXPECT_EQ(CurrentEditor()->curLine, 0);
-    EXPECT_EQ(Command(OPEN_EDITOR, 2), INVALID);
+    EXPECT_EQ(Command(OPEN_EDITOR, COMMAND_GOBACK), INVALID);
     EXPECT_EQ(CurrentEditor()->curLine, 1);
     EXPECT_EQ(CurrentEditor()->curPos, 21);
     CloseEditor();
 
-    // Panel item 0 browses the project index: its menu follows the command menu.
+    // Browse from the panels shows the project index: its menu follows the command menu.
     WriteText("zoltprj$.Far", "f?a.c?1\r\ng?a.c?2\r\n");
     TestHostClearCalls();
-    ScriptMenu(0);
+    ScriptMenu(COMMAND_BROWSE);
     ScriptMenu(-1);
     EXPECT_EQ(OpenPlugin(OPEN_PLUGINSMENU, 0), INVALID);
     std::vector<HostCall> menus = CallsOf(CALL_MENU);
@@ -453,7 +453,7 @@ TEST_F(PluginTest, EmptyMaskIsSavedAndReadBackUnchanged)
     // and a build with it indexes macro files only
     WriteText("a.c", "int f(void) {}\n");
     WriteText("b.mac", "macro M\n");
-    EXPECT_EQ(Command(OPEN_PLUGINSMENU, 1), INVALID);
+    EXPECT_EQ(Command(OPEN_PLUGINSMENU, COMMAND_BUILD), INVALID);
     EXPECT_EQ(ReadText("zoltprj$.Far"), "M?b.mac?1\r\n");
 }
 
@@ -478,7 +478,7 @@ TEST_F(PluginTest, FailedTableAllocationWarnsOnceAndRunsNothing)
     WriteText("a.c", "int f(void) {}\n");
     for (long failing : {1L, 2L}) { // the main table, then the update table
         TestHostClearCalls();
-        ScriptMenu(1);
+        ScriptMenu(COMMAND_BUILD);
         MemFailFrom(failing);
         EXPECT_EQ(OpenPlugin(OPEN_PLUGINSMENU, 0), INVALID);
         EXPECT_EQ(MemAllocCount(), failing) << "no allocation after the failed one";
@@ -501,7 +501,7 @@ TEST_F(PluginTest, ExceptionInsideACommandEndsInTheFatalBox)
     Start(info);
     // Browse on an empty directory warns, and that warning throws: the tables are allocated.
     testing::internal::CaptureStderr();
-    EXPECT_EQ(Command(OPEN_PLUGINSMENU, 0), INVALID);
+    EXPECT_EQ(Command(OPEN_PLUGINSMENU, COMMAND_BROWSE), INVALID);
     std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("ZOLT - Fatal error"), std::string::npos) << err;
     EXPECT_NE(err.find("An unhandled exception occured. Program terminated."), std::string::npos);
@@ -512,7 +512,7 @@ TEST_F(PluginTest, ExceptionInsideACommandEndsInTheFatalBox)
 
     // The host goes on: commands and the dialog still work.
     WriteText("a.c", "int f(void) {}\n");
-    EXPECT_EQ(Command(OPEN_PLUGINSMENU, 1), INVALID);
+    EXPECT_EQ(Command(OPEN_PLUGINSMENU, COMMAND_BUILD), INVALID);
     EXPECT_EQ(ReadText("zoltprj$.Far"), "f?a.c?1\r\n");
     EXPECT_EQ(RunDialog(17), 0);
 }
