@@ -15,6 +15,7 @@
 #include <sanitizer/lsan_interface.h>
 #endif
 
+#include "host/messages.h"
 #include "index/index.h"
 #include "../platform/tempdir.h"
 #include "base/alloc.h"
@@ -130,7 +131,7 @@ TEST_F(PluginTest, OldHostGetsOnlyTheVersionWarning)
     for (int from : {OPEN_PLUGINSMENU, OPEN_DISKMENU, OPEN_EDITOR}) {
         TestHostClearCalls();
         EXPECT_EQ(OpenPlugin(from, 0), INVALID);
-        EXPECT_EQ(TestHostTranscript(SEEN), Warning(20)) << "open-from " << from;
+        EXPECT_EQ(TestHostTranscript(SEEN), Warning(MSG_HOST_TOO_OLD)) << "open-from " << from;
     }
     EXPECT_EQ(EditorReadCount(), 0);
     EXPECT_EQ(ReadText("zoltprj$.Far"), "<missing>");
@@ -176,8 +177,8 @@ TEST_F(PluginTest, PluginInfoTextsAreFetchedAnewAndOutliveTheCall)
     EXPECT_EQ(pi.StructSize, (int)sizeof(PluginInfo));
     EXPECT_EQ(pi.Flags, (FarDword)PF_EDITOR);
     EXPECT_EQ(pi.DiskMenuStringsNumber, 0);
-    SetMsgText(0, "ZOLT browser");
-    SetMsgText(21, "ZOLT options");
+    SetMsgText(MSG_PLUGIN_MENU, "ZOLT browser");
+    SetMsgText(MSG_CONFIG, "ZOLT options");
     GetPluginInfo(&pi);
     EXPECT_STREQ(pi.PluginMenuStrings[0], "ZOLT browser");
     EXPECT_STREQ(pi.PluginConfigStrings[0], "ZOLT options");
@@ -216,7 +217,7 @@ TEST_F(PluginTest, CommandMenuFromPanelsAndEditor)
 
 TEST_F(PluginTest, LongMenuTextsAreCutToTheItem)
 {
-    SetMsgText(1, std::string(300, 'x'));
+    SetMsgText(MSG_BROWSE, std::string(300, 'x'));
     EXPECT_EQ(Command(OPEN_PLUGINSMENU, -1), INVALID);
     std::vector<HostCall> menus = CallsOf(CALL_MENU);
     ASSERT_EQ(menus.size(), 1u);
@@ -373,7 +374,7 @@ TEST_F(PluginTest, EditorCommandsScanWithTheEditorFilters)
         OpenEditor(FarPath(tree + "/a.c"), {r.text});
         TestHostClearCalls();
         EXPECT_EQ(Command(OPEN_EDITOR, COMMAND_BROWSE), INVALID);
-        EXPECT_EQ(TestHostTranscript(CALL_MESSAGE), Warning(19)) << r.text;
+        EXPECT_EQ(TestHostTranscript(CALL_MESSAGE), Warning(MSG_TABLE_EMPTY)) << r.text;
         EXPECT_GT(CurrentEditor()->reads, 0);
         CloseEditor();
     }
@@ -485,7 +486,7 @@ TEST_F(PluginTest, FailedTableAllocationWarnsOnceAndRunsNothing)
         MemFailFrom(0);
         std::vector<HostCall> seen = CallsOf(SEEN);
         ASSERT_EQ(seen.size(), 2u) << TestHostTranscript(SEEN);
-        EXPECT_EQ(seen[1].text + "\n", Warning(7));
+        EXPECT_EQ(seen[1].text + "\n", Warning(MSG_NO_MEMORY));
         EXPECT_EQ(ReadText("zoltprj$.Far"), "<missing>");
 #if defined(__SANITIZE_ADDRESS__)
         EXPECT_EQ(__lsan_do_recoverable_leak_check(), 0) << "the first table was not freed";
@@ -505,7 +506,7 @@ TEST_F(PluginTest, ExceptionInsideACommandEndsInTheFatalBox)
     std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("ZOLT - Fatal error"), std::string::npos) << err;
     EXPECT_NE(err.find("An unhandled exception occured. Program terminated."), std::string::npos);
-    EXPECT_EQ(TestHostTranscript(CALL_MESSAGE), Warning(19));
+    EXPECT_EQ(TestHostTranscript(CALL_MESSAGE), Warning(MSG_TABLE_EMPTY));
 #if defined(__SANITIZE_ADDRESS__)
     EXPECT_EQ(__lsan_do_recoverable_leak_check(), 0) << "tables left behind by the fatal path";
 #endif
