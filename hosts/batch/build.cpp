@@ -10,7 +10,6 @@
 #include "batch/batch.h"
 #include "common/regular.h"
 #include "plugin/headless.h"
-#include "plugin/commands.h"
 #include "host/farapi.h"
 #include "base/limits.h"
 #include "index/index.h"

@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "batch/batch.h"
-#include "plugin/plugin.h"
+#include "plugin/headless.h"
+#include "host/farapi.h"
 #include "platform/platform.h"
 
 enum { EXIT_LANDED = 0, EXIT_NOT_FOUND = 1, EXIT_USAGE = 2 };

@@ -4,6 +4,7 @@
 
 #include <stdio.h>
 
+#include "plugin/commands.h"
 #include "state/state.h"
 
 /* What a build left in the current directory. */

@@ -1,5 +1,6 @@
 /* plugin.cpp: the entry points; they check, dispatch and keep every failure inside the host. */
 #include "plugin/plugin.h"
+#include "plugin/headless.h"
 
 #include <string.h>
 
@@ -87,7 +88,6 @@ static void BuildCommand(BrowserState *st, CommandReport *report)
 {
     BuildProjectIndex(st);
     if (report == NULL) return;
-    report->ran = 1;
     report->scanned = st->changedFiles - st->filesUnreadable;
     report->unreadable = st->filesUnreadable;
     report->leftOut = st->filesLeftOut;
@@ -110,8 +110,9 @@ static void RunCommand(BrowserState *st, int openFrom, int command, CommandRepor
         if (st->fromEditor) GoBack();
         break;
     default: /* cancelled or unknown: nothing */
-        break;
+        return;
     }
+    if (report != NULL) report->ran = 1;
 }
 
 struct Command {

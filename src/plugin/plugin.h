@@ -6,7 +6,6 @@
 
 #include "host/farapi.h"
 #include "plugin/commands.h"
-#include "plugin/headless.h"
 #include "navigate/navigate.h"
 #include "state/state.h"
 

@@ -7,6 +7,7 @@
 #include <string.h>
 #include <sys/stat.h>
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -20,6 +21,7 @@
 #include "../platform/tempdir.h"
 #include "base/alloc.h"
 #include "host/host.h"
+#include "plugin/headless.h"
 #include "plugin/plugin.h"
 #include "settings/settings.h"
 #include "testhost/testhost.h"
@@ -472,6 +474,80 @@ TEST_F(PluginTest, LeavingTheDialogAnyOtherWayWritesNothing)
     const std::string before = SettingsText();
     EXPECT_EQ(RunDialog(17, changeAll), 0);
     EXPECT_EQ(SettingsText(), before);
+}
+
+// Successive headless builds of one tree: what each did, as its report counts it.
+TEST_F(PluginTest, HeadlessBuildReportsWhatItDid)
+{
+    const std::string deep = std::string(40, 'd') + "/" + std::string(30, 'n') + ".c";
+    struct {
+        const char *what;
+        std::function<void()> change;
+        int scanned, leftOut, entries, indexFiles;
+    } const rows[] = {
+        {"nothing to index", [] {}, 0, 0, -1, INDEX_FILES_NONE},
+        {"first build", [] { WriteText("a.c", "int f(void) {}\nint g(void) {}\n"), WriteText("b.h", "#define N 1\n"); },
+         2, 0, 3, INDEX_FILES_WRITTEN},
+        {"nothing changed", [] {}, 0, 0, 3, INDEX_FILES_UNCHANGED},
+        {"a file removed", [] { ASSERT_EQ(remove("b.h"), 0); }, 0, 0, 2, INDEX_FILES_WRITTEN},
+        {"a path too long for an entry",
+         [&] {
+             ASSERT_EQ(mkdir(std::string(40, 'd').c_str(), 0755), 0);
+             WriteText(deep, "int h(void) {}\n");
+         },
+         0, 1, 2, INDEX_FILES_UNCHANGED},
+    };
+    for (const auto &r : rows) {
+        r.change();
+        CommandReport report;
+        memset(&report, 0xFF, sizeof report); /* the command fills every field */
+        RunHeadlessCommand(OPEN_PLUGINSMENU, COMMAND_BUILD, &report);
+        EXPECT_EQ(report.ran, 1) << r.what;
+        EXPECT_EQ(report.scanned, r.scanned) << r.what;
+        EXPECT_EQ(report.unreadable, 0) << r.what;
+        EXPECT_EQ(report.leftOut, r.leftOut) << r.what;
+        EXPECT_EQ(report.entries, r.entries) << r.what;
+        EXPECT_EQ(report.indexFiles, r.indexFiles) << r.what;
+        EXPECT_EQ(TestHostTranscript(CALL_MESSAGE).find("flags=0x1"), std::string::npos) << r.what; // no warning
+    }
+}
+
+// The headless scan, file by file into one table: what each gives and how it is counted.
+TEST_F(PluginTest, HeadlessScanCountsEachFile)
+{
+    WriteText("a.c", "int f(void) {}\n");
+    WriteText("m.MAC", "macro Go\n");
+    WriteText("s.c", "static int s(void) { return 0; }\n");
+    const std::string tooLong = std::string(64, 'x') + ".c";
+    struct {
+        const char *path;
+        int result;
+        std::string out;
+    } const rows[] = {
+        {"a.c", 0, "f?a.c?1\n"},
+        {"m.MAC", 0, "Go?m.MAC?1\n"},           // a macro file by its name
+        {"s.c", 0, "?s.c?0\n"},                 // static functions are left out by default
+        {"missing.c", 1, ""},
+        {tooLong.c_str(), 1, ""}, // no entry can hold the name
+    };
+    ScanFilters filters;
+    DefaultScanFilters(&filters);
+    static BrowserState st;
+    ASSERT_EQ(BeginFileScan(&st, &filters), 0);
+    CommandReport report;
+    memset(&report, 0, sizeof report);
+    for (const auto &r : rows) {
+        char buffer[256] = "";
+        FILE *out = fmemopen(buffer, sizeof buffer, "w");
+        ASSERT_NE(out, nullptr);
+        EXPECT_EQ(ScanFileInto(&st, r.path, out, &report), r.result) << r.path;
+        fclose(out);
+        EXPECT_EQ(std::string(buffer), r.out) << r.path;
+    }
+    EndFileScan(&st);
+    EXPECT_EQ(report.scanned, 3);
+    EXPECT_EQ(report.unreadable, 2);
+    EXPECT_EQ(report.entries, 3);
 }
 
 TEST_F(PluginTest, FailedTableAllocationWarnsOnceAndRunsNothing)
