@@ -14,13 +14,15 @@ enum IndexFilesOutcome {
     INDEX_FILES_WRITTEN = 2    /* the build replaced at least one of them */
 };
 
-/* What one headless command did. Zero-filled by the command before it runs. */
+/* What one headless command did. RunHeadlessCommand and ListDefinitions zero-fill it first;
+   ScanFileInto adds each file to it. */
 struct CommandReport {
-    int ran;         /* the command ran to its end (not cancelled by a failed start) */
+    int ran;         /* the command ran: it was known and its state could be prepared */
     int scanned;     /* files scanned that could be read */
     int unreadable;  /* files handed to the scanner that could not be opened */
     int leftOut;     /* files of the masks whose relative path is too long for an entry */
-    int entries;     /* build: entries in the project index after it, -1 when not known;
+    int entries;     /* build: entries in the project index after it, -1 when not known (0
+                        when another build held the directory);
                         list and scan: the NAME?FILE?LINE lines written */
     int indexFiles;  /* build: an IndexFilesOutcome */
 };
