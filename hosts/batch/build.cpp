@@ -9,7 +9,8 @@
 
 #include "batch/batch.h"
 #include "common/regular.h"
-#include "plugin/plugin.h"
+#include "plugin/headless.h"
+#include "host/farapi.h"
 #include "base/limits.h"
 #include "index/index.h"
 
@@ -25,37 +26,6 @@ void PrintBuildUsage(FILE *out)
           "  Exit status: 0; 1 when the plugin showed a warning (on stderr); 2 on bad usage or\n"
           "  when DIR is not a directory.\n",
           out);
-}
-
-/* What tells whether a build replaced an index file: a new file comes under a new inode. */
-struct FileStamp {
-    int exists;
-    dev_t dev;
-    ino_t ino;
-    off_t size;
-    struct timespec mtime, ctime;
-};
-
-static FileStamp StampOf(const char *name)
-{
-    FileStamp s;
-    memset(&s, 0, sizeof s);
-    struct stat sb;
-    if (stat(name, &sb) != 0) return s;
-    s.exists = 1;
-    s.dev = sb.st_dev;
-    s.ino = sb.st_ino;
-    s.size = sb.st_size;
-    s.mtime = sb.st_mtim;
-    s.ctime = sb.st_ctim;
-    return s;
-}
-
-static int SameStamp(const FileStamp &a, const FileStamp &b)
-{
-    return a.exists == b.exists && a.dev == b.dev && a.ino == b.ino && a.size == b.size &&
-           a.mtime.tv_sec == b.mtime.tv_sec && a.mtime.tv_nsec == b.mtime.tv_nsec &&
-           a.ctime.tv_sec == b.ctime.tv_sec && a.ctime.tv_nsec == b.ctime.tv_nsec;
 }
 
 static int CountLines(const char *name)
@@ -84,29 +54,24 @@ static double Seconds(const struct timespec &from, const struct timespec &to)
 /* Runs the build in the current directory and prints the summary line. */
 static int BuildHere(void)
 {
-    const FileStamp projectBefore = StampOf(PROJECT_INDEX_NAME);
-    const FileStamp updateBefore = StampOf(UPDATE_INDEX_NAME);
-
     InstallBatchHost();
-    BatchQueueMenuAnswer(COMMAND_BUILD);
+    CommandReport done;
     struct timespec start, end;
     clock_gettime(CLOCK_MONOTONIC, &start);
-    (void)OpenPlugin(OPEN_PLUGINSMENU, 0);
+    RunHeadlessCommand(OPEN_PLUGINSMENU, COMMAND_BUILD, &done);
     clock_gettime(CLOCK_MONOTONIC, &end);
     BatchEndProgress();
 
-    const BuildSummary *done = LastBuildSummary();
-    const int written = !SameStamp(projectBefore, StampOf(PROJECT_INDEX_NAME)) ||
-                        !SameStamp(updateBefore, StampOf(UPDATE_INDEX_NAME));
-    const int exists = StampOf(PROJECT_INDEX_NAME).exists;
-    int entries = 0;
-    if (exists) entries = done->entries >= 0 ? done->entries : CountLines(PROJECT_INDEX_NAME);
+    static const char *const outcome[] = {"none", "unchanged", "written"}; /* IndexFilesOutcome */
+    const int written = done.indexFiles == INDEX_FILES_WRITTEN;
+    int entries = 0; /* the old files' count, when a build that wrote nothing cannot say it */
+    if (done.indexFiles != INDEX_FILES_NONE)
+        entries = done.entries >= 0 ? done.entries : CountLines(PROJECT_INDEX_NAME);
     printf("files scanned: %d, entries: %d, index files: %s, time: %.2f s\n",
-           written ? done->scanned : 0, entries,
-           written ? "written" : exists ? "unchanged" : "none", Seconds(start, end));
-    if (done->leftOut > 0)
+           written ? done.scanned : 0, entries, outcome[done.indexFiles], Seconds(start, end));
+    if (done.leftOut > 0)
         fprintf(stderr, "zolt: build: %d file%s left out: relative path longer than %d characters\n",
-                done->leftOut, done->leftOut == 1 ? "" : "s", NAME_SIZE - 1);
+                done.leftOut, done.leftOut == 1 ? "" : "s", NAME_SIZE - 1);
     return BatchWarningCount() > 0 ? EXIT_WARNED : EXIT_OK;
 }
 

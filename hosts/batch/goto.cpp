@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "batch/batch.h"
-#include "plugin/plugin.h"
+#include "plugin/headless.h"
+#include "host/farapi.h"
 #include "platform/platform.h"
 
 enum { EXIT_LANDED = 0, EXIT_NOT_FOUND = 1, EXIT_USAGE = 2 };
@@ -59,7 +60,7 @@ static int ParseArgs(int argc, char **argv, const char **file, int *line, int *c
 static void PrintChoiceMenus(void)
 {
     const std::vector<BatchMenu> &menus = BatchMenus();
-    for (size_t m = 1; m < menus.size(); m++) /* the first is the command menu */
+    for (size_t m = 0; m < menus.size(); m++)
         for (size_t i = 0; i < menus[m].items.size(); i++)
             printf("%zu\t%s\n", i, menus[m].items[i].c_str());
 }
@@ -86,7 +87,7 @@ static int PrintLanding(const char *file, const BatchEditor *edited)
 static int ExplainNoLanding(int pick, int line, int col)
 {
     const std::vector<BatchMenu> &menus = BatchMenus();
-    for (size_t m = 1; m < menus.size(); m++) {
+    for (size_t m = 0; m < menus.size(); m++) {
         size_t items = menus[m].items.size();
         if (pick >= 0 && (size_t)pick >= items) {
             fprintf(stderr, "zolt: goto: --pick %d: the choice menu has %zu items (0 to %zu)\n",
@@ -94,7 +95,7 @@ static int ExplainNoLanding(int pick, int line, int col)
             return EXIT_USAGE;
         }
     }
-    if (menus.size() <= 1 && BatchWarningCount() == 0)
+    if (menus.empty() && BatchWarningCount() == 0)
         fprintf(stderr, "zolt: goto: no name at line %d, column %d\n", line, col);
     return EXIT_NOT_FOUND;
 }
@@ -120,9 +121,9 @@ int RunGoto(int argc, char **argv)
     }
     InstallBatchHost();
     BatchOpenEditor(pluginPath, lines, line - 1, col - 1);
-    BatchQueueMenuAnswer(COMMAND_GOTO);
     if (pick >= 0) BatchQueueMenuAnswer(pick);
-    (void)OpenPlugin(OPEN_EDITOR, 0);
+    CommandReport report;
+    RunHeadlessCommand(OPEN_EDITOR, COMMAND_GOTO, &report);
     BatchEndProgress();
     if (pick < 0) PrintChoiceMenus();
     if (PrintLanding(file, BatchCurrentEditor()) == 0) return EXIT_LANDED;

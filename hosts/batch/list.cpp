@@ -7,7 +7,7 @@
 
 #include "base/limits.h"
 #include "batch/batch.h"
-#include "plugin/plugin.h"
+#include "plugin/headless.h"
 
 enum { EXIT_OK = 0, EXIT_USAGE = 2 };
 
@@ -39,7 +39,8 @@ int RunList(int argc, char **argv)
         return EXIT_USAGE;
     }
     InstallBatchHost();
-    (void)ListDefinitions(stdout, prefix);
+    CommandReport report;
+    (void)ListDefinitions(stdout, prefix, &report);
     BatchEndProgress();
     return EXIT_OK;
 }

@@ -3,15 +3,8 @@
 #include <string.h>
 #include <sys/stat.h>
 
-#include "base/alloc.h"
-#include "base/limits.h"
 #include "batch/batch.h"
-#include "common/wildcard.h"
-#include "host/host.h"
-#include "state/state.h"
-#include "index/index.h"
-#include "scanner/scanner.h"
-#include "settings/settings.h"
+#include "plugin/headless.h"
 
 enum { EXIT_OK = 0, EXIT_UNREADABLE = 1, EXIT_USAGE = 2 };
 
@@ -43,15 +36,15 @@ static int ParseFlag(const char *arg, const char *option, int *value)
     return 1;
 }
 
-/* Options into st; returns the index of the first FILE, or -1 on bad usage. */
-static int ParseScanOptions(int argc, char **argv, BrowserState *st)
+/* Options into filters; returns the index of the first FILE, or -1 on bad usage. */
+static int ParseScanOptions(int argc, char **argv, ScanFilters *filters)
 {
     int i = 1;
     for (; i < argc && argv[i][0] == '-' && argv[i][1] != '\0'; i++) {
         if (strcmp(argv[i], "--") == 0) return i + 1;
-        int r = ParseFlag(argv[i], "--static", &st->includeStatic);
-        if (r == 0) r = ParseFlag(argv[i], "--inline", &st->includeInline);
-        if (r == 0) r = ParseFlag(argv[i], "--qualified", &st->includeQualified);
+        int r = ParseFlag(argv[i], "--static", &filters->includeStatic);
+        if (r == 0) r = ParseFlag(argv[i], "--inline", &filters->includeInline);
+        if (r == 0) r = ParseFlag(argv[i], "--qualified", &filters->includeQualified);
         if (r != 1) {
             fprintf(stderr, "zolt: scan: bad option '%s'\n", argv[i]);
             return -1;
@@ -60,39 +53,13 @@ static int ParseScanOptions(int argc, char **argv, BrowserState *st)
     return i;
 }
 
-static void PrintEntries(const BrowserState *st, int from)
+/* Scans one file and prints what it appended: the exit status it asks for. A directory or
+   anything else that is not a file cannot be opened as one. */
+static int ScanOne(const char *arg, BrowserState *st, CommandReport *report)
 {
-    for (int i = from; i < st->count; i++) {
-        char line[INDEX_LINE_ROOM];
-        (void)FormatIndexLine(line, &st->entries[i], 0);
-        printf("%s\n", line);
-    }
-}
-
-/* The plugin sees the argument as a long name in backslash form, without a short alias. The
-   write time stays zero: nothing printed depends on it. */
-static int FillEntry(const char *arg, DirEntry *entry)
-{
-    memset(entry, 0, sizeof *entry);
     struct stat info;
-    if (stat(arg, &info) != 0 || S_ISDIR(info.st_mode)) return -1;
-    size_t n = strlen(arg);
-    if (n >= sizeof entry->name) return -1;
-    for (size_t i = 0; i <= n; i++) entry->name[i] = arg[i] == '/' ? '\\' : arg[i];
-    return 0;
-}
-
-/* Scans one file and prints what it appended: the exit status it asks for. */
-static int ScanOne(const char *arg, BrowserState *st)
-{
-    DirEntry entry;
-    int from = st->count;
     int result = 1;
-    if (FillEntry(arg, &entry) == 0) {
-        st->fileKind = WildcardMatch(MACRO_FILE_MASK, entry.name, 1) ? FILE_KIND_MACRO : FILE_KIND_SOURCE;
-        result = ScanSourceFile(&entry, st);
-    }
-    PrintEntries(st, from);
+    if (stat(arg, &info) == 0 && !S_ISDIR(info.st_mode)) result = ScanFileInto(st, arg, stdout, report);
     if (result == 1) fprintf(stderr, "zolt: cannot open %s\n", arg);
     if (result == -1) fprintf(stderr, "zolt: out of memory while scanning %s\n", arg);
     return result == 0 ? EXIT_OK : EXIT_UNREADABLE;
@@ -101,30 +68,28 @@ static int ScanOne(const char *arg, BrowserState *st)
 int RunScan(int argc, char **argv)
 {
     static BrowserState st; /* one command's state for the whole run, as a project scan has */
-    memset(&st, 0, sizeof st);
-    st.includeStatic = (int)OPTION_FLAGS[OPT_STATIC].def; /* the project scan's defaults */
-    st.includeInline = (int)OPTION_FLAGS[OPT_INLINE].def;
-    st.includeQualified = (int)OPTION_FLAGS[OPT_QUALIFIED].def;
+    ScanFilters filters;
+    DefaultScanFilters(&filters); /* the project scan's defaults */
     if (argc == 2 && strcmp(argv[1], "--help") == 0) {
         PrintScanUsage(stdout);
         return EXIT_OK;
     }
-    int first = ParseScanOptions(argc, argv, &st);
+    int first = ParseScanOptions(argc, argv, &filters);
     if (first < 0 || first >= argc) {
         if (first >= argc) fputs("zolt: scan: no FILE given\n", stderr);
         PrintScanUsage(stderr);
         return EXIT_USAGE;
     }
     InstallBatchHost();
-    st.entries = (DefinitionEntry *)MemAlloc(TABLE_GROWTH * sizeof(DefinitionEntry));
-    if (st.entries == NULL) {
+    if (BeginFileScan(&st, &filters) != 0) {
         fputs("zolt: out of memory\n", stderr);
         return EXIT_UNREADABLE;
     }
-    st.capacity = TABLE_GROWTH;
+    CommandReport report;
+    memset(&report, 0, sizeof report);
     int status = EXIT_OK;
     for (int i = first; i < argc; i++)
-        if (ScanOne(argv[i], &st) != EXIT_OK) status = EXIT_UNREADABLE;
-    ReleaseState(&st);
+        if (ScanOne(argv[i], &st, &report) != EXIT_OK) status = EXIT_UNREADABLE;
+    EndFileScan(&st);
     return status;
 }

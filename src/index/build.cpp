@@ -50,6 +50,7 @@ int WalkAndWrite(IndexBuild *b, BrowserState *st)
 {
     st->filesScanned = 0;
     st->indexEntries = -1;
+    st->indexFilesReplaced = 0;
     if (st->chunkEntries == 0) st->chunkEntries = TABLE_CHUNK; /* tests take smaller pieces */
     /* Entries left out (an option read as its default, a directory that could not be listed,
        an entry the table could not take, a short update window) would outlive the build if

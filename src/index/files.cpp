@@ -307,7 +307,9 @@ int WriteIndexFiles(BrowserState *st)
     /* The project file goes first: a new project file beside an old update file only makes
        the next build rescan and rewrite both, never keeps a stale project index. */
     if (result == 0 && FileReplace(projectTemp, st->indexFileName) != 0) result = -1;
+    if (result == 0) st->indexFilesReplaced++;
     if (result == 0 && FileReplace(updateTemp, UPDATE_INDEX_NAME) != 0) result = -1;
+    if (result == 0) st->indexFilesReplaced++;
     if (result != 0) { /* only what this build created: the name may be another's planted file */
         if (project != NULL) (void)FileRemove(projectTemp);
         if (update != NULL) (void)FileRemove(updateTemp);

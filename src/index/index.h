@@ -79,7 +79,8 @@ size_t FormatIndexLine(char *out, const DefinitionEntry *e, int update);
 int LoadIndex(BrowserState *st, int update);
 /* Writes the update index file in table order and the project index file in sorted order (the
    table itself keeps its order unless there is no room for the sort's keys); both under
-   temporary names first, so the old files stay whole on any failure. 0 or -1. */
+   temporary names first, so the old files stay whole on any failure. 0 or -1. Adds each file
+   it put in place (the project file first) to indexFilesReplaced. */
 int WriteIndexFiles(BrowserState *st);
 /* The update index file of a rebuild, read while the walk goes: 0 when it is open (the build is
    then incremental), 1 when there is none. The update table holds only a window of it. */
@@ -115,7 +116,7 @@ enum BuildResult {
 int BeginBuild(IndexBuild *b, BrowserState *st);
 /* Scans "*.*" and writes the files when they are stale: a BuildResult; BUILD_INCOMPLETE when
    the walk left entries out or an option could not be read (optionsDefaulted). Sets
-   indexEntries. */
+   indexEntries and indexFilesReplaced. */
 int WalkAndWrite(IndexBuild *b, BrowserState *st);
 /* Lets go of the update table and the lock. */
 void EndBuild(IndexBuild *b, BrowserState *st);

@@ -11,17 +11,6 @@
 #include "host/messages.h"
 #include "index/index.h"
 
-int ListDefinitions(FILE *out, const char *prefix)
-{
-    BrowserState st;
-    memset(&st, 0, sizeof st);
-    int listed = 0;
-    /* the browse command's own steps: its state, its source of entries, its slice */
-    if (InitState(&st) == 0 && LoadIndex(&st, 0) <= 0) listed = WritePrefixRange(out, prefix, &st);
-    ReleaseState(&st);
-    return listed;
-}
-
 /* Enter on an entry; returns the break code for the next pass: -1 ends the menu loop. */
 static int OpenEntry(const BrowserState *st, int openFrom, const DefinitionEntry *e)
 {

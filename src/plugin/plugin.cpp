@@ -1,5 +1,6 @@
 /* plugin.cpp: the entry points; they check, dispatch and keep every failure inside the host. */
 #include "plugin/plugin.h"
+#include "plugin/headless.h"
 
 #include <string.h>
 
@@ -82,24 +83,19 @@ int ShowCommandMenu(int openFrom)
     return HostMenu(FMENU_AUTOHIGHLIGHT, "ZOLT", NULL, NULL, NULL, items, count);
 }
 
-static BuildSummary lastBuild;
-
-const BuildSummary *LastBuildSummary(void)
+/* The build, and what it did for a host that reports it (report may be null). */
+static void BuildCommand(BrowserState *st, CommandReport *report)
 {
-    return &lastBuild;
-}
-
-static void BuildCommand(BrowserState *st)
-{
-    memset(&lastBuild, 0, sizeof lastBuild);
     BuildProjectIndex(st);
-    lastBuild.ran = 1;
-    lastBuild.scanned = st->changedFiles - st->filesUnreadable;
-    lastBuild.entries = st->indexEntries;
-    lastBuild.leftOut = st->filesLeftOut;
+    if (report == NULL) return;
+    report->scanned = st->changedFiles - st->filesUnreadable;
+    report->unreadable = st->filesUnreadable;
+    report->leftOut = st->filesLeftOut;
+    report->entries = st->indexEntries;
+    if (st->indexFilesReplaced > 0) report->indexFiles = INDEX_FILES_WRITTEN;
 }
 
-static void RunCommand(BrowserState *st, int openFrom, int command)
+static void RunCommand(BrowserState *st, int openFrom, int command, CommandReport *report)
 {
     TestFaultPoint();
     switch (command) {
@@ -108,56 +104,77 @@ static void RunCommand(BrowserState *st, int openFrom, int command)
         break;
     case COMMAND_BUILD: /* COMMAND_GOTO from the editor */
         if (st->fromEditor) GoToDefinition(st);
-        else BuildCommand(st);
+        else BuildCommand(st, report);
         break;
     case COMMAND_GOBACK:
         if (st->fromEditor) GoBack();
         break;
     default: /* cancelled or unknown: nothing */
-        break;
-    }
-}
-
-static void RunOpenPlugin(BrowserState *st, int openFrom)
-{
-    if (g_far.StructSize < FAR_STARTUPINFO_SIZE) {
-        ShowWarning(MSG_HOST_TOO_OLD);
         return;
     }
-    st->fromEditor = openFrom == OPEN_EDITOR;
-    int command = ShowCommandMenu(openFrom);
-    if (InitState(st) == 0) RunCommand(st, openFrom, command);
-    ReleaseState(st);
+    if (report != NULL) report->ran = 1;
 }
 
 struct Command {
     BrowserState *st;
     int openFrom;
-    int failed; /* an exception ended it */
+    int command;           /* a CommandItem, or -1: the command menu asks for it */
+    CommandReport *report; /* null: nobody asks what the command did */
+    int failed;            /* an exception ended it */
 };
+
+static void RunOpenPlugin(Command *c)
+{
+    if (g_far.StructSize < FAR_STARTUPINFO_SIZE) {
+        ShowWarning(MSG_HOST_TOO_OLD);
+        return;
+    }
+    BrowserState *st = c->st;
+    st->fromEditor = c->openFrom == OPEN_EDITOR;
+    int command = c->command >= 0 ? c->command : ShowCommandMenu(c->openFrom);
+    if (InitState(st) == 0) RunCommand(st, c->openFrom, command, c->report);
+    ReleaseState(st);
+}
 
 static void RunCommandCaught(void *arg)
 {
     Command *c = (Command *)arg;
     try {
-        RunOpenPlugin(c->st, c->openFrom);
+        RunOpenPlugin(c);
     } catch (...) {
         c->failed = 1;
+    }
+}
+
+static void RunCommandGuarded(int openFrom, int command, CommandReport *report)
+{
+    /* Automatic, not static: an editor opened by a command can run a nested command. */
+    BrowserState state;
+    memset(&state, 0, sizeof state);
+    Command c = {&state, openFrom, command, report, 0};
+    if (RunGuarded(RunCommandCaught, &c) != 0 || c.failed) {
+        MemFree(state.menuItems); /* left behind only when the command was cut short */
+        state.menuItems = NULL;
+        ReleaseState(&state);
+        ReportFatal();
     }
 }
 
 FarHandle FARAPI OpenPlugin(int OpenFrom, int Item)
 {
     (void)Item;
-    /* Automatic, not static: an editor opened by a command can run a nested command. */
-    BrowserState state;
-    memset(&state, 0, sizeof state);
-    Command command = {&state, OpenFrom, 0};
-    if (RunGuarded(RunCommandCaught, &command) != 0 || command.failed) {
-        MemFree(state.menuItems); /* left behind only when the command was cut short */
-        state.menuItems = NULL;
-        ReleaseState(&state);
-        ReportFatal();
-    }
+    RunCommandGuarded(OpenFrom, -1, NULL);
     return FAR_INVALID_HANDLE;
+}
+
+void RunHeadlessCommand(int openFrom, int command, CommandReport *report)
+{
+    memset(report, 0, sizeof *report);
+    RunCommandGuarded(openFrom, command, report);
+    if (openFrom == OPEN_EDITOR || command != COMMAND_BUILD) return;
+    if (report->indexFiles != INDEX_FILES_WRITTEN) { /* a build that did not start says too */
+        FileTime t;
+        report->indexFiles = FileGetWriteTime(PROJECT_INDEX_NAME, &t) == 0 ? INDEX_FILES_UNCHANGED
+                                                                           : INDEX_FILES_NONE;
+    }
 }

@@ -16,19 +16,6 @@ FarHandle FARAPI OpenPlugin(int OpenFrom, int Item);
 int FARAPI Configure(int ItemNumber);
 }
 
-/* What the last Build project index of this process did, for hosts that report it. */
-struct BuildSummary {
-    int ran;       /* a build ran to its end */
-    int scanned;   /* files scanned that could be read */
-    int entries;   /* entries in the project index after the build; -1 when not known */
-    int leftOut;   /* files of the masks whose relative path is too long for an entry */
-};
-const BuildSummary *LastBuildSummary(void);
-/* The headless browse: the entries Browse from the panels shows in the current directory with
-   prefix typed as the filter, one NAME?FILE?LINE line each on out (from the project index file,
-   or a scan that writes nothing). The number of lines written. */
-int ListDefinitions(FILE *out, const char *prefix);
-
 /* The command menu: its chosen index (a CommandItem), or -1 when cancelled. */
 int ShowCommandMenu(int openFrom);
 /* Capacities, index file name, key codes, both tables and the settings of one command.

@@ -72,6 +72,7 @@ struct BrowserState {
     int filesUnreadable; /* files handed to the scanner that could not be opened */
     int optionsDefaulted; /* memory ran out reading an option, whose default stands in: a build keeps the old files */
     int indexEntries;   /* entries in the index files after a build; -1 when not known */
+    int indexFilesReplaced; /* index files a build put in place (0 to 2) */
     char cplusplusGuard; /* "ifdef __cplusplus" seen: next '{' is not folded; cleared per source */
     /* definition lookup */
     ChooseFn choose;    /* set by the command's driver; null: nothing is chosen among several */

@@ -112,13 +112,16 @@ rm -rf "$tree/sub/dd"*
 failed() {
     local what=$1 message=$2 rc
     shift 2
-    "$@" >/dev/null 2>"$work/stderr"
+    "$@" >"$work/stdout" 2>"$work/stderr"
     rc=$?
     [ "$rc" = 1 ] || fail "$what: exit status $rc, expected 1"
     grep -q "^zolt: .*$message" "$work/stderr" || fail "$what: stderr: $(cat "$work/stderr")"
 }
 mkdir "$work/blocked" && cp "$tree/a.c" "$work/blocked/" && mkdir "$work/blocked/zoltpru\$.Far"
 failed "unwritable index" "could not be written" "$zolt" build "$work/blocked"
+# the project file went in place before the update file failed: that much was written
+[[ "$(cat "$work/stdout")" == "files scanned: 1, entries: 2, index files: written, "* ]] ||
+    fail "unwritable index: summary '$(cat "$work/stdout")'"
 if command -v flock >/dev/null; then
     touch "$tree/a.c"
     before=$(stamp "$tree/zoltprj\$.Far")

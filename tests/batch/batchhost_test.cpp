@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "host/messages.h"
 #include "../platform/tempdir.h"
 #include "batch/batch.h"
 #include "common/lng.h"
@@ -44,15 +45,15 @@ struct BatchHostTest : TempDirTest {
 
 TEST_F(BatchHostTest, WarningsAreStderrLinesAndProgressNeedsATerminal)
 {
-    ASSERT_NE(English(7), "");
-    EXPECT_EQ(MsgText(7), English(7));
+    ASSERT_NE(English(MSG_NO_MEMORY), "");
+    EXPECT_EQ(MsgText(MSG_NO_MEMORY), English(MSG_NO_MEMORY));
     EXPECT_STREQ(SettingsRoot, "Software\\Far\\Plugins\\ZOLT");
 
     testing::internal::CaptureStderr();
-    ShowProgress(11, "10 files"); // stderr is a file here: no progress
-    ShowWarning(7);
+    ShowProgress(MSG_SCAN_TITLE, "10 files"); // stderr is a file here: no progress
+    ShowWarning(MSG_NO_MEMORY);
     const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(err, "zolt: " + English(6) + ": " + English(7) + "\n");
+    EXPECT_EQ(err, "zolt: " + English(MSG_WARNING_TITLE) + ": " + English(MSG_NO_MEMORY) + "\n");
     EXPECT_EQ(BatchWarningCount(), 1);
 }
 
@@ -153,7 +154,7 @@ TEST_F(BatchHostTest, EditorCommandRunsOnTheInMemoryEditor)
     for (char &c : name)
         if (c == '/') c = '\\';
     BatchOpenEditor(name, lines, 1, 21);
-    BatchQueueMenuAnswer(1); // go to definition
+    BatchQueueMenuAnswer(COMMAND_GOTO);
     EXPECT_EQ(OpenPlugin(OPEN_EDITOR, 0), FAR_INVALID_HANDLE);
     EXPECT_EQ(BatchCurrentEditor()->curLine, 0);
     EXPECT_EQ(BatchWarningCount(), 0);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "host/messages.h"
 #include "base/alloc.h"
 #include "browse/browse.h"
 #include "browse/browse_p.h"
@@ -27,9 +28,9 @@ struct BrowseFixture : ::testing::Test {
     void SetUp() override
     {
         TestHostInstall();
-        SetMsgText(7, "No memory");
-        SetMsgText(9, "Browse [%s]");
-        SetMsgText(10, "Type a prefix");
+        SetMsgText(MSG_NO_MEMORY, "No memory");
+        SetMsgText(MSG_BROWSE_TITLE, "Browse [%s]");
+        SetMsgText(MSG_BROWSE_BOTTOM, "Type a prefix");
         memset(&st, 0, sizeof st);
         st.capacity = 100;
         st.entries = (DefinitionEntry *)MemAlloc(100 * sizeof(DefinitionEntry));
@@ -327,7 +328,7 @@ TEST_F(BrowseFixture, OutOfMemoryWarnsAndShowsNoMenu)
 
 TEST_F(BrowseFixture, TitleMessageIsNotUsedAsAPrintfFormat)
 {
-    SetMsgText(9, "%d %s %s %n 100%% %");
+    SetMsgText(MSG_BROWSE_TITLE, "%d %s %s %n 100%% %");
     AddNames({"ab"});
     OpenEditor("x.c", {""});
     Type("a");

@@ -7,6 +7,7 @@
 #include <string.h>
 #include <sys/stat.h>
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -15,10 +16,12 @@
 #include <sanitizer/lsan_interface.h>
 #endif
 
+#include "host/messages.h"
 #include "index/index.h"
 #include "../platform/tempdir.h"
 #include "base/alloc.h"
 #include "host/host.h"
+#include "plugin/headless.h"
 #include "plugin/plugin.h"
 #include "settings/settings.h"
 #include "testhost/testhost.h"
@@ -130,7 +133,7 @@ TEST_F(PluginTest, OldHostGetsOnlyTheVersionWarning)
     for (int from : {OPEN_PLUGINSMENU, OPEN_DISKMENU, OPEN_EDITOR}) {
         TestHostClearCalls();
         EXPECT_EQ(OpenPlugin(from, 0), INVALID);
-        EXPECT_EQ(TestHostTranscript(SEEN), Warning(20)) << "open-from " << from;
+        EXPECT_EQ(TestHostTranscript(SEEN), Warning(MSG_HOST_TOO_OLD)) << "open-from " << from;
     }
     EXPECT_EQ(EditorReadCount(), 0);
     EXPECT_EQ(ReadText("zoltprj$.Far"), "<missing>");
@@ -176,8 +179,8 @@ TEST_F(PluginTest, PluginInfoTextsAreFetchedAnewAndOutliveTheCall)
     EXPECT_EQ(pi.StructSize, (int)sizeof(PluginInfo));
     EXPECT_EQ(pi.Flags, (FarDword)PF_EDITOR);
     EXPECT_EQ(pi.DiskMenuStringsNumber, 0);
-    SetMsgText(0, "ZOLT browser");
-    SetMsgText(21, "ZOLT options");
+    SetMsgText(MSG_PLUGIN_MENU, "ZOLT browser");
+    SetMsgText(MSG_CONFIG, "ZOLT options");
     GetPluginInfo(&pi);
     EXPECT_STREQ(pi.PluginMenuStrings[0], "ZOLT browser");
     EXPECT_STREQ(pi.PluginConfigStrings[0], "ZOLT options");
@@ -216,7 +219,7 @@ TEST_F(PluginTest, CommandMenuFromPanelsAndEditor)
 
 TEST_F(PluginTest, LongMenuTextsAreCutToTheItem)
 {
-    SetMsgText(1, std::string(300, 'x'));
+    SetMsgText(MSG_BROWSE, std::string(300, 'x'));
     EXPECT_EQ(Command(OPEN_PLUGINSMENU, -1), INVALID);
     std::vector<HostCall> menus = CallsOf(CALL_MENU);
     ASSERT_EQ(menus.size(), 1u);
@@ -248,7 +251,7 @@ TEST_F(PluginTest, BuildWritesOnceThenLeavesTheFilesAlone)
     WriteText("a.c", "#include <x.h>\n\nint f(void) { return 0; }\n");
     ASSERT_EQ(mkdir("sub", 0755), 0);
     WriteText("sub/b.h", "typedef int T;\n");
-    EXPECT_EQ(Command(OPEN_PLUGINSMENU, 1), INVALID);
+    EXPECT_EQ(Command(OPEN_PLUGINSMENU, COMMAND_BUILD), INVALID);
     EXPECT_EQ(ReadText("zoltprj$.Far"), "f?a.c?3\r\nT?sub\\b.h?1\r\n");
     EXPECT_NE(ReadText("zoltpru$.Far"), "<missing>");
     std::vector<HostCall> seen = CallsOf(CALL_MENU | CALL_SAVESCREEN | CALL_RESTORESCREEN);
@@ -260,7 +263,7 @@ TEST_F(PluginTest, BuildWritesOnceThenLeavesTheFilesAlone)
     struct stat before, after;
     ASSERT_EQ(stat("zoltprj$.Far", &before), 0);
     const std::string update = ReadText("zoltpru$.Far");
-    EXPECT_EQ(Command(OPEN_PLUGINSMENU, 1), INVALID);
+    EXPECT_EQ(Command(OPEN_PLUGINSMENU, COMMAND_BUILD), INVALID);
     ASSERT_EQ(stat("zoltprj$.Far", &after), 0);
     EXPECT_EQ(after.st_ino, before.st_ino);
     EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
@@ -301,7 +304,7 @@ TEST_F(PluginTest, BuildTakesThePanelOptions)
         if (r.mask != nullptr) {
             ASSERT_EQ(SetStringValue("", "FileMask", r.mask), 0);
         }
-        EXPECT_EQ(Command(OPEN_PLUGINSMENU, 1), INVALID);
+        EXPECT_EQ(Command(OPEN_PLUGINSMENU, COMMAND_BUILD), INVALID);
         EXPECT_EQ(ReadText("zoltprj$.Far"), r.expected) << "row " << n - 1;
     }
 }
@@ -372,8 +375,8 @@ TEST_F(PluginTest, EditorCommandsScanWithTheEditorFilters)
         WriteText("a.c", r.text); // the edited file exists, but its text comes from the editor
         OpenEditor(FarPath(tree + "/a.c"), {r.text});
         TestHostClearCalls();
-        EXPECT_EQ(Command(OPEN_EDITOR, 0), INVALID);
-        EXPECT_EQ(TestHostTranscript(CALL_MESSAGE), Warning(19)) << r.text;
+        EXPECT_EQ(Command(OPEN_EDITOR, COMMAND_BROWSE), INVALID);
+        EXPECT_EQ(TestHostTranscript(CALL_MESSAGE), Warning(MSG_TABLE_EMPTY)) << r.text;
         EXPECT_GT(CurrentEditor()->reads, 0);
         CloseEditor();
     }
@@ -381,21 +384,21 @@ TEST_F(PluginTest, EditorCommandsScanWithTheEditorFilters)
 
 TEST_F(PluginTest, EachMenuItemReachesItsCommand)
 {
-    // Editor item 1 jumps to the definition in the edited text, item 2 jumps back.
+    // From the editor, go to definition jumps within the edited text, go back jumps back.
     WriteText("a.c", "int f(void) { return 0; }\nint g(void) { return f(); }\n");
     OpenEditor(FarPath(tree + "/a.c"), {"int f(void) { return 0; }", "int g(void) { return f(); }"},
                1, 21);
-    EXPECT_EQ(Command(OPEN_EDITOR, 1), INVALID);
+    EXPECT_EQ(Command(OPEN_EDITOR, COMMAND_GOTO), INVALID);
     EXPECT_EQ(CurrentEditor()->curLine, 0);
-    EXPECT_EQ(Command(OPEN_EDITOR, 2), INVALID);
+    EXPECT_EQ(Command(OPEN_EDITOR, COMMAND_GOBACK), INVALID);
     EXPECT_EQ(CurrentEditor()->curLine, 1);
     EXPECT_EQ(CurrentEditor()->curPos, 21);
     CloseEditor();
 
-    // Panel item 0 browses the project index: its menu follows the command menu.
+    // Browse from the panels shows the project index: its menu follows the command menu.
     WriteText("zoltprj$.Far", "f?a.c?1\r\ng?a.c?2\r\n");
     TestHostClearCalls();
-    ScriptMenu(0);
+    ScriptMenu(COMMAND_BROWSE);
     ScriptMenu(-1);
     EXPECT_EQ(OpenPlugin(OPEN_PLUGINSMENU, 0), INVALID);
     std::vector<HostCall> menus = CallsOf(CALL_MENU);
@@ -453,7 +456,7 @@ TEST_F(PluginTest, EmptyMaskIsSavedAndReadBackUnchanged)
     // and a build with it indexes macro files only
     WriteText("a.c", "int f(void) {}\n");
     WriteText("b.mac", "macro M\n");
-    EXPECT_EQ(Command(OPEN_PLUGINSMENU, 1), INVALID);
+    EXPECT_EQ(Command(OPEN_PLUGINSMENU, COMMAND_BUILD), INVALID);
     EXPECT_EQ(ReadText("zoltprj$.Far"), "M?b.mac?1\r\n");
 }
 
@@ -473,19 +476,93 @@ TEST_F(PluginTest, LeavingTheDialogAnyOtherWayWritesNothing)
     EXPECT_EQ(SettingsText(), before);
 }
 
+// Successive headless builds of one tree: what each did, as its report counts it.
+TEST_F(PluginTest, HeadlessBuildReportsWhatItDid)
+{
+    const std::string deep = std::string(40, 'd') + "/" + std::string(30, 'n') + ".c";
+    struct {
+        const char *what;
+        std::function<void()> change;
+        int scanned, leftOut, entries, indexFiles;
+    } const rows[] = {
+        {"nothing to index", [] {}, 0, 0, -1, INDEX_FILES_NONE},
+        {"first build", [] { WriteText("a.c", "int f(void) {}\nint g(void) {}\n"), WriteText("b.h", "#define N 1\n"); },
+         2, 0, 3, INDEX_FILES_WRITTEN},
+        {"nothing changed", [] {}, 0, 0, 3, INDEX_FILES_UNCHANGED},
+        {"a file removed", [] { ASSERT_EQ(remove("b.h"), 0); }, 0, 0, 2, INDEX_FILES_WRITTEN},
+        {"a path too long for an entry",
+         [&] {
+             ASSERT_EQ(mkdir(std::string(40, 'd').c_str(), 0755), 0);
+             WriteText(deep, "int h(void) {}\n");
+         },
+         0, 1, 2, INDEX_FILES_UNCHANGED},
+    };
+    for (const auto &r : rows) {
+        r.change();
+        CommandReport report;
+        memset(&report, 0xFF, sizeof report); /* the command fills every field */
+        RunHeadlessCommand(OPEN_PLUGINSMENU, COMMAND_BUILD, &report);
+        EXPECT_EQ(report.ran, 1) << r.what;
+        EXPECT_EQ(report.scanned, r.scanned) << r.what;
+        EXPECT_EQ(report.unreadable, 0) << r.what;
+        EXPECT_EQ(report.leftOut, r.leftOut) << r.what;
+        EXPECT_EQ(report.entries, r.entries) << r.what;
+        EXPECT_EQ(report.indexFiles, r.indexFiles) << r.what;
+        EXPECT_EQ(TestHostTranscript(CALL_MESSAGE).find("flags=0x1"), std::string::npos) << r.what; // no warning
+    }
+}
+
+// The headless scan, file by file into one table: what each gives and how it is counted.
+TEST_F(PluginTest, HeadlessScanCountsEachFile)
+{
+    WriteText("a.c", "int f(void) {}\n");
+    WriteText("m.MAC", "macro Go\n");
+    WriteText("s.c", "static int s(void) { return 0; }\n");
+    const std::string tooLong = std::string(64, 'x') + ".c";
+    struct {
+        const char *path;
+        int result;
+        std::string out;
+    } const rows[] = {
+        {"a.c", 0, "f?a.c?1\n"},
+        {"m.MAC", 0, "Go?m.MAC?1\n"},           // a macro file by its name
+        {"s.c", 0, "?s.c?0\n"},                 // static functions are left out by default
+        {"missing.c", 1, ""},
+        {tooLong.c_str(), 1, ""}, // no entry can hold the name
+    };
+    ScanFilters filters;
+    DefaultScanFilters(&filters);
+    static BrowserState st;
+    ASSERT_EQ(BeginFileScan(&st, &filters), 0);
+    CommandReport report;
+    memset(&report, 0, sizeof report);
+    for (const auto &r : rows) {
+        char buffer[256] = "";
+        FILE *out = fmemopen(buffer, sizeof buffer, "w");
+        ASSERT_NE(out, nullptr);
+        EXPECT_EQ(ScanFileInto(&st, r.path, out, &report), r.result) << r.path;
+        fclose(out);
+        EXPECT_EQ(std::string(buffer), r.out) << r.path;
+    }
+    EndFileScan(&st);
+    EXPECT_EQ(report.scanned, 3);
+    EXPECT_EQ(report.unreadable, 2);
+    EXPECT_EQ(report.entries, 3);
+}
+
 TEST_F(PluginTest, FailedTableAllocationWarnsOnceAndRunsNothing)
 {
     WriteText("a.c", "int f(void) {}\n");
     for (long failing : {1L, 2L}) { // the main table, then the update table
         TestHostClearCalls();
-        ScriptMenu(1);
+        ScriptMenu(COMMAND_BUILD);
         MemFailFrom(failing);
         EXPECT_EQ(OpenPlugin(OPEN_PLUGINSMENU, 0), INVALID);
         EXPECT_EQ(MemAllocCount(), failing) << "no allocation after the failed one";
         MemFailFrom(0);
         std::vector<HostCall> seen = CallsOf(SEEN);
         ASSERT_EQ(seen.size(), 2u) << TestHostTranscript(SEEN);
-        EXPECT_EQ(seen[1].text + "\n", Warning(7));
+        EXPECT_EQ(seen[1].text + "\n", Warning(MSG_NO_MEMORY));
         EXPECT_EQ(ReadText("zoltprj$.Far"), "<missing>");
 #if defined(__SANITIZE_ADDRESS__)
         EXPECT_EQ(__lsan_do_recoverable_leak_check(), 0) << "the first table was not freed";
@@ -501,18 +578,18 @@ TEST_F(PluginTest, ExceptionInsideACommandEndsInTheFatalBox)
     Start(info);
     // Browse on an empty directory warns, and that warning throws: the tables are allocated.
     testing::internal::CaptureStderr();
-    EXPECT_EQ(Command(OPEN_PLUGINSMENU, 0), INVALID);
+    EXPECT_EQ(Command(OPEN_PLUGINSMENU, COMMAND_BROWSE), INVALID);
     std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("ZOLT - Fatal error"), std::string::npos) << err;
     EXPECT_NE(err.find("An unhandled exception occured. Program terminated."), std::string::npos);
-    EXPECT_EQ(TestHostTranscript(CALL_MESSAGE), Warning(19));
+    EXPECT_EQ(TestHostTranscript(CALL_MESSAGE), Warning(MSG_TABLE_EMPTY));
 #if defined(__SANITIZE_ADDRESS__)
     EXPECT_EQ(__lsan_do_recoverable_leak_check(), 0) << "tables left behind by the fatal path";
 #endif
 
     // The host goes on: commands and the dialog still work.
     WriteText("a.c", "int f(void) {}\n");
-    EXPECT_EQ(Command(OPEN_PLUGINSMENU, 1), INVALID);
+    EXPECT_EQ(Command(OPEN_PLUGINSMENU, COMMAND_BUILD), INVALID);
     EXPECT_EQ(ReadText("zoltprj$.Far"), "f?a.c?1\r\n");
     EXPECT_EQ(RunDialog(17), 0);
 }

@@ -119,7 +119,7 @@ struct AllocSweep : TempDirTest {
 TEST_F(AllocSweep, BuildKeepsTheOldFilesOrWritesCompleteOnes)
 {
     Tree();
-    Outcome clean = Run(OPEN_PLUGINSMENU, 1, 0, false, nullptr);
+    Outcome clean = Run(OPEN_PLUGINSMENU, COMMAND_BUILD, 0, false, nullptr);
     ASSERT_EQ(clean.boxes.size(), 0u);
     ASSERT_NE(clean.project.find("f124?big.c?126"), std::string::npos);
     ASSERT_NE(clean.project.find("Hidden?big.c?1"), std::string::npos);
@@ -131,7 +131,7 @@ TEST_F(AllocSweep, BuildKeepsTheOldFilesOrWritesCompleteOnes)
         [&](long n, bool only) {
             remove("zoltprj$.Far");
             remove("zoltpru$.Far");
-            return Run(OPEN_PLUGINSMENU, 1, n, only, {});
+            return Run(OPEN_PLUGINSMENU, COMMAND_BUILD, n, only, {});
         },
         [&](const Outcome &o, long, bool) {
             if (o.project == "<missing>") {
@@ -152,14 +152,14 @@ TEST_F(AllocSweep, BuildKeepsTheOldFilesOrWritesCompleteOnes)
     WriteText("sub/t.h", "typedef int T2;\n");
     FileTime later = {5, 40000000};
     ASSERT_EQ(FileSetWriteTime("sub\\t.h", &later), 0);
-    Outcome fresh = Run(OPEN_PLUGINSMENU, 1, 0, false, nullptr);
+    Outcome fresh = Run(OPEN_PLUGINSMENU, COMMAND_BUILD, 0, false, nullptr);
     const std::string newProject = fresh.project, newUpdate = fresh.update;
     ASSERT_NE(newProject, fullProject);
     Sweep(
         [&](long n, bool only) {
             WriteText("zoltprj$.Far", fullProject);
             WriteText("zoltpru$.Far", fullUpdate);
-            return Run(OPEN_PLUGINSMENU, 1, n, only, {});
+            return Run(OPEN_PLUGINSMENU, COMMAND_BUILD, n, only, {});
         },
         [&](const Outcome &o, long, bool) {
             bool old = o.project == fullProject && o.update == fullUpdate;
@@ -177,14 +177,14 @@ TEST_F(AllocSweep, BuildKeepsTheOldFilesOrWritesCompleteOnes)
 TEST_F(AllocSweep, BrowseFromThePanelsShowsWhatItHasOrWarns)
 {
     Tree();
-    Run(OPEN_PLUGINSMENU, 1, 0, false, nullptr);
+    Run(OPEN_PLUGINSMENU, COMMAND_BUILD, 0, false, nullptr);
     for (int withIndex = 1; withIndex >= 0; withIndex--) {
         if (!withIndex) {
             remove("zoltprj$.Far");
             remove("zoltpru$.Far");
         }
         SCOPED_TRACE(withIndex ? "from the index file" : "from a scan");
-        Sweep([&](long n, bool only) { return Run(OPEN_PLUGINSMENU, 0, n, only, [] { ScriptMenu(-1); }); },
+        Sweep([&](long n, bool only) { return Run(OPEN_PLUGINSMENU, COMMAND_BROWSE, n, only, [] { ScriptMenu(-1); }); },
               [&](const Outcome &o, long, bool) {
                   // the menu, or one warning: no memory, or nothing to show
                   if (o.menus.empty()) {
@@ -214,7 +214,7 @@ TEST_F(AllocSweep, BrowseAndGoToFromTheEditor)
     auto editor = [&] { OpenEditor(fileName, lines, 0, 25); };
 
     Sweep([&](long n, bool only) {
-              return Run(OPEN_EDITOR, 0, n, only, [&] { editor(); ScriptMenu(-1); });
+              return Run(OPEN_EDITOR, COMMAND_BROWSE, n, only, [&] { editor(); ScriptMenu(-1); });
           },
           [&](const Outcome &o, long, bool) {
               if (o.menus.empty()) {
@@ -225,7 +225,7 @@ TEST_F(AllocSweep, BrowseAndGoToFromTheEditor)
               }
           });
 
-    Sweep([&](long n, bool only) { return Run(OPEN_EDITOR, 1, n, only, [&] { editor(); ScriptMenu(0); }); },
+    Sweep([&](long n, bool only) { return Run(OPEN_EDITOR, COMMAND_GOTO, n, only, [&] { editor(); ScriptMenu(0); }); },
           [&](const Outcome &o, long, bool) {
               // found and opened; or not found (the index could not be read); or no memory
               if (!o.editors.empty()) {

@@ -4,6 +4,7 @@
 
 #include <string.h>
 
+#include "host/messages.h"
 #include "plugin/plugin.h"
 #include "base/alloc.h"
 #include "state/state.h"
@@ -18,7 +19,7 @@ struct MessageFormat : TempDirTest {};
 TEST_F(MessageFormat, LoadProgressTakesTheCountAndNothingElse)
 {
     TestHostInstall();
-    SetMsgText(18, "%s%n%x %d lines, 100%% %d");
+    SetMsgText(MSG_LOAD_PROGRESS, "%s%n%x %d lines, 100%% %d");
     std::string index;
     for (int i = 0; i < 250; i++) index += "n" + std::to_string(i) + "?f.c?" + std::to_string(i + 1) + "\r\n";
     WriteText("zoltprj$.Far", index);
