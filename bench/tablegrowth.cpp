@@ -5,8 +5,8 @@
 #include <string.h>
 #include <time.h>
 
-#include "state/state.h"
 #include "index/index.h"
+#include "state/state.h"
 
 static double Seconds(void)
 {

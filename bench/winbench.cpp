@@ -19,8 +19,8 @@
 #include "base/limits.h"
 #include "common/wildcard.h"
 #include "host/farapi.h"
-#include "state/state.h"
 #include "index/index.h"
+#include "state/state.h"
 
 static LARGE_INTEGER g_freq, g_start;
 
@@ -95,7 +95,8 @@ static int FARAPI Menu(int, int, int, int, FarDword, const char *, const char *,
 }
 
 /* Warnings (the only boxes with buttons) go to stderr, by message number: "M6 M7 M8". */
-static int FARAPI Message(int, FarDword, const char *, const char *const *items, int count, int buttons)
+static int FARAPI Message(int, FarDword, const char *, const char *const *items, int count,
+                          int buttons)
 {
     if (buttons == 0) return -1;
     for (int i = 0; i < count; i++) fprintf(stderr, "%s%s", i ? " " : "warning: ", items[i]);
@@ -123,8 +124,8 @@ static FarHandle FARAPI SaveScreen(int, int, int, int)
 
 static void FARAPI RestoreScreen(FarHandle) {}
 
-
-static int FARAPI Editor(const char *file, const char *, int, int, int, int, FarDword, int line, int)
+static int FARAPI Editor(const char *file, const char *, int, int, int, int, FarDword, int line,
+                         int)
 {
     g_landed = std::string(file) + ":" + std::to_string(line);
     return 1;
@@ -193,14 +194,16 @@ static int LoadEditor(const char *file, int line, int col)
 typedef void(FARAPI *SetStartupInfoFn)(const PluginStartupInfo *);
 typedef FarHandle(FARAPI *OpenPluginFn)(int, int);
 
-static int RunCommand(const char *dll, const char *dir, int command, int openFrom = OPEN_PLUGINSMENU)
+static int RunCommand(const char *dll, const char *dir, int command,
+                      int openFrom = OPEN_PLUGINSMENU)
 {
     HMODULE module = LoadLibraryA(dll);
     if (module == NULL) {
         fprintf(stderr, "winbench: cannot load %s\n", dll);
         return 1;
     }
-    FARPROC p1 = GetProcAddress(module, "SetStartupInfo"), p2 = GetProcAddress(module, "OpenPlugin");
+    FARPROC p1 = GetProcAddress(module, "SetStartupInfo"),
+            p2 = GetProcAddress(module, "OpenPlugin");
     SetStartupInfoFn setStartup;
     OpenPluginFn openPlugin;
     memcpy(&setStartup, &p1, sizeof p1);

@@ -8,11 +8,11 @@
 #include "base/text.h"
 #include "common/wildcard.h"
 #include "host/host.h"
-#include "state/state.h"
 #include "index/index.h"
-#include "plugin/plugin.h"
 #include "platform/platform.h"
+#include "plugin/plugin.h"
 #include "settings/settings.h"
+#include "state/state.h"
 
 static const char *FARAPI BenchGetMsg(int, int)
 {

@@ -9,9 +9,9 @@
 #include "base/limits.h"
 #include "browse/browse.h"
 #include "browse/browse_p.h"
-#include "plugin/plugin.h"
 #include "fuzz.h"
 #include "host/farapi.h"
+#include "plugin/plugin.h"
 #include "testhost/testhost.h"
 
 static int Upper(unsigned char c)
@@ -22,7 +22,8 @@ static int Upper(unsigned char c)
 static bool StartsWith(const char *name, const char *filter)
 {
     for (size_t i = 0; filter[i] != '\0'; i++)
-        if (i >= 63 || Upper((unsigned char)name[i]) != Upper((unsigned char)filter[i])) return false;
+        if (i >= 63 || Upper((unsigned char)name[i]) != Upper((unsigned char)filter[i]))
+            return false;
     return true;
 }
 
@@ -33,7 +34,8 @@ static void CheckRange(const BrowserState *st, const char *filter)
     if (count < 0 || first < 0 || first + count > st->count) FuzzFail("range outside the table");
     for (int i = 0; i < st->count; i++) {
         bool inside = i >= first && i < first + count;
-        if (inside != StartsWith(st->entries[i].name, filter)) FuzzFail("range is not the prefix run");
+        if (inside != StartsWith(st->entries[i].name, filter))
+            FuzzFail("range is not the prefix run");
     }
 }
 
@@ -49,7 +51,9 @@ static MenuChoice Answer(const HostCall &m)
     switch (b % 8) {
     case 0: return {-1, -1};
     case 1: return {items > 0 ? (b >> 3) % items : -1, -1};
-    default: return {items > 0 ? 0 : -1, m.breakKeys.empty() ? -1 : (int)((b >> 3) % m.breakKeys.size())};
+    default:
+        return {items > 0 ? 0 : -1,
+                m.breakKeys.empty() ? -1 : (int)((b >> 3) % m.breakKeys.size())};
     }
 }
 
@@ -68,7 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const std::string &l = lines[i];
         size_t q1 = l.find('?'), q2 = q1 == std::string::npos ? q1 : l.find('?', q1 + 1);
         snprintf(e.name, sizeof e.name, "%s", l.substr(0, q1).c_str());
-        if (q1 != std::string::npos) snprintf(e.file, sizeof e.file, "%s", l.substr(q1 + 1, q2 - q1 - 1).c_str());
+        if (q1 != std::string::npos)
+            snprintf(e.file, sizeof e.file, "%s", l.substr(q1 + 1, q2 - q1 - 1).c_str());
         if (q2 != std::string::npos) e.line = (uint16_t)atoi(l.c_str() + q2 + 1);
         if (AppendEntry(&e, &st, 0) != 0) FuzzFail("the table did not grow");
     }

@@ -21,7 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     /* the list as the settings hold it: cut to the 511 characters of fileMask */
     snprintf(st.fileMask, sizeof st.fileMask, "%s", masks.c_str());
     int stored = ClassifyFile(name.c_str(), st.fileMask);
-    if (masks.size() < 500 && stored != kind) FuzzFail("the same short list classified twice differently");
+    if (masks.size() < 500 && stored != kind)
+        FuzzFail("the same short list classified twice differently");
     if (kind == FILE_KIND_NONE && masks.find("*;") == 0) FuzzFail("'*' matched nothing");
     FuzzEndInput(&st);
     return 0;

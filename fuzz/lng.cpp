@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     memset(&f, 0, sizeof f);
     int result = LngLoad("input.lng", &f);
     if (result == 0) {
-        if (f.count < 0 || (f.count > 0 && (f.messages == NULL || f.text == NULL))) FuzzFail("bad message table");
+        if (f.count < 0 || (f.count > 0 && (f.messages == NULL || f.text == NULL)))
+            FuzzFail("bad message table");
         size_t quoted = 0;
         for (size_t i = 0; i < size; i++) quoted += data[i] == '"';
         if ((size_t)f.count > quoted) FuzzFail("more messages than quoted lines");

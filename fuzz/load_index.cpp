@@ -11,13 +11,16 @@ static std::vector<DefinitionEntry> Copy(const DefinitionEntry *e, int n)
     return std::vector<DefinitionEntry>(e, e + n);
 }
 
-static bool Same(const std::vector<DefinitionEntry> &a, const DefinitionEntry *b, int n, bool withTime)
+static bool Same(const std::vector<DefinitionEntry> &a, const DefinitionEntry *b, int n,
+                 bool withTime)
 {
     if ((int)a.size() != n) return false;
     for (size_t i = 0; i < (size_t)n; i++) {
-        if (strcmp(a[i].name, b[i].name) != 0 || strcmp(a[i].file, b[i].file) != 0 || a[i].line != b[i].line)
+        if (strcmp(a[i].name, b[i].name) != 0 || strcmp(a[i].file, b[i].file) != 0 ||
+            a[i].line != b[i].line)
             return false;
-        if (withTime && memcmp(&a[i].writeTime, &b[i].writeTime, sizeof a[i].writeTime) != 0) return false;
+        if (withTime && memcmp(&a[i].writeTime, &b[i].writeTime, sizeof a[i].writeTime) != 0)
+            return false;
     }
     return true;
 }
@@ -47,8 +50,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     FuzzBeginInput(&st, 7);
     if (LoadIndex(&st, 0) != 0 || LoadIndex(&st, 1) != 0) FuzzFail("a written index did not load");
-    if (!Same(update, st.updEntries, st.updCount, true)) FuzzFail("the update index changed on its way through the writer");
-    if (!Same(sorted, st.entries, st.count, false)) FuzzFail("the project index changed on its way through the writer");
+    if (!Same(update, st.updEntries, st.updCount, true))
+        FuzzFail("the update index changed on its way through the writer");
+    if (!Same(sorted, st.entries, st.count, false))
+        FuzzFail("the project index changed on its way through the writer");
     FuzzEndInput(&st);
     return 0;
 }

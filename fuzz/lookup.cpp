@@ -38,7 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         std::string line = text.substr(at, end - at);
         IndexMatch m;
         if (ParseIndexLine(line.c_str(), &m)) {
-            if (memchr(m.name, 0, sizeof m.name) == NULL || memchr(m.file, 0, sizeof m.file) == NULL ||
+            if (memchr(m.name, 0, sizeof m.name) == NULL ||
+                memchr(m.file, 0, sizeof m.file) == NULL ||
                 memchr(m.menuText, 0, sizeof m.menuText) == NULL)
                 FuzzFail("an unterminated field");
         }
@@ -66,7 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         }
         if (!seen) FuzzFail("the chosen match is no matching line");
     }
-    if (memchr(st.candidatePath, 0, sizeof st.candidatePath) == NULL) FuzzFail("candidatePath unterminated");
+    if (memchr(st.candidatePath, 0, sizeof st.candidatePath) == NULL)
+        FuzzFail("candidatePath unterminated");
     TestHostInstall(); /* the menu answer stays unused when there was no menu */
     FuzzEndInput(&st);
     return 0;

@@ -20,7 +20,8 @@ static std::vector<Found> Definitions(const BrowserState *st)
 {
     std::vector<Found> out;
     for (int i = 0; i < st->count; i++)
-        if (st->entries[i].name[0] != '\0') out.push_back({st->entries[i].name, st->entries[i].line});
+        if (st->entries[i].name[0] != '\0')
+            out.push_back({st->entries[i].name, st->entries[i].line});
     return out;
 }
 
@@ -43,7 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::vector<Found> fromEditor = Definitions(&st);
     FuzzEndInput(&st);
 
-    if (memchr(data + 1, '\r', size - 1) != NULL || memchr(data + 1, '\0', size - 1) != NULL) return 0;
+    if (memchr(data + 1, '\r', size - 1) != NULL || memchr(data + 1, '\0', size - 1) != NULL)
+        return 0;
     std::string text;
     for (const std::string &l : lines) text += l + "\n";
     FuzzBeginInput(&st, options);

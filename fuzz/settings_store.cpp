@@ -5,8 +5,8 @@
 #include <string.h>
 #include <sys/stat.h>
 
-#include "fuzz.h"
 #include "base/text.h"
+#include "fuzz.h"
 #include "platform/platform.h"
 
 static const char *const KEYS[] = {"Software\\Far\\Plugins\\ZOLT", "Software\\Far\\Plugins", "a"};
@@ -64,8 +64,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     uint32_t dword = (uint32_t)size * 2654435761u;
     char text[40];
     snprintf(text, sizeof text, "v=%u\\[;#]", (unsigned)size);
-    int failed = (size & 1) ? StoreSetValue(w, name, STORE_DWORD, &dword, 4)
-                            : StoreSetValue(w, name, STORE_STRING, text, (uint32_t)strlen(text) + 1);
+    int failed = (size & 1)
+                     ? StoreSetValue(w, name, STORE_DWORD, &dword, 4)
+                     : StoreSetValue(w, name, STORE_STRING, text, (uint32_t)strlen(text) + 1);
     if (failed != 0) FuzzFail("a value could not be set");
     if (StoreFlushKey(w) != 0) FuzzFail("the settings could not be written");
     StoreCloseKey(w);
@@ -76,16 +77,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Value want;
     want.result = 0;
     want.type = (size & 1) ? STORE_DWORD : STORE_STRING;
-    want.bytes = (size & 1) ? std::string((const char *)&dword, 4) : std::string(text, strlen(text) + 1);
+    want.bytes =
+        (size & 1) ? std::string((const char *)&dword, 4) : std::string(text, strlen(text) + 1);
     want.size = (uint32_t)want.bytes.size();
     if (!Same(got, want)) FuzzFail("a value did not read back as set");
     for (int k = 0; k < 3; k++)
         for (int n = 0; n < 5; n++) {
-            if ((CompareAsciiNoCase(KEYS[k], key) == 0) && (CompareAsciiNoCase(NAMES[n], name) == 0)) continue;
+            if ((CompareAsciiNoCase(KEYS[k], key) == 0) &&
+                (CompareAsciiNoCase(NAMES[n], name) == 0))
+                continue;
             if (!Same(before[k][n], after[k][n])) {
-                fprintf(stderr, "%s %s: %d/%d/%u -> %d/%d/%u\n", KEYS[k], NAMES[n], before[k][n].result,
-                        before[k][n].type, before[k][n].size, after[k][n].result, after[k][n].type,
-                        after[k][n].size);
+                fprintf(stderr, "%s %s: %d/%d/%u -> %d/%d/%u\n", KEYS[k], NAMES[n],
+                        before[k][n].result, before[k][n].type, before[k][n].size,
+                        after[k][n].result, after[k][n].type, after[k][n].size);
                 FuzzFail("another setting changed");
             }
         }

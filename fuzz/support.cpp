@@ -33,8 +33,10 @@ void FuzzSetUp(void)
     if (scratch[0] != '\0') return;
     /* in memory when possible: the settings store syncs every file it writes */
     struct stat sb;
-    const char *base = stat("/dev/shm", &sb) == 0 && S_ISDIR(sb.st_mode) && access("/dev/shm", W_OK) == 0
-                           ? "/dev/shm" : "/tmp";
+    const char *base =
+        stat("/dev/shm", &sb) == 0 && S_ISDIR(sb.st_mode) && access("/dev/shm", W_OK) == 0
+            ? "/dev/shm"
+            : "/tmp";
     snprintf(scratch, sizeof scratch, "%s/zolt-fuzz-XXXXXX", base);
     if (mkdtemp(scratch) == NULL || chdir(scratch) != 0) FuzzFail("no scratch directory");
     std::string config = std::string(scratch) + "/config";
@@ -78,8 +80,10 @@ static void CheckTable(const DefinitionEntry *entries, int count, int capacity)
 {
     if (count < 0 || count > capacity) FuzzFail("count outside the capacity");
     for (int i = 0; i < count; i++) {
-        if (memchr(entries[i].name, '\0', sizeof entries[i].name) == NULL) FuzzFail("name unterminated");
-        if (memchr(entries[i].file, '\0', sizeof entries[i].file) == NULL) FuzzFail("file unterminated");
+        if (memchr(entries[i].name, '\0', sizeof entries[i].name) == NULL)
+            FuzzFail("name unterminated");
+        if (memchr(entries[i].file, '\0', sizeof entries[i].file) == NULL)
+            FuzzFail("file unterminated");
     }
 }
 
@@ -89,7 +93,8 @@ void FuzzCheckTables(const BrowserState *st)
     CheckTable(st->updEntries, st->updCount, st->updCapacity);
     if (st->updCursor < 0 || st->updCursor > st->updCount) FuzzFail("update cursor out of range");
     if (memchr(st->relDir, '\0', sizeof st->relDir) == NULL) FuzzFail("relDir unterminated");
-    if (memchr(st->defineText, '\0', sizeof st->defineText) == NULL) FuzzFail("defineText unterminated");
+    if (memchr(st->defineText, '\0', sizeof st->defineText) == NULL)
+        FuzzFail("defineText unterminated");
 }
 
 void FuzzWriteFile(const char *name, const uint8_t *data, size_t size)

@@ -16,7 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     int pos = (data[0] | data[1] << 8) - 16; /* a few negative columns too */
     FuzzBeginInput(&st, 0);
     unsigned char table[256];
-    for (int i = 0; i < 256; i++) table[i] = (unsigned char)(data[2] & 1 ? (i * 167 + data[2]) & 0xFF : i);
+    for (int i = 0; i < 256; i++)
+        table[i] = (unsigned char)(data[2] & 1 ? (i * 167 + data[2]) & 0xFF : i);
     SetEditorToOemTable(table);
     std::string line((const char *)data + 3, size - 3);
     OpenEditor("edited.c", {line}, 0, pos < 0 ? 0 : pos); /* the conversions use its table */
@@ -28,7 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (n >= sizeof word) FuzzFail("word unterminated");
     if (strcmp(word, "unchanged") != 0) {
         if (pos < 0 || pos >= (int)line.size()) FuzzFail("a word from outside the line");
-        if (n == 0 && IsWordChar((unsigned char)line[(size_t)pos])) FuzzFail("no word on an identifier byte");
+        if (n == 0 && IsWordChar((unsigned char)line[(size_t)pos]))
+            FuzzFail("no word on an identifier byte");
     }
 
     /* the same through the editor: the cursor's line, fetched from the host */
@@ -37,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     int found = WordAtCursor(&info, viaEditor);
     if (found != (viaEditor[0] != '\0')) FuzzFail("WordAtCursor's result and word disagree");
     if (pos >= 0 && strcmp(word, "unchanged") != 0 && strcmp(word, viaEditor) != 0)
-FuzzFail("the editor's word differs from the line's");
+        FuzzFail("the editor's word differs from the line's");
     SetEditorToOemTable(nullptr);
     FuzzEndInput(&st);
     return 0;

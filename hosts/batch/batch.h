@@ -31,7 +31,7 @@ void BatchEndProgress(void); /* clears a progress line left on the terminal */
 
 /* --- editors: an in-memory editor the plugin's EditorControl works on --- */
 struct BatchEditor : EditBuffer {
-    int moves = 0;                  /* ECTL_SETPOSITION calls the plugin made on it */
+    int moves = 0; /* ECTL_SETPOSITION calls the plugin made on it */
 };
 /* Opens an editor over lines with the cursor at line, col (0-based, clamped) and makes it the
    current one; the previous one stays below it. The pointer lasts until the next open or quit. */

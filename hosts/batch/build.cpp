@@ -7,12 +7,12 @@
 #include <time.h>
 #include <unistd.h>
 
+#include "base/limits.h"
 #include "batch/batch.h"
 #include "common/regular.h"
-#include "plugin/headless.h"
 #include "host/farapi.h"
-#include "base/limits.h"
 #include "index/index.h"
+#include "plugin/headless.h"
 
 enum { EXIT_OK = 0, EXIT_WARNED = 1, EXIT_USAGE = 2 };
 
@@ -70,7 +70,8 @@ static int BuildHere(void)
     printf("files scanned: %d, entries: %d, index files: %s, time: %.2f s\n",
            written ? done.scanned : 0, entries, outcome[done.indexFiles], Seconds(start, end));
     if (done.leftOut > 0)
-        fprintf(stderr, "zolt: build: %d file%s left out: relative path longer than %d characters\n",
+        fprintf(stderr,
+                "zolt: build: %d file%s left out: relative path longer than %d characters\n",
                 done.leftOut, done.leftOut == 1 ? "" : "s", NAME_SIZE - 1);
     return BatchWarningCount() > 0 ? EXIT_WARNED : EXIT_OK;
 }

@@ -75,7 +75,8 @@ static int Store(const Setting &s)
 
 static void PrintOptions(void)
 {
-    for (int i = 0; i < OPT_FLAG_COUNT; i++) printf("%s=%d\n", OPTION_FLAGS[i].name, GetOptionFlag(i));
+    for (int i = 0; i < OPT_FLAG_COUNT; i++)
+        printf("%s=%d\n", OPTION_FLAGS[i].name, GetOptionFlag(i));
     char mask[MASK_SIZE];
     GetOptionMask(mask, sizeof mask);
     printf("%s=%s\n", MASK_NAME, mask);

@@ -73,8 +73,7 @@ static int SetPosition(BatchEditor *e, const EditorSetPosition *pos)
     if (pos->CurLine >= 0) e->curLine = ClampToLines(*e, pos->CurLine);
     if (pos->CurPos >= 0) e->curPos = pos->CurPos;
     else if (pos->CurTabPos >= 0) e->curPos = pos->CurTabPos;
-    if (pos->TopScreenLine >= 0)
-        e->topLine = ClampToLines(*e, pos->TopScreenLine);
+    if (pos->TopScreenLine >= 0) e->topLine = ClampToLines(*e, pos->TopScreenLine);
     if (pos->LeftPos >= 0) e->leftPos = pos->LeftPos;
     e->moves++;
     return 1;
@@ -93,12 +92,8 @@ int BatchEditorControl(int command, void *param)
     case ECTL_SETPOSITION:
         return param != NULL ? SetPosition(e, (const EditorSetPosition *)param) : 0;
     case ECTL_EDITORTOOEM: /* the text is the plugin's bytes already */
-    case ECTL_REDRAW:
-        return 1;
-    case ECTL_QUIT:
-        g_editors.Pop();
-        return 1;
-    default:
-        return 0;
+    case ECTL_REDRAW: return 1;
+    case ECTL_QUIT: g_editors.Pop(); return 1;
+    default: return 0;
     }
 }

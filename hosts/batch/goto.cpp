@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "batch/batch.h"
-#include "plugin/headless.h"
 #include "host/farapi.h"
 #include "platform/platform.h"
+#include "plugin/headless.h"
 
 enum { EXIT_LANDED = 0, EXIT_NOT_FOUND = 1, EXIT_USAGE = 2 };
 

@@ -44,10 +44,8 @@ static void PrintBox(FarDword flags, const char *const *items, int count, int bu
     if (flags & FMSG_ALLINONE) { /* items is one text, its lines split by '\n' */
         fputs(": ", stderr);
         for (const char *p = (const char *)items; p != NULL && *p != '\0'; p++) {
-            if (*p == '\n')
-                fputs(": ", stderr);
-            else
-                fputc(*p, stderr);
+            if (*p == '\n') fputs(": ", stderr);
+            else fputc(*p, stderr);
         }
         return;
     }
@@ -74,8 +72,8 @@ static int FARAPI BatchMessage(int, FarDword flags, const char *, const char *co
 }
 
 static int FARAPI BatchMenuCall(int, int, int, int, FarDword, const char *title, const char *,
-                                const char *, const int *, int *breakCode,
-                                const FarMenuItem *items, int count)
+                                const char *, const int *, int *breakCode, const FarMenuItem *items,
+                                int count)
 {
     if (breakCode != NULL) *breakCode = -1;
     BatchMenu m;

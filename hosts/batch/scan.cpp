@@ -59,7 +59,8 @@ static int ScanOne(const char *arg, BrowserState *st, CommandReport *report)
 {
     struct stat info;
     int result = 1;
-    if (stat(arg, &info) == 0 && !S_ISDIR(info.st_mode)) result = ScanFileInto(st, arg, stdout, report);
+    if (stat(arg, &info) == 0 && !S_ISDIR(info.st_mode))
+        result = ScanFileInto(st, arg, stdout, report);
     if (result == 1) fprintf(stderr, "zolt: cannot open %s\n", arg);
     if (result == -1) fprintf(stderr, "zolt: out of memory while scanning %s\n", arg);
     return result == 0 ? EXIT_OK : EXIT_UNREADABLE;

@@ -15,11 +15,12 @@ struct EditBuffer {
     std::vector<std::string> lines; /* bytes as given, without line ends; never empty */
     int curLine = 0, curPos = 0;    /* 0-based */
     int topLine = 0, leftPos = 0;
-    int width = 80, height = 24;    /* the window */
+    int width = 80, height = 24; /* the window */
 };
 
 /* Nested modal editors; Buffer is EditBuffer or a host's record built on it. */
-template <class Buffer> struct EditStack {
+template <class Buffer>
+struct EditStack {
     std::vector<Buffer> open; /* back() is the current editor */
     int nextId = 1;
 

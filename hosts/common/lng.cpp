@@ -58,7 +58,7 @@ static char *NextLine(char *p, char *end, char **s, size_t *len)
     char *next = eol ? eol + 1 : end;
     char *stop = eol ? eol : end;
     char *nul = (char *)memchr(p, '\0', (size_t)(stop - p));
-    if (nul != NULL) stop = nul;   /* the host reads lines as C strings */
+    if (nul != NULL) stop = nul; /* the host reads lines as C strings */
     while (p < stop && IsBlank(*p)) p++;
     while (stop > p && IsBlank(stop[-1])) stop--;
     *s = p;
@@ -90,12 +90,30 @@ static void DecodeMessage(char *dst, const char *src, size_t len)
         char c = *src++;
         if (c == '\\' && src < end) {
             switch (*src) {
-            case '\\': c = '\\'; src++; break;
-            case '"': c = '"'; src++; break;
-            case 'n': c = '\n'; src++; break;
-            case 'r': c = '\r'; src++; break;
-            case 'b': c = '\b'; src++; break;
-            case 't': c = '\t'; src++; break;
+            case '\\':
+                c = '\\';
+                src++;
+                break;
+            case '"':
+                c = '"';
+                src++;
+                break;
+            case 'n':
+                c = '\n';
+                src++;
+                break;
+            case 'r':
+                c = '\r';
+                src++;
+                break;
+            case 'b':
+                c = '\b';
+                src++;
+                break;
+            case 't':
+                c = '\t';
+                src++;
+                break;
             default: break; /* an unknown escape keeps its backslash */
             }
         } else if (c == '"' && src < end && *src == '"') {
@@ -192,17 +210,20 @@ static void KeepLast(char *best, size_t size, const char *name)
 int LngLoadForLocale(const char *dir, const char *locale, LngFile *out)
 {
     memset(out, 0, sizeof *out);
-    const char *wanted = locale && (locale[0] | 0x20) == 'r' && (locale[1] | 0x20) == 'u' ? "Russian" : "English";
+    const char *wanted =
+        locale && (locale[0] | 0x20) == 'r' && (locale[1] | 0x20) == 'u' ? "Russian" : "English";
     char match[LNG_PATH_SIZE] = "", english[LNG_PATH_SIZE] = "", any[LNG_PATH_SIZE] = "";
     DIR *d = dir ? opendir(dir) : NULL;
     if (d == NULL) return -1;
     for (struct dirent *e; (e = readdir(d)) != NULL;) {
         char path[LNG_PATH_SIZE];
-        if (!HasLngSuffix(e->d_name) || FormatTruncated(path, sizeof path, "%s/%s", dir, e->d_name)) continue;
+        if (!HasLngSuffix(e->d_name) || FormatTruncated(path, sizeof path, "%s/%s", dir, e->d_name))
+            continue;
         LngFile f;
         if (LngLoad(path, &f) == 0) {
             if (CompareAsciiNoCase(f.language, wanted) == 0) KeepLast(match, sizeof match, path);
-            if (CompareAsciiNoCase(f.language, "English") == 0) KeepLast(english, sizeof english, path);
+            if (CompareAsciiNoCase(f.language, "English") == 0)
+                KeepLast(english, sizeof english, path);
             KeepLast(any, sizeof any, path);
         }
         LngFree(&f);

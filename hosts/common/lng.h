@@ -5,18 +5,18 @@
 #include <stddef.h>
 
 enum {
-    LNG_NAME_SIZE = 64,          /* language name and description: longer ones are cut */
-    LNG_PATH_SIZE = 1024,        /* path of the loaded file; a longer directory entry is not considered */
-    LNG_FILE_MAX = 1024 * 1024   /* bytes; a larger file is not a language file and is refused */
+    LNG_NAME_SIZE = 64,   /* language name and description: longer ones are cut */
+    LNG_PATH_SIZE = 1024, /* path of the loaded file; a longer directory entry is not considered */
+    LNG_FILE_MAX = 1024 * 1024 /* bytes; a larger file is not a language file and is refused */
 };
 
 /* One loaded language file. Message n is the n-th line that starts with '"' (0-based). */
 struct LngFile {
-    char language[LNG_NAME_SIZE];    /* from ".Language=NAME,DESCRIPTION"; "" without a header */
+    char language[LNG_NAME_SIZE]; /* from ".Language=NAME,DESCRIPTION"; "" without a header */
     char description[LNG_NAME_SIZE];
-    char path[LNG_PATH_SIZE];        /* the file it came from, for diagnostics */
-    char *text;                      /* owned: the decoded messages, each NUL-terminated */
-    const char **messages;           /* owned: count pointers into text */
+    char path[LNG_PATH_SIZE]; /* the file it came from, for diagnostics */
+    char *text;               /* owned: the decoded messages, each NUL-terminated */
+    const char **messages;    /* owned: count pointers into text */
     int count;
 };
 

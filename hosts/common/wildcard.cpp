@@ -8,7 +8,8 @@ static unsigned char FoldForMatch(unsigned char c)
     if (c >= 'a' && c <= 'z') return (unsigned char)(c - 0x20);
     if (c >= 0xA0 && c <= 0xAF) return (unsigned char)(c - 0x20); /* code page 866 а-п */
     if (c >= 0xE0 && c <= 0xEF) return (unsigned char)(c - 0x50); /* р-я */
-    if (c >= 0xF0 && c <= 0xF7) return (unsigned char)(c & ~1u);   /* ё є ї ў pair with their capitals */
+    if (c >= 0xF0 && c <= 0xF7)
+        return (unsigned char)(c & ~1u); /* ё є ї ў pair with their capitals */
     return c;
 }
 
@@ -84,7 +85,8 @@ int WildcardMatch(const char *pattern, const char *name, int skipPath)
     const char *end = pattern + strlen(pattern);
     /* "abc." also takes "abc": the trailing dot stands for an empty extension, but only for a
        name that has no dot at all ("*." must not take "a.b") */
-    if (end > pattern && end[-1] == '.' && strchr(name, '.') == NULL && Match(pattern, end - 1, name))
+    if (end > pattern && end[-1] == '.' && strchr(name, '.') == NULL &&
+        Match(pattern, end - 1, name))
         return 1;
     return Match(pattern, end, name);
 }

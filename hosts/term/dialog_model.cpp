@@ -6,11 +6,13 @@
 int IsFocusable(const FarDialogItem *it)
 {
     switch (it->Type) {
-    case DI_EDIT: case DI_FIXEDIT: case DI_PSWEDIT: case DI_BUTTON: case DI_CHECKBOX:
-    case DI_RADIOBUTTON:
-        return 1;
-    default:
-        return 0;
+    case DI_EDIT:
+    case DI_FIXEDIT:
+    case DI_PSWEDIT:
+    case DI_BUTTON:
+    case DI_CHECKBOX:
+    case DI_RADIOBUTTON: return 1;
+    default: return 0;
     }
 }
 
@@ -93,8 +95,12 @@ static int EditKey(DialogModel *d, KeyEvent k)
         return 1;
     }
     switch (k.vk) {
-    case VK_LEFT: if (d->editPos > 0) d->editPos--; return 1;
-    case VK_RIGHT: if (d->editPos < len) d->editPos++; return 1;
+    case VK_LEFT:
+        if (d->editPos > 0) d->editPos--;
+        return 1;
+    case VK_RIGHT:
+        if (d->editPos < len) d->editPos++;
+        return 1;
     case VK_HOME: d->editPos = 0; return 1;
     case VK_END: d->editPos = len; return 1;
     case VK_BACK:

@@ -5,7 +5,7 @@
 #include "term/services_p.h"
 
 struct DialogPlace {
-    int x, y;   /* screen position of the dialog's (0, 0) */
+    int x, y; /* screen position of the dialog's (0, 0) */
     int w, h;
     int boxX1, boxX2; /* columns of the first box, where separators meet it */
 };
@@ -97,7 +97,8 @@ static void DrawItem(const DialogPlace &p, const DialogModel *d, int i)
     int focused = i == d->focus, x = p.x + it->X1, y = p.y + it->Y1;
     int color = CLR_DIALOG; /* the frame and the dialog share one colour here */
     switch (it->Type) {
-    case DI_DOUBLEBOX: case DI_SINGLEBOX:
+    case DI_DOUBLEBOX:
+    case DI_SINGLEBOX:
         DrawBox(x, y, p.x + it->X2, p.y + it->Y2, CLR_DIALOG, it->Type == DI_DOUBLEBOX);
         if (it->Data[0]) {
             int hot, n = LabelLength(it->Data, &hot), mid = x + (it->X2 - it->X1 + 1 - n - 2) / 2;
@@ -107,7 +108,8 @@ static void DrawItem(const DialogPlace &p, const DialogModel *d, int i)
         }
         break;
     case DI_TEXT: DrawText(p, it, color); break;
-    case DI_CHECKBOX: case DI_RADIOBUTTON: {
+    case DI_CHECKBOX:
+    case DI_RADIOBUTTON: {
         const char *mark = it->Type == DI_CHECKBOX ? (it->Selected ? "[x] " : "[ ] ")
                                                    : (it->Selected ? "(*) " : "( ) ");
         PutText(x, y, mark, 4, focused ? CLR_DIALOG_FOCUS : CLR_DIALOG);
@@ -115,7 +117,9 @@ static void DrawItem(const DialogPlace &p, const DialogModel *d, int i)
         break;
     }
     case DI_BUTTON: DrawButton(p, it, focused); break;
-    case DI_EDIT: case DI_FIXEDIT: case DI_PSWEDIT: DrawEdit(p, d, i); break;
+    case DI_EDIT:
+    case DI_FIXEDIT:
+    case DI_PSWEDIT: DrawEdit(p, d, i); break;
     default: break;
     }
 }
@@ -131,8 +135,7 @@ static void DrawDialog(const DialogPlace &p, const DialogModel *d)
         int x = p.x + it->X1 + 1;
         if (it->Type == DI_EDIT || it->Type == DI_FIXEDIT || it->Type == DI_PSWEDIT)
             x = p.x + it->X1 + d->editPos - d->editLeft;
-        else if (it->Type == DI_BUTTON)
-            x = p.x + it->X1 + 2;
+        else if (it->Type == DI_BUTTON) x = p.x + it->X1 + 2;
         ScreenShowCursor(x, p.y + it->Y1);
     }
     ScreenFlush();

@@ -7,12 +7,25 @@
 /* ---------------- screen (curses) ---------------- */
 
 enum {
-    CLR_PANEL = 1, CLR_PANEL_CUR, CLR_PANEL_DIR, CLR_MENU, CLR_MENU_CUR, CLR_MENU_HOT,
-    CLR_DIALOG, CLR_DIALOG_FOCUS, CLR_EDIT, CLR_WARN, CLR_WARN_FOCUS, CLR_KEYNUM, CLR_KEYTEXT,
-    CLR_EDITOR, CLR_STATUS, CLR_HELP
+    CLR_PANEL = 1,
+    CLR_PANEL_CUR,
+    CLR_PANEL_DIR,
+    CLR_MENU,
+    CLR_MENU_CUR,
+    CLR_MENU_HOT,
+    CLR_DIALOG,
+    CLR_DIALOG_FOCUS,
+    CLR_EDIT,
+    CLR_WARN,
+    CLR_WARN_FOCUS,
+    CLR_KEYNUM,
+    CLR_KEYTEXT,
+    CLR_EDITOR,
+    CLR_STATUS,
+    CLR_HELP
 };
 
-int ScreenOpen(void);   /* 0, or -1 when there is no usable terminal */
+int ScreenOpen(void); /* 0, or -1 when there is no usable terminal */
 void ScreenClose(void);
 KeyEvent ReadKey(void); /* blocks; vk 0 after a resize */
 void ScreenSize(int *cols, int *rows);

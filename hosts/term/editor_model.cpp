@@ -97,11 +97,17 @@ static char *ReadWholeFile(FILE *f, size_t *size)
         n += fread(buf + n, 1, cap - n, f);
         if (n < cap) break;
         char *bigger = cap >= (size_t)EDIT_FILE_MAX ? NULL : (char *)realloc(buf, cap * 2);
-        if (!bigger) { free(buf); return NULL; }
+        if (!bigger) {
+            free(buf);
+            return NULL;
+        }
         buf = bigger;
         cap *= 2;
     }
-    if (buf && ferror(f)) { free(buf); return NULL; }
+    if (buf && ferror(f)) {
+        free(buf);
+        return NULL;
+    }
     *size = n;
     return buf;
 }
@@ -381,8 +387,7 @@ static void MoveVertically(EditorModel *e, int delta, int page)
 {
     int col = EdColumnOf(e, e->curLine, e->curPos);
     int line = Clamp(e->curLine + delta, 0, e->count - 1);
-    if (page)
-        e->top = Clamp(e->top + (line - e->curLine), 0, e->count - 1);
+    if (page) e->top = Clamp(e->top + (line - e->curLine), 0, e->count - 1);
     e->curLine = line;
     e->curPos = EdPosOfColumn(e, line, col);
 }
@@ -410,8 +415,12 @@ static int MoveKey(EditorModel *e, KeyEvent k)
     case VK_DOWN: MoveVertically(e, 1, 0); return 1;
     case VK_PRIOR: MoveVertically(e, -(e->height > 1 ? e->height - 1 : 1), 1); return 1;
     case VK_NEXT: MoveVertically(e, e->height > 1 ? e->height - 1 : 1, 1); return 1;
-    case VK_LEFT: if (e->curPos > 0) e->curPos--; return 1;
-    case VK_RIGHT: if (e->curPos < LINE_LIMIT) e->curPos++; return 1;
+    case VK_LEFT:
+        if (e->curPos > 0) e->curPos--;
+        return 1;
+    case VK_RIGHT:
+        if (e->curPos < LINE_LIMIT) e->curPos++;
+        return 1;
     case VK_HOME: e->curPos = 0; return 1;
     case VK_END: e->curPos = e->lines[e->curLine].len; return 1;
     default: return 0;

@@ -12,8 +12,8 @@
 
 static EditorStack g_editors;
 
-static const char *const EDITOR_KEYS[12] = {"Help", "Save", "", "", "", "", "",
-                                            "", "", "Quit", "Plugin", ""};
+static const char *const EDITOR_KEYS[12] = {"Help", "Save", "", "",     "",       "",
+                                            "",     "",     "", "Quit", "Plugin", ""};
 
 static void DrawStatus(const EditorModel *e)
 {
@@ -38,7 +38,8 @@ static void DrawLine(const EditorModel *e, int line, int y)
     int col = 0;
     for (int i = 0; i < l->len && col < e->left + e->width; i++) {
         int next = l->text[i] == '\t' ? (col / TAB_SIZE + 1) * TAB_SIZE : col + 1;
-        if (l->text[i] != '\t' && col >= e->left) PutTextN(col - e->left, y, l->text + i, 1, 1, CLR_EDITOR);
+        if (l->text[i] != '\t' && col >= e->left)
+            PutTextN(col - e->left, y, l->text + i, 1, 1, CLR_EDITOR);
         col = next;
     }
 }
@@ -73,8 +74,8 @@ int EditorAskClose(EditorModel *e)
         e->closing = 1;
         return 1;
     }
-    const char *items[] = {"Editor", "The file has been modified", e->path, "Save",
-                           "Do not save", "Continue editing"};
+    const char *items[] = {
+        "Editor", "The file has been modified", e->path, "Save", "Do not save", "Continue editing"};
     int rc = MessageRun(FMSG_WARNING, NULL, items, 6, 3);
     if (rc == 0 && EdSave(e) != 0) {
         ShowError("Cannot save the file", e->path);

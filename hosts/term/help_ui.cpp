@@ -67,7 +67,7 @@ void HelpShow(const char *topic)
 {
     size_t len = 0;
     char *hlf = ReadHelpFile(&len);
-    char (*lines)[128] = (char (*)[128])malloc(sizeof(char[128]) * HELP_LINES_MAX);
+    char(*lines)[128] = (char(*)[128])malloc(sizeof(char[128]) * HELP_LINES_MAX);
     int count = hlf && lines ? HelpTopicLines(hlf, len, topic, lines, HELP_LINES_MAX) : -1;
     FarHandle under = ScreenSave();
     if (count < 0) {

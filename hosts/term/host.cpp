@@ -7,9 +7,9 @@
 #include "base/text.h"
 #include "common/lng.h"
 #include "common/wildcard.h"
-#include "term/term.h"
 #include "term/draw_p.h"
 #include "term/services_p.h"
+#include "term/term.h"
 
 #ifndef ZOLT_DIST_DIR
 #define ZOLT_DIST_DIR "dist"
@@ -112,7 +112,8 @@ static int ChooseLine(const char *title, const char *const *lines, int count)
     if (!lines || count <= 0) return -1;
     if (count > PLUGIN_LINES_MAX) count = PLUGIN_LINES_MAX;
     memset(items, 0, sizeof items);
-    for (int i = 0; i < count; i++) CopyTruncated(items[i].Text, sizeof items[i].Text, lines[i] ? lines[i] : "");
+    for (int i = 0; i < count; i++)
+        CopyTruncated(items[i].Text, sizeof items[i].Text, lines[i] ? lines[i] : "");
     items[0].Selected = 1;
     return MenuRun(-1, -1, 0, FMENU_WRAPMODE | FMENU_SHOWAMPERSAND, title, NULL, NULL, NULL, NULL,
                    items, count);
@@ -134,8 +135,8 @@ void PluginConfigMenu(void)
     PluginInfo pi;
     memset(&pi, 0, sizeof pi);
     GetPluginInfo(&pi);
-    int i = ChooseLine("Plugins configuration", pi.PluginConfigStrings,
-                       pi.PluginConfigStringsNumber);
+    int i =
+        ChooseLine("Plugins configuration", pi.PluginConfigStrings, pi.PluginConfigStringsNumber);
     if (i >= 0) (void)Configure(i);
 }
 

@@ -27,9 +27,11 @@ KeyEvent KeyFromChar(int byte866, int scan, int alt)
 {
     int altBit = alt ? PKF_ALT : 0;
     switch (byte866) {
-    case 8: case 127: return MakeKey(VK_BACK, altBit, -1);
+    case 8:
+    case 127: return MakeKey(VK_BACK, altBit, -1);
     case 9: return MakeKey(VK_TAB, altBit, -1);
-    case 10: case 13: return MakeKey(VK_RETURN, altBit, -1);
+    case 10:
+    case 13: return MakeKey(VK_RETURN, altBit, -1);
     case 27: return MakeKey(VK_ESCAPE, altBit, -1);
     case 0: return MakeKey(VK_SPACE, PKF_CONTROL | altBit, -1); /* Ctrl+Space */
     default: break;
@@ -50,9 +52,8 @@ struct NamedKey {
 };
 
 static const NamedKey EXTENDED_KEYS[] = {
-    {"kUP", VK_UP}, {"kDN", VK_DOWN}, {"kLFT", VK_LEFT}, {"kRIT", VK_RIGHT},
-    {"kHOM", VK_HOME}, {"kEND", VK_END}, {"kPRV", VK_PRIOR}, {"kNXT", VK_NEXT},
-    {"kDC", VK_DELETE}, {"kIC", VK_INSERT},
+    {"kUP", VK_UP},   {"kDN", VK_DOWN},   {"kLFT", VK_LEFT}, {"kRIT", VK_RIGHT}, {"kHOM", VK_HOME},
+    {"kEND", VK_END}, {"kPRV", VK_PRIOR}, {"kNXT", VK_NEXT}, {"kDC", VK_DELETE}, {"kIC", VK_INSERT},
 };
 
 /* xterm's modifier digit: 1 + (1 Shift, 2 Alt, 4 Ctrl). */
@@ -80,8 +81,8 @@ static KeyEvent KeyFromName(const char *name, int alt)
 static KeyEvent FunctionKey(int n, int alt)
 {
     /* terminfo numbers shifted, control and alt function keys in blocks of twelve */
-    static const int blockMods[] = {0, PKF_SHIFT, PKF_CONTROL, PKF_CONTROL | PKF_SHIFT, PKF_ALT,
-                                    PKF_ALT | PKF_SHIFT};
+    static const int blockMods[] = {
+        0, PKF_SHIFT, PKF_CONTROL, PKF_CONTROL | PKF_SHIFT, PKF_ALT, PKF_ALT | PKF_SHIFT};
     int block = (n - 1) / 12;
     if (block >= (int)(sizeof blockMods / sizeof blockMods[0])) return MakeKey(0, 0, -1);
     return MakeKey(VK_F1 + (n - 1) % 12, blockMods[block] | (alt ? PKF_ALT : 0), -1);

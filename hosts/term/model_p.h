@@ -13,12 +13,25 @@
 
 /* Windows virtual-key codes the host handles itself. */
 enum {
-    VK_BACK = 0x08, VK_TAB = 0x09, VK_RETURN = 0x0D, VK_ESCAPE = 0x1B, VK_SPACE = 0x20,
-    VK_PRIOR = 0x21, VK_NEXT = 0x22, VK_END = 0x23, VK_HOME = 0x24, VK_LEFT = 0x25,
-    VK_UP = 0x26, VK_RIGHT = 0x27, VK_DOWN = 0x28, VK_INSERT = 0x2D, VK_DELETE = 0x2E,
-    VK_F1 = 0x70, VK_F12 = 0x7B
+    VK_BACK = 0x08,
+    VK_TAB = 0x09,
+    VK_RETURN = 0x0D,
+    VK_ESCAPE = 0x1B,
+    VK_SPACE = 0x20,
+    VK_PRIOR = 0x21,
+    VK_NEXT = 0x22,
+    VK_END = 0x23,
+    VK_HOME = 0x24,
+    VK_LEFT = 0x25,
+    VK_UP = 0x26,
+    VK_RIGHT = 0x27,
+    VK_DOWN = 0x28,
+    VK_INSERT = 0x2D,
+    VK_DELETE = 0x2E,
+    VK_F1 = 0x70,
+    VK_F12 = 0x7B
 };
-#define VK_F(n) (VK_F1 + (n) - 1)
+#define VK_F(n) (VK_F1 + (n)-1)
 
 /* One key press as the real host sees it: virtual key, modifier set (PKF_* bits), and the
    code page 866 byte it types (-1 for keys that type nothing). vk 0 = nothing to report. */
@@ -52,10 +65,10 @@ struct MenuModel {
     const FarMenuItem *items;
     int count;
     FarDword flags;
-    int cur;        /* item under the cursor; -1 when there is no selectable item */
-    int top;        /* first item shown */
-    int rows;       /* items shown at once */
-    int *hotPos;    /* per item: offset of its hotkey in Text, -1 none; null without hotkeys */
+    int cur;     /* item under the cursor; -1 when there is no selectable item */
+    int top;     /* first item shown */
+    int rows;    /* items shown at once */
+    int *hotPos; /* per item: offset of its hotkey in Text, -1 none; null without hotkeys */
 };
 
 enum { MENU_GOING = 0, MENU_CHOSEN = 1, MENU_CANCELLED = 2, MENU_BREAK = 3 };
@@ -73,9 +86,9 @@ void MenuItemLabel(const MenuModel *m, int i, char *out, size_t size, int *hotCo
 struct DialogModel {
     FarDialogItem *items;
     int count;
-    int focus;      /* index of the focused item, -1 when none can take it */
-    int editPos;    /* cursor in the focused edit field */
-    int editLeft;   /* first character of it shown */
+    int focus;    /* index of the focused item, -1 when none can take it */
+    int editPos;  /* cursor in the focused edit field */
+    int editLeft; /* first character of it shown */
 };
 
 enum { DIALOG_GOING = 0, DIALOG_CLOSED = 1 };
@@ -95,23 +108,23 @@ struct EdLine {
     char *text;
     int len;
     int cap;
-    int eol;            /* EdEol: each line keeps the end it had in the file */
+    int eol; /* EdEol: each line keeps the end it had in the file */
 };
 
 enum { TAB_SIZE = 8, NATIVE_PATH_SIZE = 4096, LINE_LIMIT = 1 << 24, EDIT_FILE_MAX = 1 << 28 };
 
 struct EditorModel {
     EdLine *lines;
-    int count;          /* always at least 1 */
+    int count; /* always at least 1 */
     int cap;
-    int curLine, curPos;    /* 0-based; curPos may lie beyond the end of its line */
-    int top, left;          /* first line shown; first screen column shown */
-    int width, height;      /* text window */
+    int curLine, curPos; /* 0-based; curPos may lie beyond the end of its line */
+    int top, left;       /* first line shown; first screen column shown */
+    int width, height;   /* text window */
     int id;
     int modified;
-    int crlf;               /* new lines end with CR LF (as the first line of the file did) */
-    int closing;            /* asked to close; the editor's loop ends at its next turn */
-    char path[NATIVE_PATH_SIZE];    /* native, absolute */
+    int crlf;                    /* new lines end with CR LF (as the first line of the file did) */
+    int closing;                 /* asked to close; the editor's loop ends at its next turn */
+    char path[NATIVE_PATH_SIZE]; /* native, absolute */
     char farName[NATIVE_PATH_SIZE]; /* the same with backslashes, for EditorInfo */
 };
 
@@ -133,9 +146,9 @@ void EdGetInfo(const EditorModel *e, EditorInfo *info);
 int EdGetString(const EditorModel *e, EditorGetString *gs);
 /* Cursor and editing keys; 1 when the key was the editor's, 0 otherwise. Scrolls as needed. */
 int EdKey(EditorModel *e, KeyEvent k);
-int EdColumnOf(const EditorModel *e, int line, int pos);   /* screen column of a byte index */
+int EdColumnOf(const EditorModel *e, int line, int pos);    /* screen column of a byte index */
 int EdPosOfColumn(const EditorModel *e, int line, int col); /* byte index at a screen column */
-void EdShowCursor(EditorModel *e); /* least scroll that shows the cursor */
+void EdShowCursor(EditorModel *e);                          /* least scroll that shows the cursor */
 
 /* Nested modal editors: the last one opened is the current one. */
 enum { EDITOR_DEPTH_MAX = 32 };
@@ -163,8 +176,8 @@ struct PanelModel {
     PanelEntry *entries;
     int count;
     int cap;
-    int cur, top;                   /* entry under the cursor; first entry shown */
-    char cwd[NATIVE_PATH_SIZE];     /* the directory listed: the process's current one */
+    int cur, top;               /* entry under the cursor; first entry shown */
+    char cwd[NATIVE_PATH_SIZE]; /* the directory listed: the process's current one */
 };
 
 /* Lists the current directory: ".." first (none at "/"), then directories, then files, each

@@ -6,8 +6,8 @@
 #include "term/draw_p.h"
 #include "term/services_p.h"
 
-static const char *const PANEL_KEYS[12] = {"Help", "", "", "Edit", "", "", "",
-                                           "", "Config", "Quit", "Plugin", ""};
+static const char *const PANEL_KEYS[12] = {"Help", "", "",       "Edit", "",       "",
+                                           "",     "", "Config", "Quit", "Plugin", ""};
 
 static void DrawEntry(const PanelEntry *e, int y, int width, int current)
 {
@@ -88,8 +88,10 @@ int PanelRun(void)
         int alt = k.mods == (PKF_ALT | PKF_SHIFT);
         if (IsPlainKey(k, VK_F(10))) break;
         if (IsPlainKey(k, VK_RETURN) || IsPlainKey(k, VK_F(4))) OpenEntry(&p);
-        else if (IsPlainKey(k, VK_F(11))) { PluginMenuFrom(OPEN_PLUGINSMENU); PanelReload(&p); }
-        else if (IsPlainKey(k, VK_F(9)) || (alt && k.vk == VK_F(9))) PluginConfigMenu();
+        else if (IsPlainKey(k, VK_F(11))) {
+            PluginMenuFrom(OPEN_PLUGINSMENU);
+            PanelReload(&p);
+        } else if (IsPlainKey(k, VK_F(9)) || (alt && k.vk == VK_F(9))) PluginConfigMenu();
         else if (IsPlainKey(k, VK_F1)) HelpShow("Contents");
         else if (k.vk == 'R' && k.mods == PKF_CONTROL) PanelReload(&p);
         else if (k.mods == 0) (void)PanelKey(&p, k, PanelRows() - 1 > 0 ? PanelRows() - 1 : 1);

@@ -52,7 +52,10 @@ void ScreenClose(void)
 {
     if (!g_open) return;
     for (int i = 0; i < SAVED_MAX; i++)
-        if (g_saved[i]) { delwin(g_saved[i]); g_saved[i] = NULL; }
+        if (g_saved[i]) {
+            delwin(g_saved[i]);
+            g_saved[i] = NULL;
+        }
     endwin();
     g_open = 0;
 }

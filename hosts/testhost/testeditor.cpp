@@ -58,7 +58,8 @@ void ScriptEditorSession(const std::vector<std::string> &lines, std::function<vo
         int id = OpenEditor(call.file, lines, call.line >= 1 ? call.line - 1 : 0,
                             call.col >= 1 ? call.col - 1 : 0);
         TestEditor *ed = CurrentEditor();
-        if (call.line >= 1) ed->topLine = ed->curLine > ed->height / 2 ? ed->curLine - ed->height / 2 : 0;
+        if (call.line >= 1)
+            ed->topLine = ed->curLine > ed->height / 2 ? ed->curLine - ed->height / 2 : 0;
         if (inside) inside();
         std::vector<TestEditor> &open = g_test.editors.open;
         for (size_t i = 0; i < open.size(); i++)
@@ -82,10 +83,10 @@ int FARAPI TestEditorOpen(const char *fileName, const char *title, int x1, int y
     c.flags = flags;
     c.line = startLine;
     c.col = startChar;
-    c.text = "Editor(file=" + Quote(fileName) + ", title=" + Quote(title) + ", rect=" + std::to_string(x1) +
-             "," + std::to_string(y1) + "," + std::to_string(x2) + "," + std::to_string(y2) +
-             ", flags=" + Hex(flags) + ", line=" + std::to_string(startLine) + ", col=" +
-             std::to_string(startChar) + ")";
+    c.text = "Editor(file=" + Quote(fileName) + ", title=" + Quote(title) +
+             ", rect=" + std::to_string(x1) + "," + std::to_string(y1) + "," + std::to_string(x2) +
+             "," + std::to_string(y2) + ", flags=" + Hex(flags) +
+             ", line=" + std::to_string(startLine) + ", col=" + std::to_string(startChar) + ")";
     if (fileName == nullptr) HostError("Editor without a file name");
     /* record before the script runs, so calls made inside the editor follow this line */
     size_t at = RecordCall(c);
@@ -143,9 +144,10 @@ static int SetPosition(TestEditor &ed, const EditorSetPosition *sp, HostCall *c)
         return 0;
     }
     c->pos = *sp;
-    c->text += ", line=" + std::to_string(sp->CurLine) + ", pos=" + std::to_string(sp->CurPos) +
-               ", tabpos=" + std::to_string(sp->CurTabPos) + ", top=" + std::to_string(sp->TopScreenLine) +
-               ", left=" + std::to_string(sp->LeftPos) + ", overtype=" + std::to_string(sp->Overtype);
+    c->text +=
+        ", line=" + std::to_string(sp->CurLine) + ", pos=" + std::to_string(sp->CurPos) +
+        ", tabpos=" + std::to_string(sp->CurTabPos) + ", top=" + std::to_string(sp->TopScreenLine) +
+        ", left=" + std::to_string(sp->LeftPos) + ", overtype=" + std::to_string(sp->Overtype);
     if (sp->CurLine != -1) ed.curLine = ClampToLines(ed, sp->CurLine);
     if (sp->CurPos != -1) ed.curPos = sp->CurPos < 0 ? 0 : sp->CurPos;
     if (sp->CurTabPos != -1) ed.curPos = sp->CurTabPos < 0 ? 0 : sp->CurTabPos;
@@ -214,7 +216,8 @@ int FARAPI TestEditorControl(int command, void *param)
         c.file = ed->fileName;
         c.result = RunCommand(*ed, command, param, &c);
         if (command != ECTL_QUIT) c.text += ") -> " + std::to_string(c.result);
-        if (command == ECTL_GETSTRING && c.result) c.text += " " + QuoteN(c.items[0].data(), c.items[0].size());
+        if (command == ECTL_GETSTRING && c.result)
+            c.text += " " + QuoteN(c.items[0].data(), c.items[0].size());
     }
     RecordCall(c);
     return c.result;

@@ -70,8 +70,8 @@ void TestHostReset()
 
 /* Services of this host, declared here and in the other files */
 static const char *FARAPI TestGetMsg(int module, int id);
-static int FARAPI TestMessage(int module, FarDword flags, const char *help, const char *const *items,
-                              int count, int buttons);
+static int FARAPI TestMessage(int module, FarDword flags, const char *help,
+                              const char *const *items, int count, int buttons);
 static FarHandle FARAPI TestSaveScreen(int x1, int y1, int x2, int y2);
 static void FARAPI TestRestoreScreen(FarHandle h);
 static int FARAPI TestCmpName(const char *pattern, const char *name, int skipPath);
@@ -145,7 +145,8 @@ std::string TestHostFinish()
 {
     for (size_t i = 0; i < g_test.screenRestored.size(); i++)
         if (!g_test.screenRestored[i])
-            g_test.errors.push_back("screen #" + std::to_string(i + 1) + " saved but never restored");
+            g_test.errors.push_back("screen #" + std::to_string(i + 1) +
+                                    " saved but never restored");
     g_test.screenRestored.assign(g_test.screenRestored.size(), true);
     AddUnused(g_test.menus.size(), "menu answer(s)");
     AddUnused(g_test.dialogs.size(), "dialog answer(s)");
@@ -225,8 +226,8 @@ static int MessageAnswer(int buttons)
     return b;
 }
 
-static int FARAPI TestMessage(int module, FarDword flags, const char *help, const char *const *items,
-                              int count, int buttons)
+static int FARAPI TestMessage(int module, FarDword flags, const char *help,
+                              const char *const *items, int count, int buttons)
 {
     CheckModule("Message", module);
     HostCall c;
@@ -272,8 +273,8 @@ static FarHandle FARAPI TestSaveScreen(int x1, int y1, int x2, int y2)
     c.kind = CALL_SAVESCREEN;
     c.x1 = x1, c.y1 = y1, c.x2 = x2, c.y2 = y2;
     c.id = (int)g_test.screenRestored.size();
-    c.text = "SaveScreen(" + std::to_string(x1) + ", " + std::to_string(y1) + ", " + std::to_string(x2) +
-             ", " + std::to_string(y2) + ") -> #" + std::to_string(c.id);
+    c.text = "SaveScreen(" + std::to_string(x1) + ", " + std::to_string(y1) + ", " +
+             std::to_string(x2) + ", " + std::to_string(y2) + ") -> #" + std::to_string(c.id);
     RecordCall(c);
     /* handles are never dereferenced; keep them well away from null */
     return (FarHandle)(uintptr_t)(0x10000u + (unsigned)c.id * 16u);
@@ -291,7 +292,8 @@ static void FARAPI TestRestoreScreen(FarHandle h)
         HostError("RestoreScreen with a handle SaveScreen never gave: " + Hex((unsigned)v));
         c.text = "RestoreScreen(" + Hex((unsigned)v) + ")";
     } else {
-        if (g_test.screenRestored[n - 1]) HostError("screen #" + std::to_string(n) + " restored twice");
+        if (g_test.screenRestored[n - 1])
+            HostError("screen #" + std::to_string(n) + " restored twice");
         g_test.screenRestored[n - 1] = true;
         c.id = (int)n;
         c.text = "RestoreScreen(#" + std::to_string(n) + ")";

@@ -26,12 +26,12 @@ struct DialogAnswer {
 struct TestHostState {
     std::vector<HostCall> calls;
     std::vector<std::string> errors;
-    std::map<int, std::string> texts;       /* node-based: GetMsg pointers survive other inserts */
+    std::map<int, std::string> texts; /* node-based: GetMsg pointers survive other inserts */
     std::deque<MenuAnswer> menus;
     std::deque<DialogAnswer> dialogs;
     std::deque<int> messages;
     std::deque<std::function<int(const HostCall &)>> editorScripts;
-    std::vector<bool> screenRestored;       /* per SaveScreen handle, in issue order */
+    std::vector<bool> screenRestored; /* per SaveScreen handle, in issue order */
     EditStack<TestEditor> editors;
     int reads = 0;
     bool hasOemTable = false;
@@ -45,10 +45,10 @@ extern TestHostState g_test;
 
 /* Appends a call (its text already built) and returns its index in g_test.calls. */
 size_t RecordCall(const HostCall &call);
-void HostError(const std::string &what);        /* records a broken rule or a script miss */
+void HostError(const std::string &what); /* records a broken rule or a script miss */
 void CheckModule(const char *service, int module);
-std::string Quote(const char *s);               /* "text" with control bytes escaped, or null */
-std::string QuoteN(const char *s, size_t n);    /* the same for n bytes */
+std::string Quote(const char *s);            /* "text" with control bytes escaped, or null */
+std::string QuoteN(const char *s, size_t n); /* the same for n bytes */
 std::string Hex(unsigned v);
 
 /* services living in testmenu.cpp and testeditor.cpp */

@@ -23,7 +23,8 @@ int KeyOfChar(char ch)
 {
     static const char plain[] = ";=,-./`[\\]'";
     static const char shifted[] = ":+<_>?~{|}\"";
-    static const unsigned char oem[] = {0xBA, 0xBB, 0xBC, 0xBD, 0xBE, 0xBF, 0xC0, 0xDB, 0xDC, 0xDD, 0xDE};
+    static const unsigned char oem[] = {0xBA, 0xBB, 0xBC, 0xBD, 0xBE, 0xBF,
+                                        0xC0, 0xDB, 0xDC, 0xDD, 0xDE};
     static const char digitsShifted[] = ")!@#$%^&*(";
     const int shift = PKF_SHIFT << 16;
     if (ch >= 'a' && ch <= 'z') return ch - 'a' + 'A';
@@ -143,7 +144,8 @@ static MenuChoice NextMenuChoice(const HostCall &m, std::string *notes)
 static MenuChoice CheckChoice(const HostCall &m, MenuChoice ch)
 {
     int n = (int)m.menuItems.size();
-    if (ch.index < -1 || ch.index >= n || (ch.index >= 0 && m.menuItems[(size_t)ch.index].Separator)) {
+    if (ch.index < -1 || ch.index >= n ||
+        (ch.index >= 0 && m.menuItems[(size_t)ch.index].Separator)) {
         HostError("scripted menu item " + std::to_string(ch.index) + " cannot be chosen");
         return {-1, -1};
     }
@@ -160,9 +162,10 @@ static MenuChoice CheckChoice(const HostCall &m, MenuChoice ch)
 
 /* ---- Menu ---- */
 
-static HostCall DescribeMenu(int module, int x, int y, int maxHeight, FarDword flags, const char *title,
-                             const char *bottom, const char *help, const int *breakKeys,
-                             const int *breakCode, const FarMenuItem *items, int count)
+static HostCall DescribeMenu(int module, int x, int y, int maxHeight, FarDword flags,
+                             const char *title, const char *bottom, const char *help,
+                             const int *breakKeys, const int *breakCode, const FarMenuItem *items,
+                             int count)
 {
     HostCall c;
     c.kind = CALL_MENU;
@@ -192,14 +195,15 @@ static HostCall DescribeMenu(int module, int x, int y, int maxHeight, FarDword f
 static std::string MenuLine(const HostCall &c)
 {
     std::string keys = c.hasBreakKeys ? std::to_string(c.breakKeys.size()) : "none";
-    std::string line = "Menu(flags=" + std::to_string(c.flags) + ", title=" +
-                       Quote(c.hasTitle ? c.title.c_str() : nullptr) + ", bottom=" +
-                       Quote(c.hasBottom ? c.bottom.c_str() : nullptr) + ", help=" +
-                       Quote(c.hasHelp ? c.help.c_str() : nullptr) + ", breakKeys=" + keys +
-                       ", count=" + std::to_string(c.count) + ", selected=" + std::to_string(c.selected) +
-                       ") items=[";
+    std::string line = "Menu(flags=" + std::to_string(c.flags) +
+                       ", title=" + Quote(c.hasTitle ? c.title.c_str() : nullptr) +
+                       ", bottom=" + Quote(c.hasBottom ? c.bottom.c_str() : nullptr) +
+                       ", help=" + Quote(c.hasHelp ? c.help.c_str() : nullptr) +
+                       ", breakKeys=" + keys + ", count=" + std::to_string(c.count) +
+                       ", selected=" + std::to_string(c.selected) + ") items=[";
     for (size_t i = 0; i < c.menuItems.size(); i++)
-        line += (i ? ", " : "") + (c.menuItems[i].Separator ? std::string("---") : Quote(c.items[i].c_str()));
+        line += (i ? ", " : "") +
+                (c.menuItems[i].Separator ? std::string("---") : Quote(c.items[i].c_str()));
     return line + "]";
 }
 
@@ -209,10 +213,12 @@ int FARAPI TestMenu(int module, int x, int y, int maxHeight, FarDword flags, con
 {
     if (breakCode != nullptr) *breakCode = -1;
     CheckModule("Menu", module);
-    if (x != -1 || y != -1) HostError("Menu not centred: x=" + std::to_string(x) + ", y=" + std::to_string(y));
-    if (items == nullptr && count > 0) HostError("Menu with " + std::to_string(count) + " items and no array");
-    HostCall c = DescribeMenu(module, x, y, maxHeight, flags, title, bottom, help, breakKeys, breakCode,
-                              items, count);
+    if (x != -1 || y != -1)
+        HostError("Menu not centred: x=" + std::to_string(x) + ", y=" + std::to_string(y));
+    if (items == nullptr && count > 0)
+        HostError("Menu with " + std::to_string(count) + " items and no array");
+    HostCall c = DescribeMenu(module, x, y, maxHeight, flags, title, bottom, help, breakKeys,
+                              breakCode, items, count);
     std::string notes;
     MenuChoice ch = CheckChoice(c, NextMenuChoice(c, &notes));
     if (breakCode != nullptr && ch.breakCode >= 0) *breakCode = ch.breakCode;
@@ -247,9 +253,10 @@ static bool HasState(const FarDialogItem &it)
 
 static std::string DialogItemText(const FarDialogItem &it)
 {
-    static const char *const names[] = {"text", "vtext", "sbox", "dbox", "edit", "psw", "fixedit",
-                                        "button", "check", "radio"};
-    std::string s = it.Type >= 0 && it.Type <= DI_RADIOBUTTON ? names[it.Type] : "type" + std::to_string(it.Type);
+    static const char *const names[] = {"text", "vtext",   "sbox",   "dbox",  "edit",
+                                        "psw",  "fixedit", "button", "check", "radio"};
+    std::string s = it.Type >= 0 && it.Type <= DI_RADIOBUTTON ? names[it.Type]
+                                                              : "type" + std::to_string(it.Type);
     if (HasState(it)) s += " " + std::to_string(it.Selected);
     return s + " " + QuoteN(it.Data, strnlen(it.Data, sizeof it.Data));
 }
@@ -257,21 +264,23 @@ static std::string DialogItemText(const FarDialogItem &it)
 static std::string DialogLine(const HostCall &c)
 {
     std::string s = "Dialog(rect=" + std::to_string(c.x1) + "," + std::to_string(c.y1) + "," +
-                    std::to_string(c.x2) + "," + std::to_string(c.y2) + ", help=" +
-                    Quote(c.hasHelp ? c.help.c_str() : nullptr) + ", count=" + std::to_string(c.count) +
-                    ") items=[";
-    for (size_t i = 0; i < c.dialogIn.size(); i++) s += (i ? ", " : "") + DialogItemText(c.dialogIn[i]);
+                    std::to_string(c.x2) + "," + std::to_string(c.y2) +
+                    ", help=" + Quote(c.hasHelp ? c.help.c_str() : nullptr) +
+                    ", count=" + std::to_string(c.count) + ") items=[";
+    for (size_t i = 0; i < c.dialogIn.size(); i++)
+        s += (i ? ", " : "") + DialogItemText(c.dialogIn[i]);
     s += "]";
     for (size_t i = 0; i < c.dialogOut.size() && i < c.dialogIn.size(); i++) {
         const FarDialogItem &a = c.dialogIn[i], &b = c.dialogOut[i];
-        if ((HasState(b) && a.Selected != b.Selected) || strncmp(a.Data, b.Data, sizeof a.Data) != 0)
+        if ((HasState(b) && a.Selected != b.Selected) ||
+            strncmp(a.Data, b.Data, sizeof a.Data) != 0)
             s += " set [" + std::to_string(i) + "] " + DialogItemText(b) + ";";
     }
     return s;
 }
 
-int FARAPI TestDialog(int module, int x1, int y1, int x2, int y2, const char *help, FarDialogItem *items,
-                      int count)
+int FARAPI TestDialog(int module, int x1, int y1, int x2, int y2, const char *help,
+                      FarDialogItem *items, int count)
 {
     CheckModule("Dialog", module);
     HostCall c;
@@ -295,9 +304,9 @@ int FARAPI TestDialog(int module, int x1, int y1, int x2, int y2, const char *he
         g_test.dialogs.pop_front();
         if (a.edit && items != nullptr && count > 0) a.edit(items, count);
         if (a.closeIndex < -1 || a.closeIndex >= count)
-            HostError("scripted dialog close item " + std::to_string(a.closeIndex) + " does not exist");
-        else
-            c.result = a.closeIndex;
+            HostError("scripted dialog close item " + std::to_string(a.closeIndex) +
+                      " does not exist");
+        else c.result = a.closeIndex;
     }
     for (int i = 0; items != nullptr && i < count; i++) c.dialogOut.push_back(items[i]);
     c.text = DialogLine(c) + " -> " + std::to_string(c.result);

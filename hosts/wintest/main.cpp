@@ -106,7 +106,7 @@ static const char *const TREE_FILES[][2] = {
 };
 static const FILETIME TIME0 = {0x2D4A8000u, 0x01D5C0F5u}; /* early January 2020 */
 static const FILETIME TIME1 = {0x89F1C000u, 0x01D5C1BEu}; /* a day later */
-static const FILETIME TIME_OLD = {0u, 0x01C00000u}; /* years before both */
+static const FILETIME TIME_OLD = {0u, 0x01C00000u};       /* years before both */
 
 static std::string TimeText(const FILETIME &t)
 {

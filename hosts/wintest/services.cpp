@@ -196,10 +196,8 @@ static FarHandle FARAPI HostSaveScreen(int, int, int, int)
 static void FARAPI HostRestoreScreen(FarHandle h)
 {
     if (h == NULL) return;
-    if (g_openScreens <= 0)
-        g_errors.push_back("RestoreScreen without SaveScreen");
-    else
-        g_openScreens--;
+    if (g_openScreens <= 0) g_errors.push_back("RestoreScreen without SaveScreen");
+    else g_openScreens--;
 }
 
 static int FARAPI HostCmpName(const char *pattern, const char *name, int skipPath)
@@ -268,7 +266,8 @@ static int GetString(Editor *e, EditorGetString *gs)
     int n = gs->StringNumber < 0 ? e->curLine : gs->StringNumber;
     if (n < 0 || n >= (int)e->lines.size()) return 0;
     gs->StringText = e->lines[(size_t)n].c_str();
-    if (g_wildText) gs->StringText = (const char *)(uintptr_t)0x10; /* the first page is never mapped */
+    if (g_wildText)
+        gs->StringText = (const char *)(uintptr_t)0x10; /* the first page is never mapped */
     g_wildText = 0;
     gs->StringEOL = "\r\n";
     gs->StringLength = (int)e->lines[(size_t)n].size();
@@ -340,7 +339,8 @@ PluginStartupInfo HostRecord(const char *moduleName)
 }
 
 /* GetProcAddress hands back a generic pointer; the casts pass through void * on purpose. */
-template <typename F> static int Resolve(HMODULE module, const char *name, F *out)
+template <typename F>
+static int Resolve(HMODULE module, const char *name, F *out)
 {
     FARPROC p = GetProcAddress(module, name);
     void *raw;

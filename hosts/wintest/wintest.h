@@ -32,12 +32,12 @@ struct Call {
     std::string service; /* "Menu", "Dialog", "Message", "Editor", "EditorControl" */
     std::string text;
     std::vector<std::string> items; /* menu item texts, message lines */
-    int selected = -1; /* menu: the first item marked selected */
-    std::string title; /* menu title */
-    std::vector<int> breakKeys; /* up to the 0 end mark */
-    std::string file; /* Editor file */
-    int line = 0, col = 0; /* Editor StartLine/StartChar; SETPOSITION line/column */
-    int command = -1; /* EditorControl command */
+    int selected = -1;              /* menu: the first item marked selected */
+    std::string title;              /* menu title */
+    std::vector<int> breakKeys;     /* up to the 0 end mark */
+    std::string file;               /* Editor file */
+    int line = 0, col = 0;          /* Editor StartLine/StartChar; SETPOSITION line/column */
+    int command = -1;               /* EditorControl command */
     FarDword flags = 0;
 };
 std::vector<Call> &Calls();
@@ -54,10 +54,10 @@ struct MenuAnswer {
 };
 using MenuScript = std::function<MenuAnswer(const Call &call, const int *breakKeys)>;
 void ScriptMenu(MenuScript answer);
-void ScriptMenuIndex(int index); /* Enter on this item, or -1: Esc */
+void ScriptMenuIndex(int index);           /* Enter on this item, or -1: Esc */
 void ScriptMenuKey(int vk, int modifiers); /* a key press matched against the break keys */
-void ScriptMenuChar(char ch); /* the key VkKeyScanA says types ch */
-void ScriptMenuThrow(); /* the service throws a C++ exception */
+void ScriptMenuChar(char ch);              /* the key VkKeyScanA says types ch */
+void ScriptMenuThrow();                    /* the service throws a C++ exception */
 /* The next ECTL_GETSTRING hands out a text pointer into unmapped memory, as a broken host could. */
 void ScriptWildEditorText();
 void ScriptDialog(std::function<int(FarDialogItem *items, int count)> answer);
@@ -76,10 +76,10 @@ Editor *CurrentEditor();
 
 /* ---- files and registry ---- */
 int WriteFileText(const std::string &path, const std::string &text); /* 0 on success */
-std::string ReadFileText(const std::string &path); /* "<missing>" when absent */
-int GetWriteTime(const std::string &path, FILETIME *t); /* 0 on success */
-int SetWriteTime(const std::string &path, const FILETIME &t); /* 0 on success */
-std::vector<std::string> SplitLines(const std::string &text); /* at "\r\n" or "\n" */
+std::string ReadFileText(const std::string &path);                   /* "<missing>" when absent */
+int GetWriteTime(const std::string &path, FILETIME *t);              /* 0 on success */
+int SetWriteTime(const std::string &path, const FILETIME &t);        /* 0 on success */
+std::vector<std::string> SplitLines(const std::string &text);        /* at "\r\n" or "\n" */
 /* HKCU value: "dword:N", "string:TEXT", another "type:T", or "<missing>". */
 std::string RegistryValue(const char *key, const char *name);
 

@@ -3,9 +3,9 @@
 #define ZOLT_BASE_LIMITS_H
 
 enum {
-    NAME_SIZE = 64,          /* entry name and file: 63 chars; longer names are cut, longer files dropped */
-    PATH_SIZE = 260,         /* relDir: 259 chars; a subdirectory deeper than that is skipped */
-    MASK_SIZE = 512,         /* FileMask with its NUL; a longer stored mask reads as the default */
+    NAME_SIZE = 64,  /* entry name and file: 63 chars; longer names are cut, longer files dropped */
+    PATH_SIZE = 260, /* relDir: 259 chars; a subdirectory deeper than that is skipped */
+    MASK_SIZE = 512, /* FileMask with its NUL; a longer stored mask reads as the default */
     MASK_WORK_SIZE = 520,    /* mask list plus the appended ';' */
     LOOKUP_PATH_SIZE = 1024, /* climb directory and result path: 1023 chars; longer finds nothing */
     MATCH_TEXT_SIZE = 256,   /* a lookup match's name and menu line: 255 chars, the rest cut */

@@ -53,7 +53,6 @@ int FormatTruncated(char *dst, size_t size, const char *format, ...)
     return (size_t)n >= size;
 }
 
-
 int CompareAsciiNoCase(const char *a, const char *b)
 {
     const unsigned char *p = (const unsigned char *)a, *q = (const unsigned char *)b;

@@ -27,7 +27,8 @@ int FormatTruncated(char *dst, size_t size, const char *format, ...)
    format: its first "%d" takes the count, "%%" is a percent sign, anything else is copied. */
 void FormatCountText(char *dst, size_t size, const char *format, int count);
 /* The same for a text argument: the first "%<conversion>" (e.g. 's') of format takes arg. */
-void FormatMessageText(char *dst, size_t size, const char *format, char conversion, const char *arg);
+void FormatMessageText(char *dst, size_t size, const char *format, char conversion,
+                       const char *arg);
 
 /* ASCII letters to upper case, every other value unchanged: the one case folding of names,
    masks and index order (code page 866 folding is navigate's FoldCase). */

@@ -3,14 +3,14 @@
 
 #include <string.h>
 
-#include "host/farapi.h"
 #include "base/alloc.h"
 #include "base/limits.h"
 #include "base/text.h"
 #include "browse/browse_p.h"
+#include "host/farapi.h"
 #include "index/index.h"
-#include "state/state.h"
 #include "platform/platform.h"
+#include "state/state.h"
 
 static const char PUNCTUATION[] = "_:~<>"; /* order of BREAK_PUNCTUATION and the key fields */
 
@@ -66,7 +66,6 @@ void EditFilter(char *filter, const int *breakKeys, int breakCode)
         filter[len + 1] = '\0';
     }
 }
-
 
 static int HasPrefixNoCase(const char *name, size_t size, const char *prefix)
 {

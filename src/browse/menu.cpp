@@ -1,11 +1,11 @@
 /* menu.cpp: the browse menu's items: one text per entry of the table. */
 #include "browse/browse.h"
 
-#include "host/farapi.h"
 #include "base/alloc.h"
 #include "base/limits.h"
 #include "base/text.h"
 #include "browse/browse_p.h"
+#include "host/farapi.h"
 #include "state/state.h"
 
 enum { SHORT_FILE_WIDTH = 25 }; /* the file column; longer names keep their tail after ".." */
@@ -42,7 +42,8 @@ int MakeMenuItems(BrowserState *st, int fromEditor)
 {
     st->menuItems = (FarMenuItem *)MemAlloc((size_t)st->count * sizeof(FarMenuItem));
     if (st->menuItems == NULL) return -1;
-    for (int i = 0; i < st->count; i++) FillItemText(&st->menuItems[i], &st->entries[i], fromEditor);
+    for (int i = 0; i < st->count; i++)
+        FillItemText(&st->menuItems[i], &st->entries[i], fromEditor);
     return 0;
 }
 

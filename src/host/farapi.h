@@ -34,19 +34,33 @@ enum { PF_PRELOAD = 0x1, PF_DISABLEPANELS = 0x2, PF_EDITOR = 0x4, PF_VIEWER = 0x
 
 /* Dialog item types */
 enum {
-    DI_TEXT = 0, DI_VTEXT = 1, DI_SINGLEBOX = 2, DI_DOUBLEBOX = 3, DI_EDIT = 4, DI_PSWEDIT = 5,
-    DI_FIXEDIT = 6, DI_BUTTON = 7, DI_CHECKBOX = 8, DI_RADIOBUTTON = 9
+    DI_TEXT = 0,
+    DI_VTEXT = 1,
+    DI_SINGLEBOX = 2,
+    DI_DOUBLEBOX = 3,
+    DI_EDIT = 4,
+    DI_PSWEDIT = 5,
+    DI_FIXEDIT = 6,
+    DI_BUTTON = 7,
+    DI_CHECKBOX = 8,
+    DI_RADIOBUTTON = 9
 };
 
 /* Dialog item flags used here */
 enum : uint32_t {
-    DIF_BOXCOLOR = 0x00000200u, DIF_CENTERGROUP = 0x00004000u, DIF_SEPARATOR = 0x00010000u
+    DIF_BOXCOLOR = 0x00000200u,
+    DIF_CENTERGROUP = 0x00004000u,
+    DIF_SEPARATOR = 0x00010000u
 };
 
 /* EditorControl commands */
 enum {
-    ECTL_GETSTRING = 0, ECTL_GETINFO = 6, ECTL_SETPOSITION = 7, ECTL_REDRAW = 9,
-    ECTL_EDITORTOOEM = 10, ECTL_QUIT = 21
+    ECTL_GETSTRING = 0,
+    ECTL_GETINFO = 6,
+    ECTL_SETPOSITION = 7,
+    ECTL_REDRAW = 9,
+    ECTL_EDITORTOOEM = 10,
+    ECTL_QUIT = 21
 };
 
 #if defined(_WIN32) && !defined(_WIN64)
@@ -149,8 +163,8 @@ typedef int(FARAPI *FARAPIMESSAGE)(int PluginNumber, FarDword Flags, const char 
 typedef const char *(FARAPI *FARAPIGETMSG)(int PluginNumber, int MsgId);
 typedef FarHandle(FARAPI *FARAPISAVESCREEN)(int X1, int Y1, int X2, int Y2);
 typedef void(FARAPI *FARAPIRESTORESCREEN)(FarHandle hScreen);
-typedef int(FARAPI *FARAPIEDITOR)(const char *FileName, const char *Title, int X1, int Y1,
-                                  int X2, int Y2, FarDword Flags, int StartLine, int StartChar);
+typedef int(FARAPI *FARAPIEDITOR)(const char *FileName, const char *Title, int X1, int Y1, int X2,
+                                  int Y2, FarDword Flags, int StartLine, int StartChar);
 typedef int(FARAPI *FARAPICMPNAME)(const char *Pattern, const char *String, int SkipPath);
 typedef int(FARAPI *FARAPIEDITORCONTROL)(int Command, void *Param);
 typedef void *FARAPIUNUSED; /* services this plugin never calls */

@@ -14,11 +14,11 @@ extern char SettingsRoot[SETTINGS_ROOT_SIZE];
    has, zero-filling the rest, and builds SettingsRoot. Used by SetStartupInfo. */
 void InstallHostRecord(const PluginStartupInfo *info);
 
-const char *MsgText(int n);        /* host-owned; "" when the host has none */
-void ShowWarning(int n);           /* title message 6, text n, button message 8 */
+const char *MsgText(int n); /* host-owned; "" when the host has none */
+void ShowWarning(int n);    /* title message 6, text n, button message 8 */
 /* Button-less box the host draws and returns from at once: title message, one formatted line. */
 void ShowProgress(int titleMsg, const char *text);
-FarHandle HostSaveScreen(void);    /* the whole screen */
+FarHandle HostSaveScreen(void); /* the whole screen */
 void HostRestoreScreen(FarHandle h);
 int HostCmpName(const char *pattern, const char *name, int skipPath);
 int HostEditorControl(int command, void *param);

@@ -9,7 +9,7 @@ enum Msg {
     MSG_PLUGIN_MENU = 0,
     MSG_BROWSE = 1,
     MSG_BUILD = 2,
-    MSG_GOTO = 3,       /* also the title of the definition-choice menu and of its warning */
+    MSG_GOTO = 3, /* also the title of the definition-choice menu and of its warning */
     MSG_GOBACK = 4,
 
     /* warning boxes */
@@ -19,7 +19,7 @@ enum Msg {
     MSG_OK = 8,
 
     /* browse menu */
-    MSG_BROWSE_TITLE = 9,  /* format: one %s, the typed filter */
+    MSG_BROWSE_TITLE = 9, /* format: one %s, the typed filter */
     MSG_BROWSE_BOTTOM = 10,
 
     /* progress boxes */
@@ -37,8 +37,8 @@ enum Msg {
     MSG_HOST_TOO_OLD = 20,
 
     /* configuration dialog */
-    MSG_CONFIG = 21,           /* also the plugin's line in the host's configuration menu */
-    MSG_CFG_STATIC = 22,       /* 22-24 label both the project and the editor checkbox group */
+    MSG_CONFIG = 21,     /* also the plugin's line in the host's configuration menu */
+    MSG_CFG_STATIC = 22, /* 22-24 label both the project and the editor checkbox group */
     MSG_CFG_INLINE = 23,
     MSG_CFG_QUALIFIED = 24,
     MSG_CFG_QUIT_MENU = 25,

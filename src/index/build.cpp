@@ -42,7 +42,8 @@ int BeginBuild(IndexBuild *b, BrowserState *st)
     FormatScanOptions(st, b->options, sizeof b->options);
     /* entries made under other options cannot be reused: every file is scanned again */
     b->sameOptions = HasScanOptions(b->options);
-    if (b->sameOptions && (ZOLT_PLAIN ? LoadIndex(st, 1) : OpenUpdateIndex(st)) == 0) st->updMode = 1;
+    if (b->sameOptions && (ZOLT_PLAIN ? LoadIndex(st, 1) : OpenUpdateIndex(st)) == 0)
+        st->updMode = 1;
     return 0;
 }
 

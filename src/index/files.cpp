@@ -4,12 +4,11 @@
 
 #include "base/alloc.h"
 #include "base/limits.h"
-#include "base/variant.h"
 #include "base/text.h"
-#include "state/state.h"
+#include "base/variant.h"
 #include "index/index.h"
 #include "index/index_p.h"
-
+#include "state/state.h"
 
 /* A write time no file can have (year 60056): an update line without one never matches. */
 static const FileTime UNKNOWN_TIME = {0xFFFFFFFFu, 0xFFFFFFFFu};
@@ -229,7 +228,8 @@ static void WriteMerged(LineWriter *w, SortedRun *runs, int n)
         SortedRun *best = NULL;
         for (int i = 0; i < n; i++) {
             if (runs[i].next >= runs[i].count) continue;
-            if (best == NULL || CompareEntries(RunHead(&runs[i]), RunHead(best)) < 0) best = &runs[i];
+            if (best == NULL || CompareEntries(RunHead(&runs[i]), RunHead(best)) < 0)
+                best = &runs[i];
         }
         if (best == NULL) return;
         if (best->keys != NULL && best->next + PREFETCH_AHEAD < best->count)

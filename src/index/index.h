@@ -10,7 +10,6 @@
 
 struct BrowserState;
 
-
 /* --- definition table --- */
 /* Copies *e into the main table (update = 0) or the update table, growing it by half (at least
    100 slots). 0, or -1 when the storage cannot be enlarged (the table is left as it was). */
@@ -63,7 +62,9 @@ struct IndexFields {
 /* Splits the line [line, end): 1, or 0 when it has fewer than two '?'. Readers apply their own
    cuts to the fields. */
 int SplitIndexLine(const char *line, const char *end, IndexFields *f);
-enum { INDEX_LINE_ROOM = 2 * 63 + 3 * 10 + 4 + 1 }; /* the longest line FormatIndexLine makes, its NUL */
+enum {
+    INDEX_LINE_ROOM = 2 * 63 + 3 * 10 + 4 + 1
+}; /* the longest line FormatIndexLine makes, its NUL */
 /* The index line of e without its line end, NUL-terminated, into out (INDEX_LINE_ROOM bytes):
    the bytes of "%.63s?%.63s?%u", and "?%u?%u" of the write time for the update file. Returns
    its length. */
@@ -96,7 +97,7 @@ int UpdateEntriesTotal(BrowserState *st);
 
 /* --- the build: lock, walk, write --- */
 enum {
-    SCAN_OPTIONS_SIZE = 640, /* the options record: four flags and a 511-byte mask list */
+    SCAN_OPTIONS_SIZE = 640,  /* the options record: four flags and a 511-byte mask list */
     BUILD_LOCK_WAIT_MS = 3000 /* a build waits this long for another build of its directory */
 };
 struct IndexBuild {

@@ -4,9 +4,9 @@
 #include "base/limits.h"
 #include "base/text.h"
 #include "host/host.h"
-#include "state/state.h"
 #include "index/index.h"
 #include "scanner/scanner.h"
+#include "state/state.h"
 
 int ClassifyFile(const char *name, const char *masks)
 {
@@ -117,14 +117,14 @@ int ProjectScan(const char *pattern, BrowserState *st)
     DirEntry entry;
     DirEnum *dir;
     int started = DirStart(pattern, &entry, &dir);
-    if (started != 0) return started < 0 ? -1 : 0; /* an unreadable directory has nothing to record */
+    if (started != 0)
+        return started < 0 ? -1 : 0; /* an unreadable directory has nothing to record */
     int result = 0; /* the walk goes on after an entry was lost: the count of files stays right */
     do {
         int r;
         if (st->recurse && (entry.attributes & FILE_ATTR_DIRECTORY) && !IsDotName(entry.name))
             r = ScanSubdirectory(pattern, &entry, st);
-        else
-            r = VisitFile(&entry, st);
+        else r = VisitFile(&entry, st);
         if (r < 0) result = -1;
     } while (DirNext(dir, &entry));
     DirClose(dir);

@@ -11,9 +11,9 @@
 #include "base/limits.h"
 #include "base/text.h"
 #include "base/variant.h"
-#include "state/state.h"
 #include "index/index.h"
 #include "index/index_p.h"
+#include "state/state.h"
 
 /* The next capacity: half as much again, at least TABLE_GROWTH more, so that the bytes moved
    by all enlargements stay a small multiple of the table (a heap that copies a block on every
@@ -49,7 +49,6 @@ int AppendEntry(const DefinitionEntry *e, BrowserState *st, int update)
     (*count)++;
     return 0;
 }
-
 
 /* Fields are NUL-terminated within 64 bytes when we wrote them; the bound guards foreign data. */
 static int CompareFolded(const char *a, const char *b)
@@ -172,13 +171,15 @@ SortKey *SortedOrder(const DefinitionEntry *entries, int count)
 
 void SortEntries(DefinitionEntry *entries, int count)
 {
-    if (count > 0 && entries != NULL) qsort(entries, (size_t)count, sizeof *entries, CompareForSort);
+    if (count > 0 && entries != NULL)
+        qsort(entries, (size_t)count, sizeof *entries, CompareForSort);
 }
 
 int SealTableChunk(BrowserState *st)
 {
     if (st->chunkEntries <= 0 || st->count < st->chunkEntries) return 0;
-    TableChunk *grown = (TableChunk *)MemRealloc(st->chunks, (size_t)(st->chunkCount + 1) * sizeof *grown);
+    TableChunk *grown =
+        (TableChunk *)MemRealloc(st->chunks, (size_t)(st->chunkCount + 1) * sizeof *grown);
     if (grown == NULL) return -1; /* the table goes on growing in one piece */
     st->chunks = grown;
     st->chunks[st->chunkCount].entries = st->entries;

@@ -7,9 +7,9 @@
 #include <string.h>
 
 #include "base/alloc.h"
-#include "state/state.h"
 #include "index/index.h"
 #include "index/index_p.h"
+#include "state/state.h"
 
 int OpenUpdateIndex(BrowserState *st)
 {

@@ -3,10 +3,10 @@
 #include <string.h>
 
 #include "base/text.h"
-#include "state/state.h"
 #include "index/index.h"
 #include "index/index_p.h"
 #include "platform/platform.h"
+#include "state/state.h"
 
 static const char *const TEMP_BASES[] = {"zoltprj$.", "zoltpru$.", "zoltopt$."};
 

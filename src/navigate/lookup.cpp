@@ -4,13 +4,13 @@
 
 #include "base/alloc.h"
 #include "base/limits.h"
-#include "base/variant.h"
 #include "base/text.h"
+#include "base/variant.h"
 #include "host/host.h"
-#include "state/state.h"
 #include "index/index.h"
 #include "navigate/navigate.h"
 #include "platform/platform.h"
+#include "state/state.h"
 
 /* The end of the line at p: its LF, a NUL (the text ends there), or the end of the text. */
 static const char *LineEnd(const char *p, const char *end)
@@ -117,8 +117,8 @@ size_t IndexRunStart(const char *text, size_t length, const char *word)
     /* only the word's leading ASCII part orders the lines: other bytes fold differently in the
        sort and in the comparison with the word */
     size_t k = 0;
-    while (word[k] != '\0' && (unsigned char)word[k] < 0x80 && word[k] != '?' &&
-           word[k] != '\n' && word[k] != '\r')
+    while (word[k] != '\0' && (unsigned char)word[k] < 0x80 && word[k] != '?' && word[k] != '\n' &&
+           word[k] != '\r')
         k++;
     if (k == 0) return 0;
     size_t lo = 0, hi = length; /* lines starting before lo sort before the prefix */
@@ -135,8 +135,8 @@ size_t IndexRunStart(const char *text, size_t length, const char *word)
     return lo;
 }
 
-static int CollectMatchesIn(BrowserState *st, const char *word, const char *text,
-                            const char *end, int *cancelled)
+static int CollectMatchesIn(BrowserState *st, const char *word, const char *text, const char *end,
+                            int *cancelled)
 {
     st->matchCount = 0;
     if (word[0] == '\0') return 0;
@@ -145,8 +145,7 @@ static int CollectMatchesIn(BrowserState *st, const char *word, const char *text
     if (matches == NULL) return 0;
     st->matchCount = ScanRun(word, text, end, matches);
     int chosen = -2; /* nothing chosen, nothing cancelled */
-    if (st->matchCount == 1)
-        chosen = 0;
+    if (st->matchCount == 1) chosen = 0;
     else if (st->matchCount >= 2 && st->choose != NULL)
         chosen = st->choose(matches, st->matchCount);
     if (chosen == -1) *cancelled = 1;
@@ -247,8 +246,8 @@ int TryIndexFile(BrowserState *st, const char *word, const char *dir, char *resu
 /* Own directory, parent and grandparent. 1 when a match was chosen. *atTop is set when the
    last directory tried was the root (or, for a name without backslash, the current directory):
    the root try then has nothing left to add. */
-static int ClimbDirectories(BrowserState *st, const char *word, const char *fileName,
-                            char *result, size_t resultSize, int *cancelled, int *atTop)
+static int ClimbDirectories(BrowserState *st, const char *word, const char *fileName, char *result,
+                            size_t resultSize, int *cancelled, int *atTop)
 {
     char dir[LOOKUP_PATH_SIZE] = "";
     if (strlen(fileName) >= sizeof dir) return 0; /* no path built from it would fit */
@@ -284,10 +283,8 @@ int LookupInIndexFiles(BrowserState *st)
     }
     /* a negative line comes only from a damaged file; it would mean "no position" to the host */
     if (found && result[0] != '\0' && st->foundLine > 0) {
-        if (CompareAsciiNoCase(result, fileName) != 0)
-            (void)HostEditor(result, st->foundLine, 1);
-        else
-            PositionEditor(&info, st->foundLine - 1, 0);
+        if (CompareAsciiNoCase(result, fileName) != 0) (void)HostEditor(result, st->foundLine, 1);
+        else PositionEditor(&info, st->foundLine - 1, 0);
         return LOOKUP_OPENED;
     }
     return cancelled ? LOOKUP_CANCELLED : LOOKUP_NOT_FOUND;

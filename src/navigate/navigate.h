@@ -12,7 +12,7 @@ struct EditorInfo;
 
 enum {
     INDEX_FILE_MAX = 256 * 1024 * 1024, /* bytes read whole when an index cannot be mapped */
-    BISECT_MIN = 1024 * 1024 /* an index this large is searched by halves for its run */
+    BISECT_MIN = 1024 * 1024            /* an index this large is searched by halves for its run */
 };
 
 /* One matching line of a project index file. */
@@ -20,7 +20,7 @@ struct IndexMatch {
     char name[MATCH_TEXT_SIZE];     /* NAME, cut to 255 */
     char menuText[MATCH_TEXT_SIZE]; /* " %-30s %-34s %u" of name, file, line; cut to 255 */
     char file[PATH_SIZE];           /* FILE, relative to the index file's directory; cut to 259 */
-    int32_t line;       /* LINE, 1-based */
+    int32_t line;                   /* LINE, 1-based */
 };
 static_assert(sizeof(IndexMatch) == 2 * MATCH_TEXT_SIZE + PATH_SIZE + 4, "IndexMatch sizes");
 

@@ -40,16 +40,16 @@ int DirNext(DirEnum *e, DirEntry *entry);
 void DirClose(DirEnum *e);
 
 /* --- current directory and files; paths are Windows-style (backslashes) --- */
-int SetCurrentDir(const char *path);           /* 0 on success, -1 on failure */
-int GetCurrentDir(char *buf, size_t size);     /* 0 on success; backslash form */
+int SetCurrentDir(const char *path);                        /* 0 on success, -1 on failure */
+int GetCurrentDir(char *buf, size_t size);                  /* 0 on success; backslash form */
 int CompareFileTimes(const FileTime *a, const FileTime *b); /* -1, 0, 1 */
 /* fopen for a backslash path. For reading, only a regular disk file opens: a directory, FIFO
    or device gives null, without waiting. */
 FILE *FileOpen(const char *path, const char *mode);
 /* Creates a new file for binary writing; null when anything, a link included, has the name. */
 FILE *FileCreateExclusive(const char *path);
-int FileGetWriteTime(const char *path, FileTime *out);       /* 0 on success */
-int FileSetWriteTime(const char *path, const FileTime *t);   /* 0 on success (tests, tools) */
+int FileGetWriteTime(const char *path, FileTime *out);     /* 0 on success */
+int FileSetWriteTime(const char *path, const FileTime *t); /* 0 on success (tests, tools) */
 /* Replaces `to` by `from` in one step (rename over an existing file); 0 on success. */
 int FileReplace(const char *from, const char *to);
 int FileRemove(const char *path); /* 0 on success */
@@ -100,7 +100,7 @@ static inline StoreKey *StoreOpenKey(const char *path) /* null when it could not
     StoreKey *k = NULL;
     return StoreOpen(path, &k) == 0 ? k : NULL;
 }
-void StoreCloseKey(StoreKey *k);            /* writes pending changes (posix) */
+void StoreCloseKey(StoreKey *k); /* writes pending changes (posix) */
 /* Writes pending changes now: 0, or -1 when they could not be written (the stored values stay
    as they were; the changes remain pending). Nothing to do on Windows. */
 int StoreFlushKey(StoreKey *k);

@@ -39,10 +39,8 @@ static void RunMenu(BrowserState *st, int openFrom, const int *breakKeys)
         if (marked >= 0) st->menuItems[marked].Selected = 0;
         marked = r >= 0 ? first + r : -1;
         if (marked >= 0) st->menuItems[marked].Selected = 1;
-        if (breakCode != -1)
-            EditFilter(filter, breakKeys, breakCode);
-        else if (r >= 0)
-            breakCode = OpenEntry(st, openFrom, &st->entries[first + r]);
+        if (breakCode != -1) EditFilter(filter, breakKeys, breakCode);
+        else if (r >= 0) breakCode = OpenEntry(st, openFrom, &st->entries[first + r]);
     }
 }
 
@@ -52,8 +50,7 @@ void BrowseDefinitions(BrowserState *st, int openFrom)
     int *breakKeys = MakeBreakKeys(st);
     if (breakKeys == NULL || MakeMenuItems(st, openFrom == OPEN_EDITOR) != 0)
         ShowWarning(MSG_NO_MEMORY);
-    else
-        RunMenu(st, openFrom, breakKeys);
+    else RunMenu(st, openFrom, breakKeys);
     ReleaseMenuItems(st);
     MemFree(breakKeys);
 }

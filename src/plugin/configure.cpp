@@ -75,7 +75,8 @@ static int SaveOptions(const FarDialogItem *items, const char *mask)
 {
     int failed = 0;
     for (int i = 0; i < OPT_FLAG_COUNT; i++)
-        failed |= SetDwordValue("", OPTION_FLAGS[i].name, items[OPTION_FLAGS[i].dialogItem].Selected != 0) != 0;
+        failed |= SetDwordValue("", OPTION_FLAGS[i].name,
+                                items[OPTION_FLAGS[i].dialogItem].Selected != 0) != 0;
     failed |= SetStringValue("", OPTION_MASK_NAME, mask) != 0;
     return failed ? -1 : 0;
 }

@@ -66,14 +66,13 @@ void GoToDefinition(BrowserState *st)
     SortTable(st);
     /* recorded before the search, so go-back works even when the jump then fails or is cancelled */
     const char *const names[] = {BACK_LINE, BACK_POS, BACK_EDITOR};
-    const uint32_t values[] = {(uint32_t)info.CurLine, (uint32_t)info.CurPos, (uint32_t)info.EditorID};
+    const uint32_t values[] = {(uint32_t)info.CurLine, (uint32_t)info.CurPos,
+                               (uint32_t)info.EditorID};
     (void)SetDwordValues("", names, values, 3);
 
     int line = ExactDefinitionLine(st, word);
-    if (line > 0)
-        PositionEditor(&info, line - 1, 0);
-    else
-        ReportLookup(LookupInIndexFiles(st));
+    if (line > 0) PositionEditor(&info, line - 1, 0);
+    else ReportLookup(LookupInIndexFiles(st));
 }
 
 void GoBack(void)
@@ -86,6 +85,5 @@ void GoBack(void)
     int id = (int)GetDwordSetting("", BACK_EDITOR, (uint32_t)-1);
     if (id != info.EditorID) /* the jump opened this editor: closing it returns to the one below */
         (void)HostEditorControl(ECTL_QUIT, NULL);
-    else if (line != -1)
-        PositionEditor(&info, line, col);
+    else if (line != -1) PositionEditor(&info, line, col);
 }

@@ -17,14 +17,14 @@ enum IndexFilesOutcome {
 /* What one headless command did. RunHeadlessCommand and ListDefinitions zero-fill it first;
    ScanFileInto adds each file to it. */
 struct CommandReport {
-    int ran;         /* the command ran: it was known and its state could be prepared */
-    int scanned;     /* files scanned that could be read */
-    int unreadable;  /* files handed to the scanner that could not be opened */
-    int leftOut;     /* files of the masks whose relative path is too long for an entry */
-    int entries;     /* build: entries in the project index after it, -1 when not known (0
+    int ran;        /* the command ran: it was known and its state could be prepared */
+    int scanned;    /* files scanned that could be read */
+    int unreadable; /* files handed to the scanner that could not be opened */
+    int leftOut;    /* files of the masks whose relative path is too long for an entry */
+    int entries;    /* build: entries in the project index after it, -1 when not known (0
                         when another build held the directory);
                         list and scan: the NAME?FILE?LINE lines written */
-    int indexFiles;  /* build: an IndexFilesOutcome */
+    int indexFiles; /* build: an IndexFilesOutcome */
 };
 
 /* Runs one command of the command menu (a CommandItem) without showing the menu, as OpenPlugin

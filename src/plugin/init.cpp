@@ -17,7 +17,8 @@ void ShowCommandProgress(int kind, int count)
     }
     int load = kind == PROGRESS_LOAD;
     char text[PROGRESS_SIZE];
-    FormatCountText(text, sizeof text, MsgText(load ? MSG_LOAD_PROGRESS : MSG_SCAN_PROGRESS), count);
+    FormatCountText(text, sizeof text, MsgText(load ? MSG_LOAD_PROGRESS : MSG_SCAN_PROGRESS),
+                    count);
     ShowProgress(load ? MSG_LOAD_TITLE : MSG_SCAN_TITLE, text);
 }
 
@@ -34,11 +35,14 @@ static void ReadKeyCodes(BrowserState *st)
 static int ReadCommandSettings(BrowserState *st)
 {
     int e = st->fromEditor;
-    const int options[] = {e ? OPT_STATIC_E : OPT_STATIC, e ? OPT_INLINE_E : OPT_INLINE,
-                           e ? OPT_QUALIFIED_E : OPT_QUALIFIED, OPT_QUIT_MENU, OPT_RECURSE,
+    const int options[] = {e ? OPT_STATIC_E : OPT_STATIC,
+                           e ? OPT_INLINE_E : OPT_INLINE,
+                           e ? OPT_QUALIFIED_E : OPT_QUALIFIED,
+                           OPT_QUIT_MENU,
+                           OPT_RECURSE,
                            OPT_MOVE_TO_LINE};
-    int *fields[] = {&st->includeStatic, &st->includeInline, &st->includeQualified, &st->quitMenu,
-                     &st->recurse, &st->moveToLine};
+    int *fields[] = {&st->includeStatic, &st->includeInline, &st->includeQualified,
+                     &st->quitMenu,      &st->recurse,       &st->moveToLine};
     int result = 0;
     for (int i = 0; i < 6; i++)
         if (ReadOptionFlag(options[i], fields[i]) != 0) result = -1;
@@ -70,4 +74,3 @@ int InitState(BrowserState *st)
     if (ReadCommandSettings(st) != 0) st->optionsDefaulted = 1;
     return 0;
 }
-

@@ -99,9 +99,7 @@ static void RunCommand(BrowserState *st, int openFrom, int command, CommandRepor
 {
     TestFaultPoint();
     switch (command) {
-    case COMMAND_BROWSE:
-        BrowseCommand(st, openFrom);
-        break;
+    case COMMAND_BROWSE: BrowseCommand(st, openFrom); break;
     case COMMAND_BUILD: /* COMMAND_GOTO from the editor */
         if (st->fromEditor) GoToDefinition(st);
         else BuildCommand(st, report);
@@ -109,8 +107,7 @@ static void RunCommand(BrowserState *st, int openFrom, int command, CommandRepor
     case COMMAND_GOBACK:
         if (st->fromEditor) GoBack();
         break;
-    default: /* cancelled or unknown: nothing */
-        return;
+    default: /* cancelled or unknown: nothing */ return;
     }
     if (report != NULL) report->ran = 1;
 }

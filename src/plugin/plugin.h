@@ -5,8 +5,8 @@
 #include <stdio.h>
 
 #include "host/farapi.h"
-#include "plugin/commands.h"
 #include "navigate/navigate.h"
+#include "plugin/commands.h"
 #include "state/state.h"
 
 extern "C" {

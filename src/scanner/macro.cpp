@@ -32,7 +32,8 @@ static char *MacroLineName(char *line)
     }
     if (*p == '\0' || *p == '\n') return NULL;
     char *end = p;
-    while (*end != '\0' && *end != '\t' && *end != '\n' && *end != '\r' && *end != ' ' && *end != '(')
+    while (*end != '\0' && *end != '\t' && *end != '\n' && *end != '\r' && *end != ' ' &&
+           *end != '(')
         end++;
     *end = '\0';
     return p;

@@ -341,8 +341,8 @@ int NextDirectiveFoldedChar(Source *src, BrowserState *st)
 }
 
 /* Consumes a balanced group whose opener was just read; inner codes are part of the group. */
-static int SkipGroup(int (*next)(Source *, BrowserState *), const ByteRun &run, int open,
-                     int close, int code, Source *src, BrowserState *st)
+static int SkipGroup(int (*next)(Source *, BrowserState *), const ByteRun &run, int open, int close,
+                     int code, Source *src, BrowserState *st)
 {
     int depth = 1;
     while (depth > 0) {

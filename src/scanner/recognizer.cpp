@@ -3,8 +3,8 @@
 
 #include "base/limits.h"
 #include "base/text.h"
-#include "state/state.h"
 #include "scanner/scanner_p.h"
+#include "state/state.h"
 
 enum {
     NO_LIMIT = -1,
@@ -159,7 +159,7 @@ static char *ExtractDefineName(BrowserState *st, char *out)
 static int DefineLine(const BrowserState *st)
 {
     return strnlen(st->defineText, sizeof st->defineText) >= DIRECTIVE_MAX ? st->lineNo
-                                                                          : st->lineNo - 1;
+                                                                           : st->lineNo - 1;
 }
 
 /* Where the backward name scan of a qualified statement starts: before the first "::". */
@@ -201,7 +201,8 @@ static char *ExtractFunctionName(char *stmt, BrowserState *st)
     int angle = 0;
     for (; pos >= 0; pos--) {
         int c = (unsigned char)stmt[pos];
-        if (!IsLetter(c) && !IsDigit(c) && c != '_' && c != '~' && c != '<' && c != '>' && angle <= 0)
+        if (!IsLetter(c) && !IsDigit(c) && c != '_' && c != '~' && c != '<' && c != '>' &&
+            angle <= 0)
             break;
         if (c == '>') angle++;
         else if (c == '<') angle--;
@@ -238,8 +239,8 @@ static int LookPastParameters(Source *src, BrowserState *st)
     int c;
     do c = NextStatementChar(src, st);
     while (c >= 0 && IsSpaceClass(c));
-    if (c == ':')
-        do c = NextStatementChar(src, st);
+    if (c == ':') do
+            c = NextStatementChar(src, st);
         while (c != SCAN_BRACE_BLOCK && c != SCAN_EOF);
     return c;
 }
@@ -300,19 +301,18 @@ static int ScanStatement(Source *src, char *stmt, Candidate *cand, BrowserState 
     int c = CollectStatement(src, stmt, st);
     switch (c) {
     case SCAN_BRACE_BLOCK:
-        if (ExtractTagName(src, stmt, cand->name, st) != NULL) SetPending(cand, cand->name, st->lineNo);
+        if (ExtractTagName(src, stmt, cand->name, st) != NULL)
+            SetPending(cand, cand->name, st->lineNo);
         return c;
     case SCAN_DEFINE:
         if (ExtractDefineName(st, word) != NULL) SetPending(cand, word, DefineLine(st));
         return c;
-    case SCAN_EOF:
-        return c;
+    case SCAN_EOF: return c;
     case ';':
         if (ExtractTypedefName(stmt, word) == NULL) return NEXT_STATEMENT;
         SetPending(cand, word, st->lineNo);
         return c;
-    default:
-        return TryFunction(src, stmt, cand, st);
+    default: return TryFunction(src, stmt, cand, st);
     }
 }
 

@@ -2,9 +2,9 @@
 #ifndef ZOLT_SCANNER_SCANNER_P_H
 #define ZOLT_SCANNER_SCANNER_P_H
 
-#include "state/state.h"
 #include "scanner/scanner.h"
 #include "scanner/source.h"
+#include "state/state.h"
 
 /* Bottom to top; each returns a byte 0..255 or a ScanCode. Only NextRawChar looks at fromEditor. */
 int NextRawChar(Source *src, BrowserState *st);             /* CR LF, lone CR, NUL -> '\n' */

@@ -15,11 +15,11 @@ enum {
 /* The reader's source handle. In editor mode the file is open but its bytes are not read. */
 struct Source {
     FILE *fp;
-    size_t pos;  /* next byte in buf */
-    size_t len;  /* bytes in buf */
-    int quote;   /* quote character of the literal being passed through, or 0 */
-    int escaped; /* the previous byte inside that literal was a backslash */
-    int ended;   /* the file has no more bytes to give */
+    size_t pos;            /* next byte in buf */
+    size_t len;            /* bytes in buf */
+    int quote;             /* quote character of the literal being passed through, or 0 */
+    int escaped;           /* the previous byte inside that literal was a backslash */
+    int ended;             /* the file has no more bytes to give */
     const EntrySink *sink; /* where the scan's definitions go */
     int recorded;          /* entries the sink took from this scan */
     unsigned char buf[SOURCE_KEEP + SOURCE_CHUNK + 1]; /* buf[len] is a '\0' sentinel */

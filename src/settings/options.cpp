@@ -3,8 +3,9 @@
 
 /* ORDER-OPTIONS: one row per Option, in its order; dialogItem indexes the dialog's template. */
 const OptionInfo OPTION_FLAGS[OPT_FLAG_COUNT] = {
-    {"CtStatic", 0, 5},  {"CtInline", 1, 6},  {"CtCPP", 1, 7},    {"QuitMenu", 0, 8}, {"CtStaticE", 1, 9},
-    {"CtInlineE", 1, 10}, {"CtCPPE", 1, 11}, {"Recurse", 1, 14}, {"MoveF", 1, 15},
+    {"CtStatic", 0, 5}, {"CtInline", 1, 6},  {"CtCPP", 1, 7},
+    {"QuitMenu", 0, 8}, {"CtStaticE", 1, 9}, {"CtInlineE", 1, 10},
+    {"CtCPPE", 1, 11},  {"Recurse", 1, 14},  {"MoveF", 1, 15},
 };
 
 int ReadOptionFlag(int option, int *flag)

@@ -12,16 +12,16 @@
 
 /* The ten options, in the order the dialog, `zolt config` and the store list them. ORDER-OPTIONS */
 enum Option {
-    OPT_STATIC = 0,      /* project scan: record static functions */
-    OPT_INLINE = 1,      /* project scan: record inline functions */
-    OPT_QUALIFIED = 2,   /* project scan: record ::-qualified names */
-    OPT_QUIT_MENU = 3,   /* the browse menu closes after a choice */
-    OPT_STATIC_E = 4,    /* editor scan: the same three filters */
+    OPT_STATIC = 0,    /* project scan: record static functions */
+    OPT_INLINE = 1,    /* project scan: record inline functions */
+    OPT_QUALIFIED = 2, /* project scan: record ::-qualified names */
+    OPT_QUIT_MENU = 3, /* the browse menu closes after a choice */
+    OPT_STATIC_E = 4,  /* editor scan: the same three filters */
     OPT_INLINE_E = 5,
     OPT_QUALIFIED_E = 6,
-    OPT_RECURSE = 7,     /* the project scan walks subdirectories */
+    OPT_RECURSE = 7, /* the project scan walks subdirectories */
     OPT_MOVE_TO_LINE = 8,
-    OPT_FLAG_COUNT = 9,  /* the DWORD options above; the mask follows them */
+    OPT_FLAG_COUNT = 9, /* the DWORD options above; the mask follows them */
     OPT_FILE_MASK = 9
 };
 /* One DWORD option: its value name in the store, the default a missing value reads as, and the
@@ -61,7 +61,8 @@ uint32_t GetDwordSetting(const char *subkey, const char *name, uint32_t def);
 /* 1 and the stored string in buffer; 0 and def (cut to size) when the value is missing, not a
    string or does not fit size bytes with its NUL; -1 and def when memory ran out reading the
    store. */
-int GetStringSetting(const char *subkey, const char *name, char *buffer, const char *def, size_t size);
+int GetStringSetting(const char *subkey, const char *name, char *buffer, const char *def,
+                     size_t size);
 
 /* One dialog item as the constant template keeps it. */
 #pragma pack(push, 1)

@@ -11,7 +11,8 @@
 static int BuildKeyPath(const char *subkey, char *path, size_t size)
 {
     if (strnlen(SettingsRoot, sizeof SettingsRoot) == sizeof SettingsRoot) return -1;
-    if (subkey == NULL || subkey[0] == '\0') return CopyTruncated(path, size, SettingsRoot) ? -1 : 0;
+    if (subkey == NULL || subkey[0] == '\0')
+        return CopyTruncated(path, size, SettingsRoot) ? -1 : 0;
     if (!JoinIfFits(path, size, SettingsRoot, "\\")) return -1;
     return AppendTruncated(path, size, subkey) ? -1 : 0;
 }
@@ -57,7 +58,8 @@ int SetDwordValues(const char *subkey, const char *const *names, const uint32_t 
     StoreKey *k = CreateSettingsKey(subkey);
     if (k == NULL) return -1;
     int result = 0;
-    for (int i = 0; i < n && result == 0; i++) result = StoreSetValue(k, names[i], STORE_DWORD, &values[i], 4);
+    for (int i = 0; i < n && result == 0; i++)
+        result = StoreSetValue(k, names[i], STORE_DWORD, &values[i], 4);
     if (result == 0) result = StoreFlushKey(k);
     StoreCloseKey(k);
     return result;
@@ -77,13 +79,11 @@ int QueryDwordValue(const char *subkey, const char *name, uint32_t *out, uint32_
     uint32_t size = sizeof data;
     int type = STORE_NONE;
     int opened = OpenForReading(subkey, &k);
-    int ok = opened == 0 && StoreQueryValue(k, name, &type, data, &size) == 0 && type == STORE_DWORD &&
-             size == 4;
+    int ok = opened == 0 && StoreQueryValue(k, name, &type, data, &size) == 0 &&
+             type == STORE_DWORD && size == 4;
     StoreCloseKey(k);
-    if (ok)
-        memcpy(out, data, 4);
-    else
-        *out = def;
+    if (ok) memcpy(out, data, 4);
+    else *out = def;
     return opened < 0 ? -1 : ok;
 }
 
@@ -94,13 +94,15 @@ uint32_t GetDwordSetting(const char *subkey, const char *name, uint32_t def)
     return value;
 }
 
-int GetStringSetting(const char *subkey, const char *name, char *buffer, const char *def, size_t size)
+int GetStringSetting(const char *subkey, const char *name, char *buffer, const char *def,
+                     size_t size)
 {
     StoreKey *k;
     uint32_t room = size > UINT32_MAX ? UINT32_MAX : (uint32_t)size, n = room;
     int type = STORE_NONE;
     int opened = OpenForReading(subkey, &k);
-    int ok = opened == 0 && room > 0 && StoreQueryValue(k, name, &type, buffer, &n) == 0 && type == STORE_STRING;
+    int ok = opened == 0 && room > 0 && StoreQueryValue(k, name, &type, buffer, &n) == 0 &&
+             type == STORE_STRING;
     StoreCloseKey(k);
     /* the registry can hold a string without its NUL: accept it only when the NUL still fits */
     if (ok && (n == 0 || buffer[n - 1] != '\0')) {

@@ -24,18 +24,19 @@ typedef int (*ChooseFn)(const struct IndexMatch *matches, int count);
 struct BrowserState {
     ProgressFn progress; /* set by the command's driver; null shows nothing */
     /* project scan */
-    char relDir[PATH_SIZE];   /* walked directory relative to the scan root, trailing '\'; "" at the root */
-    int lineNo;         /* 1-based; the reader's layers 2, 3 and the tag reader advance it */
-    int filesScanned;   /* files handed to the scanner; progress every 10th */
+    char relDir
+        [PATH_SIZE];  /* walked directory relative to the scan root, trailing '\'; "" at the root */
+    int lineNo;       /* 1-based; the reader's layers 2, 3 and the tag reader advance it */
+    int filesScanned; /* files handed to the scanner; progress every 10th */
     /* main table and browse items */
     DefinitionEntry *entries;
     FarMenuItem *menuItems; /* owned by the browse command, not by ReleaseState */
     int capacity;
     int count;
-    TableChunk *chunks;  /* earlier pieces of a build's main table, in table order */
+    TableChunk *chunks; /* earlier pieces of a build's main table, in table order */
     int chunkCount;
-    int chunkedEntries;  /* entries in them */
-    int chunkEntries;    /* the size at which a build seals a piece; 0: never */
+    int chunkedEntries;                  /* entries in them */
+    int chunkEntries;                    /* the size at which a build seals a piece; 0: never */
     char indexFileName[INDEX_NAME_SIZE]; /* "zoltprj$.Far" */
     /* virtual-key codes (low byte of VkKeyScanA) of the browse filter's punctuation keys */
     int keyUnderscore;
@@ -48,37 +49,39 @@ struct BrowserState {
     int includeInline;
     int includeQualified;
     int quitMenu;
-    int fromEditor;     /* opened from the editor: editor text is scanned instead of files */
+    int fromEditor; /* opened from the editor: editor text is scanned instead of files */
     /* reader position in the editor text */
-    int edLine;         /* 0-based editor line being read */
-    int edPos;          /* next character; edPos == edLen stands for the line end */
+    int edLine; /* 0-based editor line being read */
+    int edPos;  /* next character; edPos == edLen stands for the line end */
     int edLen;
-    const char *edText; /* host-owned line text, never freed here */
+    const char *edText;       /* host-owned line text, never freed here */
     char fileMask[MASK_SIZE]; /* ';'-separated source masks */
     int recurse;
     int moveToLine;
     /* update table of an incremental build */
     DefinitionEntry *updEntries;
-    struct UpdateStream *updStream; /* the update file being read, or null: the table is all of it */
-    int updBase;        /* file position of updEntries[0] */
-    int updCursor;      /* next update entry ReuseUnchanged examines; only moves forward */
+    struct UpdateStream
+        *updStream; /* the update file being read, or null: the table is all of it */
+    int updBase;    /* file position of updEntries[0] */
+    int updCursor;  /* next update entry ReuseUnchanged examines; only moves forward */
     int updCount;
     int updCapacity;
-    int updMode;        /* the update index file was loaded */
-    int fileKind;       /* FileKind of the file being scanned */
+    int updMode;                        /* the update index file was loaded */
+    int fileKind;                       /* FileKind of the file being scanned */
     char defineText[DIRECTIVE_MAX + 1]; /* last define line after '#', "define..." */
-    int changedFiles;   /* files a build handed to the scanner */
-    int filesLeftOut;   /* files of the masks whose relative path cannot be recorded (63 chars) */
+    int changedFiles;                   /* files a build handed to the scanner */
+    int filesLeftOut;    /* files of the masks whose relative path cannot be recorded (63 chars) */
     int filesUnreadable; /* files handed to the scanner that could not be opened */
     int optionsDefaulted; /* memory ran out reading an option, whose default stands in: a build keeps the old files */
-    int indexEntries;   /* entries in the index files after a build; -1 when not known */
+    int indexEntries;       /* entries in the index files after a build; -1 when not known */
     int indexFilesReplaced; /* index files a build put in place (0 to 2) */
     char cplusplusGuard; /* "ifdef __cplusplus" seen: next '{' is not folded; cleared per source */
     /* definition lookup */
-    ChooseFn choose;    /* set by the command's driver; null: nothing is chosen among several */
+    ChooseFn choose; /* set by the command's driver; null: nothing is chosen among several */
     int foundLine;
     int matchCount;
-    char candidatePath[LOOKUP_PATH_SIZE]; /* index path of a try, then the chosen FILE; a result path's size */
+    char candidatePath
+        [LOOKUP_PATH_SIZE]; /* index path of a try, then the chosen FILE; a result path's size */
 };
 
 /* FileKind values */

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "host/messages.h"
 #include "../platform/tempdir.h"
 #include "batch/batch.h"
 #include "common/lng.h"
 #include "host/host.h"
+#include "host/messages.h"
 #include "plugin/plugin.h"
 
 namespace {

@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "host/messages.h"
 #include "base/alloc.h"
 #include "browse/browse.h"
 #include "browse/browse_p.h"
+#include "host/messages.h"
+#include "index/index.h"
 #include "plugin/plugin.h"
 #include "state/state.h"
-#include "index/index.h"
 #include "testhost/testhost.h"
 
 namespace {
@@ -346,8 +346,8 @@ TEST_F(BrowseFixture, PrefixRangeFindsTheRunOfMatches)
         const char *filter;
         int first, count;
     } const rows[] = {
-        {"", 0, 10}, {"a", 1, 4}, {"AB", 2, 3}, {"abc", 3, 1}, {"abcd", 0, 0},
-        {"B", 5, 3}, {"b_", 7, 1}, {"bz", 6, 1}, {"_", 9, 1}, {"zeta", 8, 1}, {"c", 0, 0},
+        {"", 0, 10},  {"a", 1, 4},  {"AB", 2, 3}, {"abc", 3, 1},  {"abcd", 0, 0}, {"B", 5, 3},
+        {"b_", 7, 1}, {"bz", 6, 1}, {"_", 9, 1},  {"zeta", 8, 1}, {"c", 0, 0},
     };
     for (const auto &row : rows) {
         int count = -1, first = -1;
@@ -374,9 +374,15 @@ TEST_F(BrowseFixture, BreakKeysSharedByTwoCharactersTellThemApartByModifiers)
         int breakCode;
         const char *filter;
     } const rows[] = {
-        {BREAK_PUNCTUATION + 4, ">"}, {BREAK_PUNCTUATION + 3, "<"}, {BREAK_PUNCTUATION + 2, "~"},
-        {BREAK_DIGITS + 8, "_"},      {BREAK_DIGITS + 2, "2"},      {BREAK_SPACE, " "},
-        {BREAK_END, ""},              {-1, ""},                     {BREAK_KEY_SLOTS, ""},
+        {BREAK_PUNCTUATION + 4, ">"},
+        {BREAK_PUNCTUATION + 3, "<"},
+        {BREAK_PUNCTUATION + 2, "~"},
+        {BREAK_DIGITS + 8, "_"},
+        {BREAK_DIGITS + 2, "2"},
+        {BREAK_SPACE, " "},
+        {BREAK_END, ""},
+        {-1, ""},
+        {BREAK_KEY_SLOTS, ""},
     };
     for (const auto &row : rows) {
         char filter[80] = "";

@@ -15,13 +15,13 @@
 #include <string>
 #include <vector>
 
-#include "plugin/plugin.h"
+#include "../platform/tempdir.h"
 #include "base/alloc.h"
-#include "state/state.h"
 #include "index/index.h"
 #include "platform/platform.h"
+#include "plugin/plugin.h"
 #include "scanner/scanner_p.h"
-#include "../platform/tempdir.h"
+#include "state/state.h"
 #include "testhost/testhost.h"
 
 namespace {
@@ -83,7 +83,11 @@ const char *const FRAGMENTS[] = {
     "int a@ = 1, b@ = 2;\n",
     "int proto@(int), list@(int);\n",
     "namespace N@ { int hidden@(void) { return 1; } }\n",
-    "}\n", ")\n", "]\n", "*/\n", "a / b * c\n",
+    "}\n",
+    ")\n",
+    "]\n",
+    "*/\n",
+    "a / b * c\n",
     "char c@ = '\\'';\n",
     "x@ /\n y\n",
     "int spl\\\nice@(void) { }\n",
@@ -100,10 +104,8 @@ std::string Fragment(Rng &rng, int serial)
 {
     std::string out;
     for (const char *p = FRAGMENTS[rng.Below(FRAGMENT_COUNT)]; *p != '\0'; p++) {
-        if (*p == '@')
-            out += std::to_string(serial);
-        else
-            out += *p;
+        if (*p == '@') out += std::to_string(serial);
+        else out += *p;
     }
     return out;
 }
@@ -295,7 +297,8 @@ TEST_F(DifferentialTest, IndexFilesOfGeneratedTree)
         ASSERT_EQ(stat("zoltprj$.Far", &before), 0);
         BuildAndRead(chunk);
         ASSERT_EQ(stat("zoltprj$.Far", &after), 0);
-        EXPECT_EQ(before.st_ino, after.st_ino) << "a rebuild with nothing changed rewrote the index";
+        EXPECT_EQ(before.st_ino, after.st_ino)
+            << "a rebuild with nothing changed rewrote the index";
         ASSERT_EQ(FileSetWriteTime(paths[5].c_str(), &touched), 0);
         CheckGolden("tree-touched.txt", BuildAndRead(chunk));
     }
@@ -306,7 +309,7 @@ TEST_F(DifferentialTest, IndexFilesOfGeneratedTree)
 struct MutatingTree {
     Rng rng;
     std::vector<std::string> files, dirs = {""}; // native paths below the tree's root
-    uint32_t clock = 2000000;                     // every change gets a new write time
+    uint32_t clock = 2000000;                    // every change gets a new write time
     int serial = 0;
 
     void Write(const std::string &path, bool newText = true)
@@ -320,7 +323,8 @@ struct MutatingTree {
     std::string NewName()
     {
         static const char *const exts[] = {".c", ".h", ".cpp", ".txt"};
-        return dirs[(size_t)rng.Below((int)dirs.size())] + "n" + std::to_string(serial++) + exts[rng.Below(4)];
+        return dirs[(size_t)rng.Below((int)dirs.size())] + "n" + std::to_string(serial++) +
+               exts[rng.Below(4)];
     }
     std::string Mutate() // one change, named for the failure message
     {
@@ -340,7 +344,8 @@ struct MutatingTree {
             EXPECT_EQ(rename(files[pick].c_str(), to.c_str()), 0);
             files[pick] = to;
         } else if (kind == 5) {
-            dirs.push_back(dirs[(size_t)rng.Below((int)dirs.size())] + "d" + std::to_string(serial++) + "/");
+            dirs.push_back(dirs[(size_t)rng.Below((int)dirs.size())] + "d" +
+                           std::to_string(serial++) + "/");
             EXPECT_EQ(mkdir(dirs.back().c_str(), 0755), 0);
             files.push_back(dirs.back() + "f.c");
             Write(files.back());

@@ -16,11 +16,11 @@
 #include <sanitizer/lsan_interface.h>
 #endif
 
-#include "host/messages.h"
-#include "index/index.h"
 #include "../platform/tempdir.h"
 #include "base/alloc.h"
 #include "host/host.h"
+#include "host/messages.h"
+#include "index/index.h"
 #include "plugin/headless.h"
 #include "plugin/plugin.h"
 #include "settings/settings.h"
@@ -28,8 +28,8 @@
 
 namespace {
 
-const char *const FLAG_NAMES[9] = {"CtStatic", "CtInline", "CtCPP", "QuitMenu", "CtStaticE",
-                                   "CtInlineE", "CtCPPE", "Recurse", "MoveF"};
+const char *const FLAG_NAMES[9] = {"CtStatic",  "CtInline", "CtCPP",   "QuitMenu", "CtStaticE",
+                                   "CtInlineE", "CtCPPE",   "Recurse", "MoveF"};
 const int FLAG_ITEMS[9] = {5, 6, 7, 8, 9, 10, 11, 14, 15};
 const unsigned SEEN = CALLS_ALL & ~CALL_GETMSG; // everything but text look-ups
 
@@ -280,10 +280,12 @@ TEST_F(PluginTest, BuildTakesThePanelOptions)
         const char *expected;
     } const rows[] = {
         {{}, nullptr, "A::q?a.c?3\r\nGo?x.mac?1\r\ni?a.c?2\r\nm?sub\\m.h?1\r\n"},
-        {{{"CtStatic", 1}, {"CtInline", 0}, {"CtCPP", 0}}, nullptr,
+        {{{"CtStatic", 1}, {"CtInline", 0}, {"CtCPP", 0}},
+         nullptr,
          "Go?x.mac?1\r\nm?sub\\m.h?1\r\ns?a.c?1\r\n"},
         // the editor's filters never reach a build
-        {{{"CtStaticE", 1}, {"CtInlineE", 0}, {"CtCPPE", 0}}, nullptr,
+        {{{"CtStaticE", 1}, {"CtInlineE", 0}, {"CtCPPE", 0}},
+         nullptr,
          "A::q?a.c?3\r\nGo?x.mac?1\r\ni?a.c?2\r\nm?sub\\m.h?1\r\n"},
         {{{"Recurse", 0}}, nullptr, "A::q?a.c?3\r\nGo?x.mac?1\r\ni?a.c?2\r\n"},
         {{}, "*.h", "Go?x.mac?1\r\nm?sub\\m.h?1\r\n"},
@@ -430,8 +432,10 @@ TEST_F(PluginTest, DialogOnAFreshStoreAndConfirmWithoutChange)
     }
     EXPECT_STREQ(shown[13].Data, "*.c;*.cpp;*.h;*.hpp");
     const std::vector<std::string> written = {
-        "CtStatic=dword:0",  "CtInline=dword:1",  "CtCPP=dword:1",   "QuitMenu=dword:0",
-        "CtStaticE=dword:1", "CtInlineE=dword:1", "CtCPPE=dword:1",  "Recurse=dword:1",
+        "CtStatic=dword:0",  "CtInline=dword:1",
+        "CtCPP=dword:1",     "QuitMenu=dword:0",
+        "CtStaticE=dword:1", "CtInlineE=dword:1",
+        "CtCPPE=dword:1",    "Recurse=dword:1",
         "MoveF=dword:1",     "FileMask=string:*.c;*.cpp;*.h;*.hpp"};
     EXPECT_EQ(StoredValues(), written);
 }
@@ -486,7 +490,11 @@ TEST_F(PluginTest, HeadlessBuildReportsWhatItDid)
         int scanned, leftOut, entries, indexFiles;
     } const rows[] = {
         {"nothing to index", [] {}, 0, 0, -1, INDEX_FILES_NONE},
-        {"first build", [] { WriteText("a.c", "int f(void) {}\nint g(void) {}\n"), WriteText("b.h", "#define N 1\n"); },
+        {"first build",
+         [] {
+             WriteText("a.c", "int f(void) {}\nint g(void) {}\n"),
+                 WriteText("b.h", "#define N 1\n");
+         },
          2, 0, 3, INDEX_FILES_WRITTEN},
         {"nothing changed", [] {}, 0, 0, 3, INDEX_FILES_UNCHANGED},
         {"a file removed", [] { ASSERT_EQ(remove("b.h"), 0); }, 0, 0, 2, INDEX_FILES_WRITTEN},
@@ -508,7 +516,8 @@ TEST_F(PluginTest, HeadlessBuildReportsWhatItDid)
         EXPECT_EQ(report.leftOut, r.leftOut) << r.what;
         EXPECT_EQ(report.entries, r.entries) << r.what;
         EXPECT_EQ(report.indexFiles, r.indexFiles) << r.what;
-        EXPECT_EQ(TestHostTranscript(CALL_MESSAGE).find("flags=0x1"), std::string::npos) << r.what; // no warning
+        EXPECT_EQ(TestHostTranscript(CALL_MESSAGE).find("flags=0x1"), std::string::npos)
+            << r.what; // no warning
     }
 }
 
@@ -524,11 +533,9 @@ TEST_F(PluginTest, HeadlessScanCountsEachFile)
         int result;
         std::string out;
     } const rows[] = {
-        {"a.c", 0, "f?a.c?1\n"},
-        {"m.MAC", 0, "Go?m.MAC?1\n"},           // a macro file by its name
-        {"s.c", 0, "?s.c?0\n"},                 // static functions are left out by default
-        {"missing.c", 1, ""},
-        {tooLong.c_str(), 1, ""}, // no entry can hold the name
+        {"a.c", 0, "f?a.c?1\n"}, {"m.MAC", 0, "Go?m.MAC?1\n"}, // a macro file by its name
+        {"s.c", 0, "?s.c?0\n"}, // static functions are left out by default
+        {"missing.c", 1, ""},    {tooLong.c_str(), 1, ""}, // no entry can hold the name
     };
     ScanFilters filters;
     DefaultScanFilters(&filters);

@@ -13,14 +13,14 @@
 #include <string>
 #include <vector>
 
-#include "plugin/plugin.h"
 #include "base/alloc.h"
 #include "host/host.h"
-#include "state/state.h"
 #include "index/index.h"
 #include "platform/platform.h"
-#include "treetest.h"
+#include "plugin/plugin.h"
+#include "state/state.h"
 #include "testhost/testhost.h"
+#include "treetest.h"
 
 namespace {
 
@@ -80,14 +80,15 @@ TEST_F(BuildTest, ClassifiesByMacroMaskFirstThenTheList)
         const char *name, *masks;
         int kind;
     } const rows[] = {
-        {"x.mac", "", FILE_KIND_MACRO},       {"x.c", "", FILE_KIND_NONE},
+        {"x.mac", "", FILE_KIND_MACRO},          {"x.c", "", FILE_KIND_NONE},
         {"x.mac", "*.c;*.mac", FILE_KIND_MACRO}, {"X.C", "*.c;*.h", FILE_KIND_SOURCE},
-        {"a.h", "*.c;*.h", FILE_KIND_SOURCE}, {"a.h", "*.c;*.h;", FILE_KIND_SOURCE},
-        {"a.cpp", "*.c", FILE_KIND_NONE},     {"sub\\a.c", "*.c", FILE_KIND_SOURCE},
-        {"a.c", ";;*.c", FILE_KIND_SOURCE},   {"makefile", "*.c;makefile", FILE_KIND_SOURCE},
+        {"a.h", "*.c;*.h", FILE_KIND_SOURCE},    {"a.h", "*.c;*.h;", FILE_KIND_SOURCE},
+        {"a.cpp", "*.c", FILE_KIND_NONE},        {"sub\\a.c", "*.c", FILE_KIND_SOURCE},
+        {"a.c", ";;*.c", FILE_KIND_SOURCE},      {"makefile", "*.c;makefile", FILE_KIND_SOURCE},
         {"a.txt", ";", FILE_KIND_NONE},
     };
-    for (const auto &r : rows) EXPECT_EQ(ClassifyFile(r.name, r.masks), r.kind) << r.name << " / " << r.masks;
+    for (const auto &r : rows)
+        EXPECT_EQ(ClassifyFile(r.name, r.masks), r.kind) << r.name << " / " << r.masks;
     std::string longList(511, ';');
     EXPECT_EQ(ClassifyFile("a.c", longList.c_str()), FILE_KIND_NONE);
 }
@@ -199,8 +200,8 @@ DirEntry FileEntry(const char *name, uint32_t low)
 TEST_F(BuildTest, ReuseLooksAheadAHundredEntries)
 {
     struct {
-        int stale;      // entries of deleted files before a.c's run
-        int reused;     // expected result
+        int stale;  // entries of deleted files before a.c's run
+        int reused; // expected result
         int cursorAfter;
     } const rows[] = {{0, 1, 2}, {99, 1, 101}, {100, 0, 0}, {150, 0, 0}};
     for (const auto &r : rows) {
@@ -240,7 +241,8 @@ TEST_F(BuildTest, ReuseRejectsChangedAndCaseChangedFiles)
 TEST_F(BuildTest, LoadingShowsProgressEveryHundredLines)
 {
     std::string text;
-    for (int i = 0; i < 250; i++) text += "n" + std::to_string(i) + "?f.c?" + std::to_string(i) + "\r\n";
+    for (int i = 0; i < 250; i++)
+        text += "n" + std::to_string(i) + "?f.c?" + std::to_string(i) + "\r\n";
     WriteText("zoltprj$.Far", text);
     Fresh();
     ScriptMenu(-1); // the browse command loads under a saved screen, then its menu is closed
@@ -261,7 +263,8 @@ TEST_F(BuildTest, LoadsMalformedAndForeignLines)
                               "a?x.c?12?extra?fields\r\n"
                               "b?y.c?70000\n"
                               "c?z.c?\r\n" +
-                                  longName + "?" + std::string(90, 'F') + "?5\r\n"
+                                  longName + "?" + std::string(90, 'F') +
+                                  "?5\r\n"
                                   "d?w.c?7");
     Fresh();
     ASSERT_EQ(LoadIndex(&st, 0), 0);
@@ -430,7 +433,12 @@ TEST_F(BuildTest, ChangedScanOptionsRescanEveryFile)
     SmallTree();
     WriteText("s.c", "static int hidden(void) { return 0; }\n");
     // flags: 1 static on, 2 inline off, 4 qualified off; forget: the recorded options deleted
-    const struct { int flags, recurse; const char *mask; bool forget; int scanned; } rows[] = {
+    const struct {
+        int flags, recurse;
+        const char *mask;
+        bool forget;
+        int scanned;
+    } rows[] = {
         {0, 1, "*.c;*.h", false, 4}, {0, 1, "*.c;*.h", false, 0}, {1, 1, "*.c;*.h", false, 4},
         {3, 1, "*.c;*.h", false, 4}, {7, 1, "*.c;*.h", false, 4}, {7, 1, "*.c", false, 3},
         {7, 0, "*.c", false, 2},     {7, 0, "*.c", false, 0},     {7, 0, "*.c", true, 2}};

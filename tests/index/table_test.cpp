@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "base/alloc.h"
-#include "state/state.h"
 #include "index/index.h"
+#include "state/state.h"
 
 namespace {
 
@@ -43,7 +43,8 @@ TEST_F(TableFixture, GrowsByHalfAndAtLeastAHundredSlots)
     struct {
         int appended;
         int capacity;
-    } const rows[] = {{99, 100}, {100, 100}, {101, 200}, {200, 200}, {201, 300}, {301, 450}, {451, 675}};
+    } const rows[] = {{99, 100},  {100, 100}, {101, 200}, {200, 200},
+                      {201, 300}, {301, 450}, {451, 675}};
     int done = 0;
     for (const auto &row : rows) {
         for (; done < row.appended; done++) {
@@ -121,7 +122,10 @@ TEST_F(TableFixture, SortAgreesWithCompareEntries)
 {
     const char bytes[] = "`az{@AZ[_0\x80\xe0\xff";
     uint32_t seed = 12345;
-    auto next = [&seed](uint32_t n) { seed = seed * 1103515245u + 12345u; return (seed >> 16) % n; };
+    auto next = [&seed](uint32_t n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % n;
+    };
     auto text = [&](uint32_t most) {
         std::string t(next(most + 1), ' ');
         for (char &c : t) c = bytes[next(sizeof bytes - 1)];

@@ -4,9 +4,10 @@
 
 #include <string.h>
 
-#include "plugin/plugin.h"
 #include "../platform/tempdir.h"
 #include "base/alloc.h"
+#include "index/index.h"
+#include "plugin/plugin.h"
 #include "state/state.h"
 #include "testhost/testhost.h"
 

@@ -68,7 +68,9 @@ std::string Conversions(const std::string &s)
     for (size_t i = 0; i < s.size(); i++) {
         if (s[i] != '%') continue;
         size_t j = i + 1;
-        while (j < s.size() && std::string("-+ #0123456789.*hlLqjzt").find(s[j]) != std::string::npos) j++;
+        while (j < s.size() &&
+               std::string("-+ #0123456789.*hlLqjzt").find(s[j]) != std::string::npos)
+            j++;
         if (j >= s.size()) return kinds + "!";
         if (s[j] != '%' || j != i + 1) kinds += s[j];
         i = j;
@@ -101,7 +103,8 @@ TEST(DistLanguageFiles, HoldEveryMessageInBothLanguages)
 // The hosts choose from dist/ itself; the UTF-8 sources below it must never be picked.
 TEST(DistLanguageFiles, ChosenByLocale)
 {
-    const char *const rows[][2] = {{"ru_RU.UTF-8", "Russian"}, {"en_GB.UTF-8", "English"}, {"C", "English"}};
+    const char *const rows[][2] = {
+        {"ru_RU.UTF-8", "Russian"}, {"en_GB.UTF-8", "English"}, {"C", "English"}};
     for (const auto &row : rows) {
         LngFile f;
         ASSERT_EQ(LngLoadForLocale(ZOLT_DIST_DIR, row[0], &f), 0) << row[0];
@@ -113,7 +116,8 @@ TEST(DistLanguageFiles, ChosenByLocale)
 
 TEST(DistLanguageFiles, FormatsHoldExactlyTheirConversion)
 {
-    std::map<int, std::string> formats = {{MSG_BROWSE_TITLE, "s"}, {MSG_SCAN_PROGRESS, "d"}, {MSG_LOAD_PROGRESS, "d"}};
+    std::map<int, std::string> formats = {
+        {MSG_BROWSE_TITLE, "s"}, {MSG_SCAN_PROGRESS, "d"}, {MSG_LOAD_PROGRESS, "d"}};
     for (const char *file : LANG_FILES) {
         Messages m = LoadDist(file);
         ASSERT_EQ(m.text.size(), (size_t)MSG_COUNT) << file;
@@ -123,14 +127,16 @@ TEST(DistLanguageFiles, FormatsHoldExactlyTheirConversion)
                 EXPECT_EQ(Conversions(m.text[(size_t)n]), it->second) << file << " message " << n;
             } else {
                 // shown as is: even "%%" would appear doubled
-                EXPECT_EQ(m.text[(size_t)n].find('%'), std::string::npos) << file << " message " << n;
+                EXPECT_EQ(m.text[(size_t)n].find('%'), std::string::npos)
+                    << file << " message " << n;
             }
         }
         char buf[512];
         // the language file's own texts are the formats under test
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
-        int len = snprintf(buf, sizeof buf, m.text[MSG_BROWSE_TITLE].c_str(), "WWWWWWWWWWWWWWWWWWWW");
+        int len =
+            snprintf(buf, sizeof buf, m.text[MSG_BROWSE_TITLE].c_str(), "WWWWWWWWWWWWWWWWWWWW");
         EXPECT_LE(len, TITLE_SIZE - 1) << file;
         for (int n : {MSG_SCAN_PROGRESS, MSG_LOAD_PROGRESS}) {
             len = snprintf(buf, sizeof buf, m.text[(size_t)n].c_str(), INT_MIN);
@@ -144,13 +150,13 @@ TEST(DistLanguageFiles, FormatsHoldExactlyTheirConversion)
 // button; in a title, a box line or the plugins menu it would be shown as a literal '&'.
 TEST(DistLanguageFiles, HotKeysOnlyWhereTheHostShowsThem)
 {
-    const std::set<int> withKey = {MSG_BROWSE,     MSG_BUILD,         MSG_GOBACK,     MSG_OK,
-                                   MSG_CFG_STATIC, MSG_CFG_INLINE,    MSG_CFG_QUALIFIED,
-                                   MSG_CFG_QUIT_MENU, MSG_CFG_SAVE,   MSG_CFG_CANCEL, MSG_CFG_MASK_LABEL,
-                                   MSG_CFG_RECURSE, MSG_CFG_MOVE_TO_LINE};
-    const int dialogKeys[] = {MSG_CFG_STATIC, MSG_CFG_INLINE, MSG_CFG_QUALIFIED, MSG_CFG_QUIT_MENU,
-                              MSG_CFG_SAVE, MSG_CFG_CANCEL, MSG_CFG_MASK_LABEL, MSG_CFG_RECURSE,
-                              MSG_CFG_MOVE_TO_LINE};
+    const std::set<int> withKey = {
+        MSG_BROWSE,         MSG_BUILD,         MSG_GOBACK,          MSG_OK,       MSG_CFG_STATIC,
+        MSG_CFG_INLINE,     MSG_CFG_QUALIFIED, MSG_CFG_QUIT_MENU,   MSG_CFG_SAVE, MSG_CFG_CANCEL,
+        MSG_CFG_MASK_LABEL, MSG_CFG_RECURSE,   MSG_CFG_MOVE_TO_LINE};
+    const int dialogKeys[] = {MSG_CFG_STATIC,     MSG_CFG_INLINE,  MSG_CFG_QUALIFIED,
+                              MSG_CFG_QUIT_MENU,  MSG_CFG_SAVE,    MSG_CFG_CANCEL,
+                              MSG_CFG_MASK_LABEL, MSG_CFG_RECURSE, MSG_CFG_MOVE_TO_LINE};
     for (const char *file : LANG_FILES) {
         Messages m = LoadDist(file);
         ASSERT_EQ(m.text.size(), (size_t)MSG_COUNT) << file;
@@ -169,9 +175,10 @@ TEST(DistLanguageFiles, HotKeysOnlyWhereTheHostShowsThem)
         for (int n : dialogKeys) {
             unsigned char k = (unsigned char)m.text[(size_t)n][m.text[(size_t)n].find('&') + 1];
             if (k >= 'a' && k <= 'z') k = (unsigned char)(k - 0x20);
-            if (k >= 0xA0 && k <= 0xAF) k = (unsigned char)(k - 0x20);  // code page 866 а-п
-            if (k >= 0xE0 && k <= 0xEF) k = (unsigned char)(k - 0x50);  // р-я
-            EXPECT_TRUE(keys.insert(k).second) << file << ": hot-key of message " << n << " used twice";
+            if (k >= 0xA0 && k <= 0xAF) k = (unsigned char)(k - 0x20); // code page 866 а-п
+            if (k >= 0xE0 && k <= 0xEF) k = (unsigned char)(k - 0x50); // р-я
+            EXPECT_TRUE(keys.insert(k).second)
+                << file << ": hot-key of message " << n << " used twice";
         }
     }
 }
@@ -184,23 +191,20 @@ TEST(DistLanguageFiles, DialogTextsFitTheirPlaces)
         int msg;
         size_t maxVisible;
     } const places[] = {
-        {MSG_CONFIG, 44},            // frame title
-        {MSG_CFG_STATIC, 40},        // checkbox at column 8: "[ ] " then the text, up to column 51
-        {MSG_CFG_INLINE, 40},
-        {MSG_CFG_QUALIFIED, 40},
-        {MSG_CFG_QUIT_MENU, 40},
-        {MSG_CFG_RECURSE, 42},       // checkboxes at column 6
-        {MSG_CFG_MOVE_TO_LINE, 42},
-        {MSG_CFG_PROJECT_GROUP, 46}, // headings at column 6
-        {MSG_CFG_EDITOR_GROUP, 46},
-        {MSG_CFG_MASK_LABEL, 11},    // column 6, the mask field starts at column 17
-        {MSG_CFG_SAVE, 4},           // "[ text ]" at column 3, the next button at column 11
+        {MSG_CONFIG, 44},     // frame title
+        {MSG_CFG_STATIC, 40}, // checkbox at column 8: "[ ] " then the text, up to column 51
+        {MSG_CFG_INLINE, 40},       {MSG_CFG_QUALIFIED, 40},     {MSG_CFG_QUIT_MENU, 40},
+        {MSG_CFG_RECURSE, 42},                                   // checkboxes at column 6
+        {MSG_CFG_MOVE_TO_LINE, 42}, {MSG_CFG_PROJECT_GROUP, 46}, // headings at column 6
+        {MSG_CFG_EDITOR_GROUP, 46}, {MSG_CFG_MASK_LABEL, 11}, // column 6, the mask field starts at column 17
+        {MSG_CFG_SAVE, 4}, // "[ text ]" at column 3, the next button at column 11
     };
     for (const char *file : LANG_FILES) {
         Messages m = LoadDist(file);
         ASSERT_EQ(m.text.size(), (size_t)MSG_COUNT) << file;
         for (const auto &p : places)
-            EXPECT_LE(Visible(m.text[(size_t)p.msg]).size(), p.maxVisible) << file << " message " << p.msg;
+            EXPECT_LE(Visible(m.text[(size_t)p.msg]).size(), p.maxVisible)
+                << file << " message " << p.msg;
     }
 }
 
@@ -217,8 +221,11 @@ std::string Cp866ToUtf8(const std::string &bytes)
     std::string out;
     for (char ch : bytes) {
         unsigned c = (unsigned char)ch;
-        unsigned cp = c < 0x80 ? c : c <= 0xAF ? 0x410 + (c - 0x80) : c <= 0xEF ? 0x440 + (c - 0xE0)
-                                                                  : c == 0xF0 ? 0x401 : 0x451;
+        unsigned cp = c < 0x80    ? c
+                      : c <= 0xAF ? 0x410 + (c - 0x80)
+                      : c <= 0xEF ? 0x440 + (c - 0xE0)
+                      : c == 0xF0 ? 0x401
+                                  : 0x451;
         if (cp < 0x80) {
             out += (char)cp;
         } else {
@@ -243,7 +250,8 @@ TEST(DistEncoding, SingleByteTextWithCrLf)
             if (c == '\n') {
                 EXPECT_TRUE(i > 0 && bytes[i - 1] == '\r') << name << ": bare LF at " << i;
             } else if (c == '\r') {
-                EXPECT_TRUE(i + 1 < bytes.size() && bytes[i + 1] == '\n') << name << ": bare CR at " << i;
+                EXPECT_TRUE(i + 1 < bytes.size() && bytes[i + 1] == '\n')
+                    << name << ": bare CR at " << i;
             }
         }
         EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n") << name;
@@ -254,7 +262,8 @@ TEST(DistEncoding, SingleByteTextWithCrLf)
 // side alone shows up here.
 TEST(DistEncoding, RussianFilesMatchTheirSources)
 {
-    const char *const pairs[][2] = {{"zoltRus.lng", "src/zoltRus.utf8.lng"}, {"zoltRus.hlf", "src/zoltRus.utf8.hlf"}};
+    const char *const pairs[][2] = {{"zoltRus.lng", "src/zoltRus.utf8.lng"},
+                                    {"zoltRus.hlf", "src/zoltRus.utf8.hlf"}};
     for (const auto &p : pairs) {
         std::vector<std::string> shipped = Lines(Cp866ToUtf8(ReadBytes(DistPath(p[0]))));
         std::vector<std::string> source = Lines(ReadBytes(DistPath(p[1])));
@@ -281,14 +290,17 @@ Help ParseHelp(const std::string &bytes)
     Help h;
     h.lines = Lines(bytes);
     for (const std::string &l : h.lines) {
-        if (l.size() > 1 && l[0] == '@' && l[1] != '-' && l[1] != '+') h.topics.insert(Upper(l.substr(1)));
+        if (l.size() > 1 && l[0] == '@' && l[1] != '-' && l[1] != '+')
+            h.topics.insert(Upper(l.substr(1)));
         for (size_t i = 0; i < l.size(); i++) {
-            if (l.compare(i, 2, "~~") == 0 || l.compare(i, 2, "@@") == 0 || l.compare(i, 2, "##") == 0) {
+            if (l.compare(i, 2, "~~") == 0 || l.compare(i, 2, "@@") == 0 ||
+                l.compare(i, 2, "##") == 0) {
                 i++;
             } else if (l[i] == '~') {
                 size_t close = l.find("~@", i + 1);
                 size_t end = close == std::string::npos ? close : l.find('@', close + 2);
-                h.links.push_back(end == std::string::npos ? "<unclosed link>" : l.substr(close + 2, end - close - 2));
+                h.links.push_back(end == std::string::npos ? "<unclosed link>"
+                                                           : l.substr(close + 2, end - close - 2));
                 if (end == std::string::npos) break;
                 i = end;
             }
@@ -310,13 +322,15 @@ TEST(DistHelpFiles, HeaderTopicsAndLinks)
         EXPECT_EQ(h.topics.count("CONTENTS"), 1u) << name;
         for (const std::string &link : h.links) {
             if (!link.empty() && link[0] == ':') continue; // the host's own help
-            EXPECT_EQ(h.topics.count(Upper(link)), 1u) << name << ": link to missing topic " << link;
+            EXPECT_EQ(h.topics.count(Upper(link)), 1u)
+                << name << ": link to missing topic " << link;
         }
         for (size_t n = 0; n < h.lines.size(); n++) {
             EXPECT_LE(h.lines[n].size(), 300u) << name << " line " << n + 1;
             if (n + 1 < h.lines.size() && h.lines[n].size() > 1 && h.lines[n][0] == '@' &&
                 h.lines[n][1] != '-' && h.lines[n][1] != '+') {
-                EXPECT_EQ(h.lines[n + 1].rfind("$ #", 0), 0u) << name << ": topic without title, line " << n + 1;
+                EXPECT_EQ(h.lines[n + 1].rfind("$ #", 0), 0u)
+                    << name << ": topic without title, line " << n + 1;
             }
         }
         if (i == 0) {

@@ -123,14 +123,16 @@ TEST(LngLoad, HeaderVariants)
     TempDir dir;
     for (const auto &row : rows) {
         LngFile f;
-        ASSERT_EQ(LngLoad(dir.Write("h.lng", std::string(row.header) + "\r\n\"m\"\r\n").c_str(), &f), 0);
+        ASSERT_EQ(
+            LngLoad(dir.Write("h.lng", std::string(row.header) + "\r\n\"m\"\r\n").c_str(), &f), 0);
         EXPECT_STREQ(f.language, row.language) << row.header;
         EXPECT_STREQ(f.description, row.description) << row.header;
         EXPECT_EQ(f.count, 1);
         LngFree(&f);
     }
     LngFile f;
-    ASSERT_EQ(LngLoad(dir.Write("h.lng", ".Language=" + std::string(500, 'L') + ",d\n").c_str(), &f), 0);
+    ASSERT_EQ(
+        LngLoad(dir.Write("h.lng", ".Language=" + std::string(500, 'L') + ",d\n").c_str(), &f), 0);
     EXPECT_EQ(strlen(f.language), (size_t)LNG_NAME_SIZE - 1);
     LngFree(&f);
 }
@@ -139,7 +141,8 @@ TEST(LngLoad, OverlongLineStaysOneMessage)
 {
     TempDir dir;
     const std::string big(100 * 1024, 'w');
-    std::vector<std::string> got = Load(dir, "\"" + big + "\"\r\n\"after\"\r\n" + big + "\r\n\"last\"");
+    std::vector<std::string> got =
+        Load(dir, "\"" + big + "\"\r\n\"after\"\r\n" + big + "\r\n\"last\"");
     ASSERT_EQ(got.size(), 3u);
     EXPECT_EQ(got[0], big);
     EXPECT_EQ(got[1], "after");
@@ -181,14 +184,16 @@ TEST(LngLoad, SurvivesGarbageAndEveryTruncation)
     const char alphabet[] = "\"\\\r\n\t nrbt\0.Language=,x\xff\x80";
     for (int i = 0; i < 64 * 1024; i++) {
         seed = seed * 1103515245u + 12345u;
-        garbage += (seed >> 16) % 3 == 0 ? (char)(seed >> 8) : alphabet[(seed >> 16) % (sizeof alphabet - 1)];
+        garbage += (seed >> 16) % 3 == 0 ? (char)(seed >> 8)
+                                         : alphabet[(seed >> 16) % (sizeof alphabet - 1)];
     }
     int rc = -2;
     std::vector<std::string> got = Load(dir, garbage, &rc);
     EXPECT_EQ(rc, 0);
     EXPECT_GT(got.size(), 0u);
 
-    const std::string tricky = ".Language=English,English\r\n\"a\\\"b\"\"c\\\\\\n\"\r\n \"\\\r\n\"\"\"\"\r\n\"x\\";
+    const std::string tricky =
+        ".Language=English,English\r\n\"a\\\"b\"\"c\\\\\\n\"\r\n \"\\\r\n\"\"\"\"\r\n\"x\\";
     for (size_t len = 0; len <= tricky.size(); len++) {
         LngFile f;
         ASSERT_EQ(LngLoad(dir.Write("chop.lng", tricky.substr(0, len)).c_str(), &f), 0) << len;
@@ -224,7 +229,8 @@ TEST(LngLoadForLocale, PicksByLocaleThenEnglishThenLastFile)
     };
     for (const auto &row : rows) {
         LngFile f;
-        EXPECT_EQ(LngLoadForLocale(row.dir->c_str(), row.locale, &f), row.rc) << (row.locale ? row.locale : "(null)");
+        EXPECT_EQ(LngLoadForLocale(row.dir->c_str(), row.locale, &f), row.rc)
+            << (row.locale ? row.locale : "(null)");
         EXPECT_STREQ(LngMessage(&f, 0), row.message0) << (row.locale ? row.locale : "(null)");
         LngFree(&f);
     }

@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "index/index.h"
-#include "plugin/plugin.h"
 #include "base/alloc.h"
 #include "host/host.h"
-#include "state/state.h"
+#include "index/index.h"
 #include "navigate/navigate.h"
+#include "plugin/plugin.h"
 #include "settings/settings.h"
+#include "state/state.h"
 #include "testhost/testhost.h"
 
 namespace fs = std::filesystem;
@@ -120,12 +120,21 @@ std::string Pad(const std::string &s, size_t n)
 TEST_F(NavFixture, WordUnderTheCursorDecidesTheLookup)
 {
     std::string id(1500, 'L');
-    tree.Write("p/zoltprj$.Far", "Alpha_1?def.c?5\r\n" + id.substr(0, 1023) + "?long.c?8\r\n"
-                                 "\x8F\xE0\xA8\xA2\xA5\xE2?ru.c?6\r\n");
-    const struct { std::string line; int pos; const char *opened; int openedLine; } rows[] = {
-        {"x = Alpha_1(y);", 4, "p\\def.c", 5},  {"x = Alpha_1(y);", 7, "p\\def.c", 5},
-        {"x = Alpha_1(y);", 10, "p\\def.c", 5}, {"x = Alpha_1 (y);", 11, nullptr, 0},
-        {"x = Alpha_1(y);", 11, nullptr, 0},    {"x = Alpha_1(y);", 15, nullptr, 0},
+    tree.Write("p/zoltprj$.Far", "Alpha_1?def.c?5\r\n" + id.substr(0, 1023) +
+                                     "?long.c?8\r\n"
+                                     "\x8F\xE0\xA8\xA2\xA5\xE2?ru.c?6\r\n");
+    const struct {
+        std::string line;
+        int pos;
+        const char *opened;
+        int openedLine;
+    } rows[] = {
+        {"x = Alpha_1(y);", 4, "p\\def.c", 5},
+        {"x = Alpha_1(y);", 7, "p\\def.c", 5},
+        {"x = Alpha_1(y);", 10, "p\\def.c", 5},
+        {"x = Alpha_1 (y);", 11, nullptr, 0},
+        {"x = Alpha_1(y);", 11, nullptr, 0},
+        {"x = Alpha_1(y);", 15, nullptr, 0},
         {id, 1200, "p\\long.c", 8},
         {"s = \xE0\xA8\xA2\xA5\xE2 + \x8F\xE0\xA8\xA2\xA5\xE2\xB3;", 12, "p\\ru.c", 6},
         {"s = \x8F\xE0\xA8\xA2\xA5\xE2\xB3;", 10, nullptr, 0}, // on the box character
@@ -210,7 +219,8 @@ TEST_F(NavFixture, SeveralMatchesOfferAMenu)
     EXPECT_EQ(menus[0].help, "Contents");
     const std::vector<std::string> items = {" " + Pad("OPEN", 30) + " " + Pad("a.c", 34) + " 3",
                                             " " + Pad("Opener", 30) + " " + Pad("c.c", 34) + " 12",
-                                            " " + Pad("OpenFile", 30) + " " + Pad("b.c", 34) + " 9"};
+                                            " " + Pad("OpenFile", 30) + " " + Pad("b.c", 34) +
+                                                " 9"};
     EXPECT_EQ(menus[0].items, items);
     std::vector<HostCall> editors = CallsOf(CALL_EDITOR);
     ASSERT_EQ(editors.size(), 1u);
@@ -236,7 +246,9 @@ TEST_F(NavFixture, OwnDirectoryMatchIsJoinedToTheDirectory)
 TEST_F(NavFixture, MatchInTheEditedFileMovesTheCursor)
 {
     // own directory: FILE names the edited file; parent: the joined path differs in ASCII case only
-    const struct { const char *index, *content; } rows[] = {
+    const struct {
+        const char *index, *content;
+    } rows[] = {
         {"r0/proj/src/zoltprj$.Far", "Foo?a.c?42\r\n"},
         {"r1/proj/zoltprj$.Far", "Foo?SRC\\A.C?42\r\n"},
     };
@@ -244,7 +256,8 @@ TEST_F(NavFixture, MatchInTheEditedFileMovesTheCursor)
         std::string base = std::string(r.index).substr(0, 3);
         tree.Write(r.index, r.content);
         TestHostClearCalls();
-        OpenEditor(tree.Name(base + "proj/src/a.c"), std::vector<std::string>(100, "Foo();"), 90, 0);
+        OpenEditor(tree.Name(base + "proj/src/a.c"), std::vector<std::string>(100, "Foo();"), 90,
+                   0);
         CurrentEditor()->topLine = 80;
         Jump();
         EXPECT_TRUE(CallsOf(CALL_EDITOR).empty()) << r.index;
@@ -277,8 +290,11 @@ TEST_F(NavFixture, AtMost1024MatchesAreOffered)
 TEST_F(NavFixture, LineEndsDoNotChangeTheMatches)
 {
     const char *indexes[] = {
-        "Bar?b.c?1\r\nFoo?f.c?31\r\n", "Bar?b.c?1\nFoo?f.c?31\n", "Bar?b.c?1\r\nFoo?f.c?31",
-        "Bar?b.c?1\nFoo?f.c?31", "Foo?f.c?31",
+        "Bar?b.c?1\r\nFoo?f.c?31\r\n",
+        "Bar?b.c?1\nFoo?f.c?31\n",
+        "Bar?b.c?1\r\nFoo?f.c?31",
+        "Bar?b.c?1\nFoo?f.c?31",
+        "Foo?f.c?31",
     };
     int row = 0;
     for (const char *index : indexes) {

@@ -12,10 +12,10 @@
 
 #include "base/alloc.h"
 #include "host/host.h"
-#include "state/state.h"
 #include "index/index.h"
-#include "plugin/plugin.h"
 #include "navigate/navigate.h"
+#include "plugin/plugin.h"
+#include "state/state.h"
 
 namespace {
 
@@ -28,8 +28,8 @@ struct MenuCall {
 std::vector<MenuCall> g_menus;
 int g_menuAnswer;
 
-int FARAPI FakeMenu(int, int, int, int, FarDword flags, const char *title, const char *, const char *,
-                    const int *, int *, const FarMenuItem *items, int count)
+int FARAPI FakeMenu(int, int, int, int, FarDword flags, const char *title, const char *,
+                    const char *, const int *, int *, const FarMenuItem *items, int count)
 {
     MenuCall call{title ? title : "", {}, -1, flags};
     for (int i = 0; i < count; i++) {
@@ -86,15 +86,23 @@ TEST(ParseIndexLine, FieldsAndMenuText)
     EXPECT_STREQ(m.name, "OpenFile");
     EXPECT_STREQ(m.file, "sub\\b.c");
     EXPECT_EQ(m.line, 9);
-    EXPECT_EQ(std::string(m.menuText), " " + Pad("OpenFile", 30) + " " + Pad("sub\\b.c", 34) + " 9");
+    EXPECT_EQ(std::string(m.menuText),
+              " " + Pad("OpenFile", 30) + " " + Pad("sub\\b.c", 34) + " 9");
 
-    const struct { const char *line; int ok; int number; } rows[] = {
-        {"a?b?42", 1, 42},        {"a?b?42\n", 1, 42},  {"a?b? 7?x\n", 1, 7},
-        {"a?b?\n99\n", 1, 0},      // an empty number does not borrow the next line's
-        {"a?b?-3\n", 1, 0},        // damaged: leads nowhere, and the menu shows no 4294967293
+    const struct {
+        const char *line;
+        int ok;
+        int number;
+    } rows[] = {
+        {"a?b?42", 1, 42},
+        {"a?b?42\n", 1, 42},
+        {"a?b? 7?x\n", 1, 7},
+        {"a?b?\n99\n", 1, 0}, // an empty number does not borrow the next line's
+        {"a?b?-3\n", 1, 0},   // damaged: leads nowhere, and the menu shows no 4294967293
         {"a?b?99999999999\n", 1, 2147483647},
-        {"a?b\nc?d?1\n", 0, 0},    // the second separator must lie in the same line
-        {"ab\n?c?1", 0, 0},        {"", 0, 0},
+        {"a?b\nc?d?1\n", 0, 0}, // the second separator must lie in the same line
+        {"ab\n?c?1", 0, 0},
+        {"", 0, 0},
     };
     for (const auto &r : rows) {
         EXPECT_EQ(ParseIndexLine(r.line, &m), r.ok) << r.line;
@@ -155,10 +163,13 @@ TEST_F(PartsFixture, SingleMatchNeedsNoMenu)
 // A FILE that climbs out of the index's directory is chosen but leads nowhere.
 TEST_F(PartsFixture, PathsLeavingTheIndexDirectoryAreNotOpened)
 {
-    const struct { const char *text, *path; } rows[] = {
-        {"foo?..\\x.c?3", ""},       {"foo?a\\..\\..\\x.c?3", ""}, {"foo?\\etc\\x.c?3", ""},
-        {"foo?/etc/x.c?3", ""},        {"foo?C:\\x.c?3", ""},           {"foo?a/../x.c?3", ""},
-        {"foo?..?3", ""},              {"foo?a..b\\..c\\x.c?3", "a..b\\..c\\x.c"},
+    const struct {
+        const char *text, *path;
+    } rows[] = {
+        {"foo?..\\x.c?3", ""},      {"foo?a\\..\\..\\x.c?3", ""},
+        {"foo?\\etc\\x.c?3", ""},   {"foo?/etc/x.c?3", ""},
+        {"foo?C:\\x.c?3", ""},      {"foo?a/../x.c?3", ""},
+        {"foo?..?3", ""},           {"foo?a..b\\..c\\x.c?3", "a..b\\..c\\x.c"},
         {"foo?.\\x.c?3", ".\\x.c"},
     };
     for (const auto &r : rows) {
@@ -193,7 +204,8 @@ TEST_F(PartsFixture, AtMost1024MatchesAreOffered)
 TEST_F(PartsFixture, CyrillicCaseVariantsOutsideTheAsciiOrder)
 {
     // the file folds ASCII only, so "\x90" (upper er) lines sort apart from "\xE0" (lower er)
-    const std::string text = "\x90\xA0\xA7?a.c?1\n\x90\xA0\xA7\xA0?b.c?2\nZ?z.c?3\n\xE0\xA0\xA7?c.c?4\n";
+    const std::string text =
+        "\x90\xA0\xA7?a.c?1\n\x90\xA0\xA7\xA0?b.c?2\nZ?z.c?3\n\xE0\xA0\xA7?c.c?4\n";
     g_menuAnswer = 0;
     ASSERT_TRUE(Collect("\xE0\xA0\xA7", text));
     EXPECT_EQ(st->matchCount, 2);
@@ -225,9 +237,16 @@ TEST_F(PartsFixture, IndexPaths)
 
 TEST(ParentDirectory, CutsAtTheLastBackslash)
 {
-    const struct { const char *path, *dir; int result; } rows[] = {
-        {"\\home\\u\\a.c", "\\home\\u", 1}, {"C:\\a.c", "C:", 1}, {"\\a.c", "", 1},
-        {"\\", "", 1}, {"C:", "unchanged", 0}, {"a.c", "unchanged", 0},
+    const struct {
+        const char *path, *dir;
+        int result;
+    } rows[] = {
+        {"\\home\\u\\a.c", "\\home\\u", 1},
+        {"C:\\a.c", "C:", 1},
+        {"\\a.c", "", 1},
+        {"\\", "", 1},
+        {"C:", "unchanged", 0},
+        {"a.c", "unchanged", 0},
     };
     for (const auto &r : rows) {
         char dir[64] = "unchanged";
@@ -245,9 +264,10 @@ TEST(ParentDirectory, CutsAtTheLastBackslash)
 // A sorted index searched from the line the halving finds gives what a scan from the start gives.
 TEST_F(PartsFixture, RunStartAgreesWithAScanFromTheStart)
 {
-    std::vector<std::string> names = {"", "", "A1", "AA", "ab", "abc", "ABC", "Abd", "b", "B_x",
-                                      "ba", "open", "OPEN", "Opener", "OpenFile", "Other", "zeta",
-                                      "Zeta", "_init", "_z", "\x80\xa0x", "\xa0\x80"};
+    std::vector<std::string> names = {"",      "",       "A1",        "AA",      "ab",   "abc",
+                                      "ABC",   "Abd",    "b",         "B_x",     "ba",   "open",
+                                      "OPEN",  "Opener", "OpenFile",  "Other",   "zeta", "Zeta",
+                                      "_init", "_z",     "\x80\xa0x", "\xa0\x80"};
     for (int i = 0; i < 300; i++) names.push_back("m" + std::to_string(i * 7919 % 1000));
     std::vector<DefinitionEntry> entries(names.size());
     for (size_t i = 0; i < names.size(); i++) {
@@ -256,14 +276,16 @@ TEST_F(PartsFixture, RunStartAgreesWithAScanFromTheStart)
         snprintf(entries[i].file, sizeof entries[i].file, "f%zu.c", i % 3);
         entries[i].line = (uint16_t)(i + 1);
     }
-    std::sort(entries.begin(), entries.end(), [](const DefinitionEntry &a, const DefinitionEntry &b) {
-        return CompareEntries(&a, &b) < 0;
-    });
+    std::sort(entries.begin(), entries.end(),
+              [](const DefinitionEntry &a, const DefinitionEntry &b) {
+                  return CompareEntries(&a, &b) < 0;
+              });
     std::string text;
     for (const auto &e : entries)
         text += std::string(e.name) + "?" + e.file + "?" + std::to_string(e.line) + "\r\n";
-    for (const char *word : {"a", "A", "ab", "ABC", "abcd", "B", "b_", "open", "Op", "Other", "z",
-                             "_", "_i", "m1", "m99", "m999", "0", "zz", "\x80", "\xa0", "aa", "~"}) {
+    for (const char *word :
+         {"a", "A",  "ab", "ABC", "abcd", "B", "b_", "open", "Op",   "Other", "z",
+          "_", "_i", "m1", "m99", "m999", "0", "zz", "\x80", "\xa0", "aa",    "~"}) {
         size_t from = IndexRunStart(text.data(), text.size(), word);
         ASSERT_TRUE(from == 0 || text[from - 1] == '\n') << word;
         g_menuAnswer = 0;
@@ -290,7 +312,8 @@ TEST(ReadWholeFile, BinaryAndBounded)
     fwrite(bytes.data(), 1, bytes.size(), f);
     fclose(f);
     std::string backslashed = path;
-    for (char &c : backslashed) if (c == '/') c = '\\';
+    for (char &c : backslashed)
+        if (c == '/') c = '\\';
 
     char *text;
     size_t length;

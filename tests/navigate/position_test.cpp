@@ -46,14 +46,17 @@ struct PositionFixture : ::testing::Test {
 
 TEST_F(PositionFixture, VerticalScroll)
 {
-    const struct { int h, top, line, expectedTop; } rows[] = {
-        {24, 0, 100, 82}, {24, 0, 10, 0},  {24, 50, 5, 0},   {24, 0, 23, 0},  {24, 0, 24, 6},
-        {24, 10, 9, 0},   {24, 40, 39, 21}, {22, 0, 100, 83}, {23, 0, 100, 83}, {25, 0, 100, 81},
-        {24, 30, 53, 30},
+    const struct {
+        int h, top, line, expectedTop;
+    } rows[] = {
+        {24, 0, 100, 82}, {24, 0, 10, 0},   {24, 50, 5, 0},   {24, 0, 23, 0},
+        {24, 0, 24, 6},   {24, 10, 9, 0},   {24, 40, 39, 21}, {22, 0, 100, 83},
+        {23, 0, 100, 83}, {25, 0, 100, 81}, {24, 30, 53, 30},
     };
     for (const auto &r : rows) {
         EditorSetPosition p = Place(r.h, 80, r.top, 0, r.line, 0);
-        EXPECT_EQ(p.TopScreenLine, r.expectedTop) << "h=" << r.h << " top=" << r.top << " line=" << r.line;
+        EXPECT_EQ(p.TopScreenLine, r.expectedTop)
+            << "h=" << r.h << " top=" << r.top << " line=" << r.line;
         EXPECT_EQ(p.CurLine, r.line);
         EXPECT_EQ(p.CurTabPos, -1);
         EXPECT_EQ(p.Overtype, -1);
@@ -63,7 +66,9 @@ TEST_F(PositionFixture, VerticalScroll)
 
 TEST_F(PositionFixture, HorizontalScroll)
 {
-    const struct { int w, left, col, expectedLeft; } rows[] = {
+    const struct {
+        int w, left, col, expectedLeft;
+    } rows[] = {
         {80, 60, 50, 10}, {80, 40, 10, 0}, {80, 0, 120, -1}, {80, 60, 60, -1}, {81, 60, 50, 10},
     };
     for (const auto &r : rows) {

@@ -97,8 +97,8 @@ TEST_F(FileTest, NamesComeInTheWindowsOrder)
         WriteText(name, "");
     std::vector<std::string> names;
     for (const auto &s : Enumerate("*.*")) names.push_back(s.first);
-    std::vector<std::string> const expected = {".",     "..",    "a.c",  "aZ.c", "a_b.c", "B.c",
-                                               "b2.c",  "Zed.c", "zz.c", "[q.c", "_x.c",  "~t.c"};
+    std::vector<std::string> const expected = {".",    "..",    "a.c",  "aZ.c", "a_b.c", "B.c",
+                                               "b2.c", "Zed.c", "zz.c", "[q.c", "_x.c",  "~t.c"};
     EXPECT_EQ(names, expected);
     names.clear();
     for (const auto &s : Enumerate("?.c")) names.push_back(s.first);
@@ -142,9 +142,14 @@ TEST_F(FileTest, LinksNeverReadAsDirectories)
     std::map<std::string, uint32_t> attributes;
     for (const auto &s : seen) attributes[s.first] = s.second.attributes;
     std::map<std::string, uint32_t> const expected = {
-        {".", FILE_ATTR_DIRECTORY}, {"..", FILE_ATTR_DIRECTORY}, {"sub", FILE_ATTR_DIRECTORY},
-        {"a.c", 0},                 {"ro.h", FILE_ATTR_READONLY}, {"linkdir", 0},
-        {"linkup", 0},              {"linkfile", 0},
+        {".", FILE_ATTR_DIRECTORY},
+        {"..", FILE_ATTR_DIRECTORY},
+        {"sub", FILE_ATTR_DIRECTORY},
+        {"a.c", 0},
+        {"ro.h", FILE_ATTR_READONLY},
+        {"linkdir", 0},
+        {"linkup", 0},
+        {"linkfile", 0},
     };
     EXPECT_EQ(attributes, expected); // no dangling link, no fifo
     for (const auto &s : seen) {
@@ -253,7 +258,7 @@ TEST_F(FileTest, ReadsOnlyRegularFilesAndCreatesOnlyNewOnes)
     const struct {
         const char *path;
         bool opens;
-    } reads[] = {{"plain", true}, {"link", true}, {"fifo", false}, {"dir", false},
+    } reads[] = {{"plain", true},        {"link", true},         {"fifo", false},    {"dir", false},
                  {"\\dev\\zero", false}, {"\\dev\\null", false}, {"dangling", false}};
     for (const auto &r : reads) {
         FILE *f = FileOpen(r.path, "rb");

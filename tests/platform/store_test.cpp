@@ -28,7 +28,8 @@ struct StoreTest : TempDirTest {
     }
     static void SetString(StoreKey *k, const char *name, const std::string &s)
     {
-        ASSERT_EQ(StoreSetValue(k, name, STORE_STRING, s.c_str(), (uint32_t)s.size() + 1), 0) << name;
+        ASSERT_EQ(StoreSetValue(k, name, STORE_STRING, s.c_str(), (uint32_t)s.size() + 1), 0)
+            << name;
     }
     // "dword:N", "string:TEXT", "missing" or "too small"
     static std::string Query(const char *key, const char *name)
@@ -113,7 +114,8 @@ TEST_F(StoreTest, KeysShareOneFile)
 {
     const char other[] = "Software\\Far\\Plugins\\Other";
     StoreKey *a = StoreCreateKey(KEY);
-    StoreKey *b = StoreCreateKey(other); // open at the same time: closing b must not lose a's values
+    StoreKey *b =
+        StoreCreateKey(other); // open at the same time: closing b must not lose a's values
     SetDword(b, "Recurse", 0);
     StoreCloseKey(b);
     SetDword(a, "Recurse", 1);
@@ -153,7 +155,8 @@ TEST_F(StoreTest, ForeignAndGarbledLinesAreIgnoredButKept)
                                  "Good=string:ok\r\n"
                                  "[broken\n";
     WriteText(File(), original);
-    for (const char *name : {"BadNumber", "TooBig", "BadEscape", "EscapedNul", "Float", "stray", "broken"})
+    for (const char *name :
+         {"BadNumber", "TooBig", "BadEscape", "EscapedNul", "Float", "stray", "broken"})
         EXPECT_EQ(Query(KEY, name), "missing") << name;
     EXPECT_EQ(Query(KEY, "Twice"), "dword:3");
     EXPECT_EQ(Query(KEY, "Good"), "string:ok");
@@ -163,8 +166,8 @@ TEST_F(StoreTest, ForeignAndGarbledLinesAreIgnoredButKept)
     SetDword(k, "New", 1);
     StoreCloseKey(k);
     std::string text = ReadText(File());
-    for (const char *kept : {"; hand-edited", "stray=dword:1", "BadNumber=dword:12x", "Float=real:1.5",
-                             "no equals sign here", "Good=string:ok", "[broken"})
+    for (const char *kept : {"; hand-edited", "stray=dword:1", "BadNumber=dword:12x",
+                             "Float=real:1.5", "no equals sign here", "Good=string:ok", "[broken"})
         EXPECT_NE(text.find(kept), std::string::npos) << kept;
     EXPECT_EQ(text.find("Twice=dword:3"), std::string::npos);
     EXPECT_EQ(text.find("Twice=dword:4"), std::string::npos);
@@ -283,7 +286,8 @@ TEST_F(StoreTest, ReadOnlyDirectoryLeavesTheOldFile)
     StoreCloseKey(k);
     const std::string before = ReadText(File());
     ASSERT_EQ(chmod((root + "/config/zolt").c_str(), 0500), 0);
-    if (access((root + "/config/zolt").c_str(), W_OK) == 0) GTEST_SKIP() << "permissions do not bind this user";
+    if (access((root + "/config/zolt").c_str(), W_OK) == 0)
+        GTEST_SKIP() << "permissions do not bind this user";
     k = StoreCreateKey(KEY);
     ASSERT_NE(k, nullptr);
     SetDword(k, "Recurse", 0);

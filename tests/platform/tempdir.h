@@ -14,7 +14,7 @@
 #include <string>
 
 struct TempDirTest : ::testing::Test {
-    std::string root;     // native path of the temporary directory
+    std::string root; // native path of the temporary directory
     std::string oldCwd;
     std::string oldXdg;
     bool hadXdg = false;
@@ -37,10 +37,8 @@ struct TempDirTest : ::testing::Test {
     void TearDown() override
     {
         if (chdir(oldCwd.c_str()) != 0) ADD_FAILURE() << "cannot return to " << oldCwd;
-        if (hadXdg)
-            setenv("XDG_CONFIG_HOME", oldXdg.c_str(), 1);
-        else
-            unsetenv("XDG_CONFIG_HOME");
+        if (hadXdg) setenv("XDG_CONFIG_HOME", oldXdg.c_str(), 1);
+        else unsetenv("XDG_CONFIG_HOME");
         nftw(root.c_str(), MakeWritable, 16, FTW_PHYS); // a test may have locked a directory
         nftw(root.c_str(), RemoveOne, 16, FTW_DEPTH | FTW_PHYS);
     }
@@ -58,7 +56,10 @@ struct TempDirTest : ::testing::Test {
     }
 
     // The temporary name a build of this process writes an index file under before renaming it.
-    static std::string TempName(const std::string &base) { return base + "." + std::to_string(getpid()); }
+    static std::string TempName(const std::string &base)
+    {
+        return base + "." + std::to_string(getpid());
+    }
 
     static void WriteText(const std::string &path, const std::string &text)
     {

@@ -10,17 +10,17 @@
 #include <string>
 #include <vector>
 
+#include "../platform/tempdir.h"
 #include "base/alloc.h"
 #include "host/farapi.h"
 #include "plugin/plugin.h"
 #include "settings/settings.h"
-#include "../platform/tempdir.h"
 #include "testhost/testhost.h"
 
 namespace {
 
 struct Outcome {
-    long allocations = 0;            // made during the command (failed ones included)
+    long allocations = 0;           // made during the command (failed ones included)
     std::vector<std::string> boxes; // warning boxes: their text lines, joined by '|'
     std::vector<HostCall> menus;
     std::vector<HostCall> editors;
@@ -184,18 +184,23 @@ TEST_F(AllocSweep, BrowseFromThePanelsShowsWhatItHasOrWarns)
             remove("zoltpru$.Far");
         }
         SCOPED_TRACE(withIndex ? "from the index file" : "from a scan");
-        Sweep([&](long n, bool only) { return Run(OPEN_PLUGINSMENU, COMMAND_BROWSE, n, only, [] { ScriptMenu(-1); }); },
-              [&](const Outcome &o, long, bool) {
-                  // the menu, or one warning: no memory, or nothing to show
-                  if (o.menus.empty()) {
-                      ASSERT_EQ(o.boxes.size(), 1u);
-                      EXPECT_TRUE(IsNoMemoryWarning(o.boxes[0]) || o.boxes[0] == "M6|M19|M8") << o.boxes[0];
-                  } else {
-                      EXPECT_EQ(o.boxes.size(), 0u);
-                      EXPECT_LE(o.menus[0].items.size(), 132u);
-                  }
-                  EXPECT_EQ(ReadText("zoltprj$.Far") == "<missing>", !withIndex); // browsing writes nothing
-              });
+        Sweep(
+            [&](long n, bool only) {
+                return Run(OPEN_PLUGINSMENU, COMMAND_BROWSE, n, only, [] { ScriptMenu(-1); });
+            },
+            [&](const Outcome &o, long, bool) {
+                // the menu, or one warning: no memory, or nothing to show
+                if (o.menus.empty()) {
+                    ASSERT_EQ(o.boxes.size(), 1u);
+                    EXPECT_TRUE(IsNoMemoryWarning(o.boxes[0]) || o.boxes[0] == "M6|M19|M8")
+                        << o.boxes[0];
+                } else {
+                    EXPECT_EQ(o.boxes.size(), 0u);
+                    EXPECT_LE(o.menus[0].items.size(), 132u);
+                }
+                EXPECT_EQ(ReadText("zoltprj$.Far") == "<missing>",
+                          !withIndex); // browsing writes nothing
+            });
     }
 }
 
@@ -213,31 +218,43 @@ TEST_F(AllocSweep, BrowseAndGoToFromTheEditor)
     for (char &c : fileName) c = c == '/' ? '\\' : c;
     auto editor = [&] { OpenEditor(fileName, lines, 0, 25); };
 
-    Sweep([&](long n, bool only) {
-              return Run(OPEN_EDITOR, COMMAND_BROWSE, n, only, [&] { editor(); ScriptMenu(-1); });
-          },
-          [&](const Outcome &o, long, bool) {
-              if (o.menus.empty()) {
-                  ASSERT_EQ(o.boxes.size(), 1u);
-                  EXPECT_TRUE(IsNoMemoryWarning(o.boxes[0]) || o.boxes[0] == "M6|M19|M8") << o.boxes[0];
-              } else {
-                  EXPECT_EQ(o.boxes.size(), 0u);
-              }
-          });
+    Sweep(
+        [&](long n, bool only) {
+            return Run(OPEN_EDITOR, COMMAND_BROWSE, n, only, [&] {
+                editor();
+                ScriptMenu(-1);
+            });
+        },
+        [&](const Outcome &o, long, bool) {
+            if (o.menus.empty()) {
+                ASSERT_EQ(o.boxes.size(), 1u);
+                EXPECT_TRUE(IsNoMemoryWarning(o.boxes[0]) || o.boxes[0] == "M6|M19|M8")
+                    << o.boxes[0];
+            } else {
+                EXPECT_EQ(o.boxes.size(), 0u);
+            }
+        });
 
-    Sweep([&](long n, bool only) { return Run(OPEN_EDITOR, COMMAND_GOTO, n, only, [&] { editor(); ScriptMenu(0); }); },
-          [&](const Outcome &o, long, bool) {
-              // found and opened; or not found (the index could not be read); or no memory
-              if (!o.editors.empty()) {
-                  const std::string &opened = o.editors[0].file;
-                  EXPECT_EQ(opened.substr(opened.size() - 11), "\\far\\away.c") << opened;
-                  EXPECT_EQ(o.editors[0].line, 7);
-                  EXPECT_EQ(o.boxes.size(), 0u);
-              } else {
-                  ASSERT_EQ(o.boxes.size(), 1u);
-                  EXPECT_TRUE(IsNoMemoryWarning(o.boxes[0]) || o.boxes[0] == "M3|M5|M8") << o.boxes[0];
-              }
-          });
+    Sweep(
+        [&](long n, bool only) {
+            return Run(OPEN_EDITOR, COMMAND_GOTO, n, only, [&] {
+                editor();
+                ScriptMenu(0);
+            });
+        },
+        [&](const Outcome &o, long, bool) {
+            // found and opened; or not found (the index could not be read); or no memory
+            if (!o.editors.empty()) {
+                const std::string &opened = o.editors[0].file;
+                EXPECT_EQ(opened.substr(opened.size() - 11), "\\far\\away.c") << opened;
+                EXPECT_EQ(o.editors[0].line, 7);
+                EXPECT_EQ(o.boxes.size(), 0u);
+            } else {
+                ASSERT_EQ(o.boxes.size(), 1u);
+                EXPECT_TRUE(IsNoMemoryWarning(o.boxes[0]) || o.boxes[0] == "M3|M5|M8")
+                    << o.boxes[0];
+            }
+        });
 }
 
 } // namespace

@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "plugin/plugin.h"
+#include "../platform/tempdir.h"
 #include "base/alloc.h"
-#include "state/state.h"
 #include "index/index.h"
 #include "index/index_p.h"
 #include "platform/platform.h"
-#include "../platform/tempdir.h"
+#include "plugin/plugin.h"
+#include "state/state.h"
 #include "testhost/testhost.h"
 
 namespace {
@@ -55,8 +55,9 @@ struct ConcurrentBuild : TempDirTest {
 TEST_F(ConcurrentBuild, ReadersSeeWholeFilesAndBothFilesEndComplete)
 {
     for (int i = 0; i < FILES; i++)
-        WriteText("f" + std::to_string(i) + ".c", "int fn" + std::to_string(i) + "(void) {}\nint more" +
-                                                      std::to_string(i) + "(void) {}\n");
+        WriteText("f" + std::to_string(i) + ".c", "int fn" + std::to_string(i) +
+                                                      "(void) {}\nint more" + std::to_string(i) +
+                                                      "(void) {}\n");
     BuildOnce(1);
     expected = ReadText("zoltprj$.Far");
     ASSERT_EQ(std::count(expected.begin(), expected.end(), '\n'), 2 * FILES);

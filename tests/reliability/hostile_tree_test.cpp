@@ -17,12 +17,12 @@
 #include <string>
 #include <vector>
 
-#include "plugin/plugin.h"
+#include "../index/treetest.h"
 #include "base/alloc.h"
-#include "state/state.h"
 #include "index/index.h"
 #include "navigate/navigate.h"
-#include "../index/treetest.h"
+#include "plugin/plugin.h"
+#include "state/state.h"
 #include "testhost/testhost.h"
 
 namespace {
@@ -65,21 +65,27 @@ struct HostileTree : TreeTest {
         pid_t pid = fork();
         ASSERT_GE(pid, 0);
         if (pid == 0) {
-            if (root0 && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) _exit(3);
+            if (root0 && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
+                _exit(3);
             fn();
             _exit(::testing::Test::HasFailure() ? 1 : 0);
         }
         int status = 0;
         ASSERT_EQ(waitpid(pid, &status, 0), pid);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the unprivileged part failed";
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            << "the unprivileged part failed";
     }
 
     static void ChownTree(const std::string &dir, uid_t owner)
     {
         static uid_t to;
         to = owner;
-        nftw(dir.c_str(), [](const char *p, const struct stat *, int, struct FTW *) {
-            return lchown(p, to, to) == 0 ? 0 : 0; }, 16, FTW_PHYS);
+        nftw(
+            dir.c_str(),
+            [](const char *p, const struct stat *, int, struct FTW *) {
+                return lchown(p, to, to) == 0 ? 0 : 0;
+            },
+            16, FTW_PHYS);
     }
 };
 
@@ -165,7 +171,8 @@ TEST_F(HostileTree, NamesAWindowsTreeCannotHoldAreLeftOut)
     std::string project = Build();
     ExpectWellFormed(project);
     ExpectWellFormed(ReadText("zoltpru$.Far"), 4);
-    EXPECT_EQ(project, "f?caf\xe9.c?1\r\nf?semi;colon.c?1\r\nf?\xd1\x84\xd0\xb0\xd0\xb9\xd0\xbb.c?1\r\n");
+    EXPECT_EQ(project,
+              "f?caf\xe9.c?1\r\nf?semi;colon.c?1\r\nf?\xd1\x84\xd0\xb0\xd0\xb9\xd0\xbb.c?1\r\n");
 }
 
 TEST_F(HostileTree, PathsAtTheEntryAndDirectoryBounds)
@@ -201,10 +208,12 @@ TEST_F(HostileTree, HugeAndBinarySourcesScanInBoundedTime)
     line += "}\nint g(void) {}\n";
     WriteText("wide.c", line);
     WriteText("zeros.c", std::string(1024 * 1024, '\0'));
-    WriteText("mixed.c", std::string(5000, '{') + std::string(5000, '(') + "\"\\" + std::string(3000, '/'));
+    WriteText("mixed.c",
+              std::string(5000, '{') + std::string(5000, '(') + "\"\\" + std::string(3000, '/'));
     auto start = std::chrono::steady_clock::now();
     std::string project = Build();
-    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_LT(seconds, 60.0);
     EXPECT_NE(project.find("f?wide.c?1\r\n"), std::string::npos);
     EXPECT_NE(project.find("g?wide.c?2\r\n"), std::string::npos);
@@ -215,7 +224,8 @@ TEST_F(HostileTree, HugeAndBinarySourcesScanInBoundedTime)
 TEST_F(HostileTree, IndexFilesWithAHugeLineOrMillionsOfLines)
 {
     // a 100,000-character line between two good ones: read in pieces, nothing overruns
-    std::string huge = "a?a.c?1?1?1\r\n" + std::string(100000, 'q') + "?x.c?5?1?1\r\nb?b.c?2?1?1\r\n";
+    std::string huge =
+        "a?a.c?1?1?1\r\n" + std::string(100000, 'q') + "?x.c?5?1?1\r\nb?b.c?2?1?1\r\n";
     WriteText("zoltpru$.Far", huge);
     WriteText("zoltprj$.Far", huge);
     Fresh();
@@ -229,13 +239,15 @@ TEST_F(HostileTree, IndexFilesWithAHugeLineOrMillionsOfLines)
     // two million lines, most of them not entries: loading stays linear, progress every 100th
     std::string many;
     many.reserve(2000000 * 4);
-    for (int i = 0; i < 2000000; i++) many += i % 1000 == 0 ? "n?f.c?" + std::to_string(i % 60000) + "\r\n" : "x\r\n";
+    for (int i = 0; i < 2000000; i++)
+        many += i % 1000 == 0 ? "n?f.c?" + std::to_string(i % 60000) + "\r\n" : "x\r\n";
     WriteText("zoltprj$.Far", many);
     Fresh();
     TestHostClearCalls();
     auto start = std::chrono::steady_clock::now();
     ASSERT_EQ(LoadIndex(&st, 0), 0);
-    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_EQ(st.count, 2000);
     EXPECT_LT(seconds, 60.0);
     EXPECT_EQ(CallsOf(CALL_MESSAGE).size(), 20000u);

@@ -4,12 +4,12 @@
 
 #include <string.h>
 
-#include "host/messages.h"
-#include "plugin/plugin.h"
-#include "base/alloc.h"
-#include "state/state.h"
-#include "index/index.h"
 #include "../platform/tempdir.h"
+#include "base/alloc.h"
+#include "host/messages.h"
+#include "index/index.h"
+#include "plugin/plugin.h"
+#include "state/state.h"
 #include "testhost/testhost.h"
 
 namespace {
@@ -21,7 +21,8 @@ TEST_F(MessageFormat, LoadProgressTakesTheCountAndNothingElse)
     TestHostInstall();
     SetMsgText(MSG_LOAD_PROGRESS, "%s%n%x %d lines, 100%% %d");
     std::string index;
-    for (int i = 0; i < 250; i++) index += "n" + std::to_string(i) + "?f.c?" + std::to_string(i + 1) + "\r\n";
+    for (int i = 0; i < 250; i++)
+        index += "n" + std::to_string(i) + "?f.c?" + std::to_string(i + 1) + "\r\n";
     WriteText("zoltprj$.Far", index);
     BrowserState st;
     memset(&st, 0, sizeof st);

@@ -13,12 +13,12 @@
 #include <string>
 #include <vector>
 
-#include "index/index.h"
 #include "base/alloc.h"
 #include "common/wildcard.h"
 #include "host/host.h"
-#include "state/state.h"
+#include "index/index.h"
 #include "scanner/scanner.h"
+#include "state/state.h"
 
 namespace {
 
@@ -134,7 +134,8 @@ TEST(Golden, FileMode)
         std::string got = Entries(&st), expected = ReadFile(c.dir + "/expected.idx");
         ReleaseState(&st);
         if (c.known) {
-            printf("[ KNOWN    ] %s %s\n", c.name.c_str(), got == expected ? "now passes" : "still fails");
+            printf("[ KNOWN    ] %s %s\n", c.name.c_str(),
+                   got == expected ? "now passes" : "still fails");
             continue;
         }
         EXPECT_EQ(result, 0) << c.name;

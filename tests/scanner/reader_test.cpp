@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "host/host.h"
-#include "state/state.h"
 #include "scanner/scanner_p.h"
+#include "state/state.h"
 
 namespace {
 
@@ -59,8 +59,7 @@ Delivery ReadAll(Source *src, BrowserState *st, Layer layer)
         int c = layer(src, st);
         if (c == SCAN_DEFINE)
             d.values += "{DEF@" + std::to_string(st->lineNo) + ":" + st->defineText + "}";
-        else
-            d.values += Token(c);
+        else d.values += Token(c);
         if (c == SCAN_EOF) break;
     }
     d.lineNo = st->lineNo;
@@ -155,7 +154,8 @@ const Row kRows[] = {
     {"cplusplus guard passes one brace", "#ifdef __cplusplus\nextern \"C\" {\nint f();\n}\n",
      "\\nextern {LIT} {\\nint f{PAREN};\\n}\\n{EOF}", 5},
     {"ifndef never sets the guard", "#ifndef __cplusplus\n{ x }\n", "{BRACE}\\n{EOF}", 3},
-    {"initializer folds to its semicolon", "int v[3] = {1, 2, 3};\n", "int v{BRACKET} ;\\n{EOF}", 2},
+    {"initializer folds to its semicolon", "int v[3] = {1, 2, 3};\n", "int v{BRACKET} ;\\n{EOF}",
+     2},
     {"later declarators vanish with the initializer", "int a = 1, b = 2;\n", "int a ;\\n{EOF}", 2},
     {"literal protects brackets", "f(a, \")\", (b))\n", "f{PAREN}\\n{EOF}", 2},
     {"stray closers are characters", ") ] }\n", ") ] }\\n{EOF}", 2},
@@ -251,8 +251,8 @@ TEST(Reader, DirectiveLineIsBounded)
     Delivery d = FromFile(text);
     // The first 8192 bytes are the define; the rest of the line comes back as text.
     std::string define = "define LONG " + std::string(8192 - 12, 'x');
-    std::string expected = "{DEF@1:" + define + "}" + std::string(9000 - (8192 - 12), 'x') +
-                           "\\nz\\n{EOF}";
+    std::string expected =
+        "{DEF@1:" + define + "}" + std::string(9000 - (8192 - 12), 'x') + "\\nz\\n{EOF}";
     EXPECT_EQ(d.values, expected);
 }
 

@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "plugin/plugin.h"
-#include "index/index.h"
 #include "base/alloc.h"
 #include "host/host.h"
-#include "state/state.h"
+#include "index/index.h"
+#include "plugin/plugin.h"
 #include "scanner/scanner.h"
+#include "state/state.h"
 
 namespace {
 
@@ -99,8 +99,10 @@ TEST(ScanFrame, OverlongNamesKeepTheirFirst63Characters)
         {"typedef", "typedef int " + std::string(100, 't') + ";\n", FILE_KIND_SOURCE, 't'},
         {"name after brace", "struct S {} " + std::string(100, 'a') + ";\n", FILE_KIND_SOURCE, 'a'},
         {"tag", "struct " + std::string(100, 'g') + " {};\n", FILE_KIND_SOURCE, 'g'},
-        {"define over the line bound", "#define " + std::string(9000, 'd') + "\n", FILE_KIND_SOURCE, 'd'},
-        {"statement over its bound", "int " + std::string(9000, 's') + "(void) {}\n", FILE_KIND_SOURCE, 's'},
+        {"define over the line bound", "#define " + std::string(9000, 'd') + "\n", FILE_KIND_SOURCE,
+         'd'},
+        {"statement over its bound", "int " + std::string(9000, 's') + "(void) {}\n",
+         FILE_KIND_SOURCE, 's'},
         {"macro", "macro " + std::string(100, 'm') + "\n", FILE_KIND_MACRO, 'm'},
     };
     ScratchDir dir;
@@ -230,7 +232,8 @@ TEST(ScanFrame, ProgressEveryTenthFileWithTheCountFormattedSafely)
     for (int i = 0; i < 10; i++) ASSERT_EQ(ScanSourceFile(&missing, &st), 1); // counted, no box
     EXPECT_EQ(st.filesScanned, 30);
     EXPECT_EQ(st.count, 20);
-    std::vector<std::string> expected = {"Scanning|%s%n%x 10 files 100% %d", "Scanning|%s%n%x 20 files 100% %d"};
+    std::vector<std::string> expected = {"Scanning|%s%n%x 10 files 100% %d",
+                                         "Scanning|%s%n%x 20 files 100% %d"};
     EXPECT_EQ(g_boxes, expected);
     ReleaseState(&st);
 
@@ -294,7 +297,8 @@ TEST(ScanFrame, FullTableStopsTheScanAndKeepsEarlierEntries)
         st.entries = (DefinitionEntry *)MemAlloc(100 * sizeof(DefinitionEntry));
         st.capacity = 100;
         DirEntry e = Entry(kind == FILE_KIND_SOURCE ? "many.c" : "many.mac");
-        MemFailFrom(kind == FILE_KIND_SOURCE ? 1 : 2); // the macro scanner's line buffer comes first
+        MemFailFrom(kind == FILE_KIND_SOURCE ? 1
+                                             : 2); // the macro scanner's line buffer comes first
         EXPECT_EQ(ScanSourceFile(&e, &st), -1) << kind;
         MemFailFrom(0);
         EXPECT_EQ(st.count, 100) << kind;

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "plugin/plugin.h"
 #include "../platform/tempdir.h"
 #include "base/limits.h"
 #include "host/host.h"
 #include "platform/platform.h"
+#include "plugin/plugin.h"
 #include "settings/settings.h"
 
 namespace {
@@ -38,16 +38,18 @@ const char *FakeGetMsg(int, int id)
     return texts[id].c_str();
 }
 
-int FakeDialog(int, int x1, int y1, int x2, int y2, const char *help, FarDialogItem *items, int count)
+int FakeDialog(int, int x1, int y1, int x2, int y2, const char *help, FarDialogItem *items,
+               int count)
 {
-    g_calls.push_back({x1, y1, x2, y2, help ? help : "", std::vector<FarDialogItem>(items, items + count)});
+    g_calls.push_back(
+        {x1, y1, x2, y2, help ? help : "", std::vector<FarDialogItem>(items, items + count)});
     return g_user(items);
 }
 
 // The nine checkboxes in the order of their values.
 const int FLAG_ITEMS[9] = {5, 6, 7, 8, 9, 10, 11, 14, 15};
-const char *const FLAG_NAMES[9] = {"CtStatic", "CtInline", "CtCPP", "QuitMenu", "CtStaticE",
-                                   "CtInlineE", "CtCPPE", "Recurse", "MoveF"};
+const char *const FLAG_NAMES[9] = {"CtStatic",  "CtInline", "CtCPP",   "QuitMenu", "CtStaticE",
+                                   "CtInlineE", "CtCPPE",   "Recurse", "MoveF"};
 
 struct SettingsTest : TempDirTest {
     void SetUp() override
@@ -132,7 +134,7 @@ TEST_F(SettingsTest, ItemsTakeTextsAndStatesFromTheTemplate)
     struct {
         int item;
         const char *text;
-    } const texts[] = {{0, "M21"}, {1, "M28"}, {2, "M29"}, {3, ""},    {4, ""},    {5, "M22"},
+    } const texts[] = {{0, "M21"}, {1, "M28"}, {2, "M29"},  {3, ""},     {4, ""},     {5, "M22"},
                        {9, "M22"}, {8, "M25"}, {12, "M30"}, {15, "M32"}, {16, "M26"}, {17, "M27"}};
     for (const auto &t : texts) EXPECT_STREQ(items[(size_t)t.item].Data, t.text) << t.item;
     for (size_t i = 0; i < 18; i++) {
@@ -153,7 +155,8 @@ TEST_F(SettingsTest, ConfirmWritesAllTenValues)
 {
     ASSERT_EQ(ConfigDialog(), 1);
     int const expected[9] = {0, 1, 1, 0, 1, 1, 1, 1, 1};
-    for (int i = 0; i < 9; i++) EXPECT_EQ(Stored(KEY, FLAG_NAMES[i]), "dword:" + std::to_string(expected[i]));
+    for (int i = 0; i < 9; i++)
+        EXPECT_EQ(Stored(KEY, FLAG_NAMES[i]), "dword:" + std::to_string(expected[i]));
     EXPECT_EQ(Stored(KEY, "FileMask"), "string:*.c;*.cpp;*.h;*.hpp");
 
     g_user = [](FarDialogItem *items) { // flip every box, type a new mask
@@ -162,7 +165,8 @@ TEST_F(SettingsTest, ConfirmWritesAllTenValues)
         return 16;
     };
     ASSERT_EQ(ConfigDialog(), 1);
-    for (int i = 0; i < 9; i++) EXPECT_EQ(Stored(KEY, FLAG_NAMES[i]), "dword:" + std::to_string(1 - expected[i]));
+    for (int i = 0; i < 9; i++)
+        EXPECT_EQ(Stored(KEY, FLAG_NAMES[i]), "dword:" + std::to_string(1 - expected[i]));
     EXPECT_EQ(Stored(KEY, "FileMask"), "string:*.cc;*.hh");
 }
 

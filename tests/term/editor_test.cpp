@@ -51,13 +51,19 @@ std::string LineText(const EditorModel &e, int n)
     return std::string(gs.StringText, (size_t)gs.StringLength);
 }
 
-KeyEvent Key(int code) { return KeyFromCurses(code, NULL, 0); }
-KeyEvent Typed(char c) { return KeyFromChar((unsigned char)c, -1, 0); }
+KeyEvent Key(int code)
+{
+    return KeyFromCurses(code, NULL, 0);
+}
+KeyEvent Typed(char c)
+{
+    return KeyFromChar((unsigned char)c, -1, 0);
+}
 
 TEST(TermEditor, SavingWritesBackTheSameBytes)
 {
-    const char *texts[] = {"a\r\nb\r\n", "a\nb", "", "\n", "x\0y\n\n", "only\r",
-                           "a\nb\r\nc\r\n", "a\r\nb\nc", "a\r\r\nb\n"};
+    const char *texts[] = {"a\r\nb\r\n", "a\nb",          "",          "\n",        "x\0y\n\n",
+                           "only\r",     "a\nb\r\nc\r\n", "a\r\nb\nc", "a\r\r\nb\n"};
     const size_t sizes[] = {6, 3, 0, 1, 5, 5, 8, 6, 6};
     for (int i = 0; i < 9; i++) {
         std::string bytes(texts[i], sizes[i]);
@@ -129,20 +135,25 @@ TEST(TermEditor, UnreadableOrReadOnlyFilesAreNeverSavedOver)
     char dir[] = "/tmp/zolt-ed-XXXXXX";
     ASSERT_NE(mkdtemp(dir), nullptr);
     const std::string d = dir, secret = d + "/secret.c", shared = d + "/shared.c";
-    ASSERT_EQ(system(("chmod 777 " + d + " && mkfifo " + d + "/fifo && echo important | tee " + secret +
-                      " >" + shared + " && chmod 0 " + secret + " && chmod 444 " + shared).c_str()), 0);
+    ASSERT_EQ(system(("chmod 777 " + d + " && mkfifo " + d + "/fifo && echo important | tee " +
+                      secret + " >" + shared + " && chmod 0 " + secret + " && chmod 444 " + shared)
+                         .c_str()),
+              0);
     EXPECT_EQ(AsNobody([&]() {
-        EditorModel e;
-        int bad = 0;
-        for (std::string path : {d + "/fifo", d, std::string("/dev/zero"), secret})
-            bad += EdLoad(&e, path.c_str(), 80, 20) != -1;
-        if (EdLoad(&e, shared.c_str(), 80, 20) != 0) return bad + 1;
-        EdKey(&e, Typed('X'));
-        bad += EdSave(&e) != -1 || e.modified != 1;
-        EdFree(&e);
-        return bad;
-    }), 0);
-    EXPECT_EQ(system(("chmod 644 " + secret + " && grep -qx important " + secret + " " + shared).c_str()), 0);
+                  EditorModel e;
+                  int bad = 0;
+                  for (std::string path : {d + "/fifo", d, std::string("/dev/zero"), secret})
+                      bad += EdLoad(&e, path.c_str(), 80, 20) != -1;
+                  if (EdLoad(&e, shared.c_str(), 80, 20) != 0) return bad + 1;
+                  EdKey(&e, Typed('X'));
+                  bad += EdSave(&e) != -1 || e.modified != 1;
+                  EdFree(&e);
+                  return bad;
+              }),
+              0);
+    EXPECT_EQ(
+        system(("chmod 644 " + secret + " && grep -qx important " + secret + " " + shared).c_str()),
+        0);
     EXPECT_EQ(system(("rm -rf " + d).c_str()), 0);
 }
 
@@ -151,12 +162,14 @@ TEST(TermEditor, UnreadableOrReadOnlyFilesAreNeverSavedOver)
 TEST(TermEditor, SavingKeepsTheFilesProperties)
 {
     TempFile f("one\r\ntwo\nthree"), victim("victim\n");
-    const std::string other = std::string(f.path) + ".link", planted = std::string(f.path) + ".zolt-save";
+    const std::string other = std::string(f.path) + ".link",
+                      planted = std::string(f.path) + ".zolt-save";
     ASSERT_EQ(chmod(f.path, 0751), 0);
     ASSERT_EQ(symlink(victim.path, planted.c_str()), 0);
     EditorModel e;
     ASSERT_EQ(EdLoad(&e, f.path, 80, 20), 0);
-    for (int k : {KEY_END, (int)'!', KEY_DOWN, KEY_DOWN, KEY_END, 13, (int)'4'}) // line 3 had no end
+    for (int k :
+         {KEY_END, (int)'!', KEY_DOWN, KEY_DOWN, KEY_END, 13, (int)'4'}) // line 3 had no end
         EdKey(&e, k < 256 ? Typed((char)k) : Key(k));
     ASSERT_EQ(EdSave(&e), 0);
     EXPECT_EQ(f.Read(), "one!\r\ntwo\nthree\r\n4");
@@ -176,7 +189,7 @@ TEST(TermEditor, SavingKeepsTheFilesProperties)
 }
 
 struct PosCase {
-    int top, left;          /* window before */
+    int top, left; /* window before */
     EditorSetPosition set;
     int wantLine, wantPos, wantTop, wantLeft;
 };
@@ -185,15 +198,15 @@ TEST(TermEditor, SetPositionScrollsAsTheRecordAsks)
 {
     /* window 80 x 24 over 200 lines of 10 characters */
     const PosCase cases[] = {
-        {0, 0, {100, 0, -1, 82, 0, -1}, 100, 0, 82, 0},     /* the plugin's three-quarter place */
-        {0, 0, {10, 0, -1, 0, -1, -1}, 10, 0, 0, 0},        /* on screen: stays */
+        {0, 0, {100, 0, -1, 82, 0, -1}, 100, 0, 82, 0}, /* the plugin's three-quarter place */
+        {0, 0, {10, 0, -1, 0, -1, -1}, 10, 0, 0, 0},    /* on screen: stays */
         {50, 0, {5, 0, -1, 0, -1, -1}, 5, 0, 0, 0},
-        {0, 0, {119, 0, -1, -1, 0, -1}, 119, 0, 107, 0},   /* host's choice: mid-window */
+        {0, 0, {119, 0, -1, -1, 0, -1}, 119, 0, 107, 0},    /* host's choice: mid-window */
         {100, 0, {110, 3, -1, -1, -1, -1}, 110, 3, 100, 0}, /* already visible: no scroll */
-        {0, 0, {500, 0, -1, -1, -1, -1}, 199, 0, 187, 0},  /* past the end: the last line */
+        {0, 0, {500, 0, -1, -1, -1, -1}, 199, 0, 187, 0},   /* past the end: the last line */
         {0, 60, {0, 50, -1, -1, 10, -1}, 0, 50, 0, 10},
-        {0, 0, {0, 120, -1, -1, -1, -1}, 0, 120, 0, 41},   /* left to the host: least scroll */
-        {0, 0, {-1, -1, -1, 150, -1, -1}, 0, 0, 0, 0},     /* a top hiding the cursor yields */
+        {0, 0, {0, 120, -1, -1, -1, -1}, 0, 120, 0, 41}, /* left to the host: least scroll */
+        {0, 0, {-1, -1, -1, 150, -1, -1}, 0, 0, 0, 0},   /* a top hiding the cursor yields */
     };
     TempFile f(Numbered(200));
     for (const PosCase &c : cases) {
@@ -214,9 +227,11 @@ TEST(TermEditor, SetPositionScrollsAsTheRecordAsks)
 TEST(TermEditor, OpenAtLineNearMidWindow)
 {
     TempFile f(Numbered(100));
-    struct { int line, chr, wantLine, wantPos, wantTop; } cases[] = {
-        {0, 0, 0, 0, 0}, {1, 0, 0, 0, 0}, {-1, 5, 0, 0, 0}, {15, 3, 14, 2, 0},
-        {60, 0, 59, 0, 49}, {1000, 0, 99, 0, 89},
+    struct {
+        int line, chr, wantLine, wantPos, wantTop;
+    } cases[] = {
+        {0, 0, 0, 0, 0},   {1, 0, 0, 0, 0},    {-1, 5, 0, 0, 0},
+        {15, 3, 14, 2, 0}, {60, 0, 59, 0, 49}, {1000, 0, 99, 0, 89},
     };
     for (auto &c : cases) {
         EditorModel e;

@@ -20,16 +20,16 @@ TEST(TermKeys, TypedCharacters)
         {'-', 0xBD, 0, 0xBD, 0, '-'},
         {'7', 0x37, 0, 0x37, 0, '7'},
         {' ', 0x20, 0, VK_SPACE, 0, ' '},
-        {'x', 0x58, 1, 0x58, PKF_ALT, -1},        /* Alt+x types nothing */
-        {1, -1, 0, 'A', PKF_CONTROL, -1},         /* Ctrl+A */
+        {'x', 0x58, 1, 0x58, PKF_ALT, -1}, /* Alt+x types nothing */
+        {1, -1, 0, 'A', PKF_CONTROL, -1},  /* Ctrl+A */
         {26, -1, 0, 'Z', PKF_CONTROL, -1},
         {127, -1, 0, VK_BACK, 0, -1},
         {8, -1, 0, VK_BACK, 0, -1},
         {13, -1, 0, VK_RETURN, 0, -1},
         {9, -1, 0, VK_TAB, 0, -1},
         {27, -1, 0, VK_ESCAPE, 0, -1},
-        {0xA0, -1, 0, 0, 0, 0xA0},                /* a Cyrillic letter: text, no key code */
-        {-1, -1, 0, 0, 0, -1},                    /* a character code page 866 lacks */
+        {0xA0, -1, 0, 0, 0, 0xA0}, /* a Cyrillic letter: text, no key code */
+        {-1, -1, 0, 0, 0, -1},     /* a character code page 866 lacks */
     };
     for (const CharCase &c : cases) {
         KeyEvent k = KeyFromChar(c.byte, c.scan, c.alt);
@@ -54,7 +54,7 @@ TEST(TermKeys, FunctionAndCursorKeys)
         {KEY_F(21), NULL, 0, VK_F(9), PKF_SHIFT},
         {KEY_F(26), NULL, 0, VK_F(2), PKF_CONTROL},
         {KEY_F(57), NULL, 0, VK_F(9), PKF_ALT},
-        {KEY_F(9), NULL, 1, VK_F(9), PKF_ALT},            /* Esc prefix */
+        {KEY_F(9), NULL, 1, VK_F(9), PKF_ALT}, /* Esc prefix */
         {KEY_F(63), NULL, 0, VK_F(3), PKF_ALT | PKF_SHIFT},
         {KEY_HOME, NULL, 0, VK_HOME, 0},
         {KEY_NPAGE, NULL, 0, VK_NEXT, 0},
@@ -65,7 +65,7 @@ TEST(TermKeys, FunctionAndCursorKeys)
         {KEY_MAX + 2, "kEND5", 0, VK_END, PKF_CONTROL},
         {KEY_MAX + 3, "kUP3", 0, VK_UP, PKF_ALT},
         {KEY_MAX + 4, "kRIT6", 0, VK_RIGHT, PKF_CONTROL | PKF_SHIFT},
-        {KEY_MAX + 5, "kHOM", 0, 0, 0},   /* no modifier digit: not one we know */
+        {KEY_MAX + 5, "kHOM", 0, 0, 0}, /* no modifier digit: not one we know */
         {KEY_MAX + 6, "kHOM55", 0, 0, 0},
         {KEY_MAX + 7, NULL, 0, 0, 0},
     };
@@ -91,18 +91,21 @@ TEST(TermKeys, BreakKeysNeedTheSameModifiers)
 {
     int keys[100] = {0};
     BrowseKeys(keys);
-    struct { KeyEvent k; int index; } cases[] = {
+    struct {
+        KeyEvent k;
+        int index;
+    } cases[] = {
         {KeyFromChar('a', 0x41, 0), 0},
         {KeyFromChar('z', 0x5A, 0), 25},
         {KeyFromChar('0', 0x30, 0), 26},
-        {KeyFromChar('-', 0xBD, 0), 36},       /* the key that carries '_' */
-        {KeyFromChar('_', 0x1BD, 0), -1},      /* with Shift: the bare entry does not fire */
+        {KeyFromChar('-', 0xBD, 0), 36},  /* the key that carries '_' */
+        {KeyFromChar('_', 0x1BD, 0), -1}, /* with Shift: the bare entry does not fire */
         {KeyFromChar('A', 0x141, 0), -1},
         {KeyFromChar(';', 0xBA, 0), 37},
         {KeyFromChar(127, -1, 0), 41},
         {KeyFromChar(' ', 0x20, 0), 42},
-        {KeyFromChar(1, -1, 0), -1},           /* Ctrl+A */
-        {KeyFromChar('a', 0x41, 1), -1},       /* Alt+A */
+        {KeyFromChar(1, -1, 0), -1},     /* Ctrl+A */
+        {KeyFromChar('a', 0x41, 1), -1}, /* Alt+A */
         {KeyFromCurses(KEY_UP, NULL, 0), -1},
     };
     for (auto &c : cases) EXPECT_EQ(MatchBreakKey(keys, 100, c.k), c.index) << c.k.vk;

@@ -13,14 +13,25 @@ struct Items {
     explicit Items(int n, const char *prefix = "item")
     {
         memset(items, 0, sizeof items);
-        for (int i = 0; i < n; i++) FormatTruncated(items[i].Text, sizeof items[i].Text, "%s%d", prefix, i);
+        for (int i = 0; i < n; i++)
+            FormatTruncated(items[i].Text, sizeof items[i].Text, "%s%d", prefix, i);
     }
 };
 
-KeyEvent Vk(int vk) { return KeyFromCurses(vk == VK_UP ? KEY_UP : vk == VK_DOWN ? KEY_DOWN
-                                            : vk == VK_NEXT ? KEY_NPAGE : vk == VK_PRIOR ? KEY_PPAGE
-                                            : vk == VK_HOME ? KEY_HOME : KEY_END, NULL, 0); }
-KeyEvent Char(char c, int scan) { return KeyFromChar((unsigned char)c, scan, 0); }
+KeyEvent Vk(int vk)
+{
+    return KeyFromCurses(vk == VK_UP      ? KEY_UP
+                         : vk == VK_DOWN  ? KEY_DOWN
+                         : vk == VK_NEXT  ? KEY_NPAGE
+                         : vk == VK_PRIOR ? KEY_PPAGE
+                         : vk == VK_HOME  ? KEY_HOME
+                                          : KEY_END,
+                         NULL, 0);
+}
+KeyEvent Char(char c, int scan)
+{
+    return KeyFromChar((unsigned char)c, scan, 0);
+}
 const KeyEvent ENTER = KeyFromChar(13, -1, 0);
 const KeyEvent ESC = KeyFromChar(27, -1, 0);
 

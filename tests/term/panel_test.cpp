@@ -74,7 +74,9 @@ TEST(TermPanelKeys, CursorStaysOnAnEntryAndTheWindowFollows)
 {
     PanelEntry entries[30];
     memset(entries, 0, sizeof entries);
-    const struct { int code, count, cur, page, wantCur, rows, top, wantTop; } cases[] = {
+    const struct {
+        int code, count, cur, page, wantCur, rows, top, wantTop;
+    } cases[] = {
         {KEY_UP, 30, 0, 10, 0, 10, 0, 0},        {KEY_NPAGE, 30, 5, 10, 15, 10, 0, 6},
         {KEY_NPAGE, 30, 25, 10, 29, 10, 20, 20}, {KEY_PPAGE, 30, 25, 10, 15, 10, 20, 15},
         {KEY_END, 30, 0, 10, 29, 10, 0, 20},     {KEY_DOWN, 0, 0, 10, 0, 10, 0, 0},

@@ -13,9 +13,12 @@ namespace {
 TEST(TermCharset, Cp866BytesAndUnicode)
 {
     ASSERT_EQ(CharsetInit(), 0);
-    const struct { unsigned char b; wchar_t w; } cases[] = {
-        {'A', L'A'}, {0x80, 0x0410}, {0xA0, 0x0430}, {0xE0, 0x0440}, {0xB3, 0x2502},
-        {0xF0, 0x0401}, {0xFF, 0x00A0},
+    const struct {
+        unsigned char b;
+        wchar_t w;
+    } cases[] = {
+        {'A', L'A'},    {0x80, 0x0410}, {0xA0, 0x0430}, {0xE0, 0x0440},
+        {0xB3, 0x2502}, {0xF0, 0x0401}, {0xFF, 0x00A0},
     };
     for (auto &c : cases) {
         EXPECT_EQ(Cp866ToWide(c.b), c.w) << (int)c.b;
@@ -48,15 +51,14 @@ static int Topic(const std::string &hlf, const char *topic, char (*lines)[128], 
 
 TEST(TermHelp, TopicLinesWithoutMarks)
 {
-    const std::string hlf =
-        ".Language=English,English\r\n"
-        "@Contents\r\n"
-        "$ #ZOLT browser#\r\n"
-        "   See ~the settings~@Config@ and ##define, ~~tilde, @@at.\r\n"
-        "@-\r\n"
-        "^centred\r\n"
-        "@Config\r\n"
-        "other topic\r\n";
+    const std::string hlf = ".Language=English,English\r\n"
+                            "@Contents\r\n"
+                            "$ #ZOLT browser#\r\n"
+                            "   See ~the settings~@Config@ and ##define, ~~tilde, @@at.\r\n"
+                            "@-\r\n"
+                            "^centred\r\n"
+                            "@Config\r\n"
+                            "other topic\r\n";
     char lines[10][128];
     ASSERT_EQ(Topic(hlf, "contents", lines, 10), 3);
     EXPECT_STREQ(lines[0], "ZOLT browser");

@@ -26,7 +26,8 @@ std::vector<FarMenuItem> Items(std::vector<std::string> texts, int selected = -1
 
 int Menu(const std::vector<FarMenuItem> &items, const int *keys = nullptr, int *breakCode = nullptr)
 {
-    return HostMenu(FMENU_AUTOHIGHLIGHT, "T", nullptr, keys, breakCode, items.data(), (int)items.size());
+    return HostMenu(FMENU_AUTOHIGHLIGHT, "T", nullptr, keys, breakCode, items.data(),
+                    (int)items.size());
 }
 
 TEST_F(TestHostTest, RecordReachesThePlugin)
@@ -43,7 +44,7 @@ TEST_F(TestHostTest, RecordReachesThePlugin)
     EXPECT_STREQ(MsgText(5), "Five");
     EXPECT_STREQ(MsgText(2), "M2");
     EXPECT_EQ(HostCmpName("*.c", "C:\\a\\b.C", 1), 1);
-    EXPECT_EQ(TestHostTranscript(), "");  // queries stay out of the default transcript
+    EXPECT_EQ(TestHostTranscript(), ""); // queries stay out of the default transcript
     EXPECT_EQ(CallsOf(CALL_GETMSG).size(), 4u);
 }
 
@@ -52,9 +53,11 @@ TEST_F(TestHostTest, WrongModuleNumberAndPlacementAreErrors)
     auto items = Items({"a"});
     ScriptMenu(0);
     ScriptMenu(0);
-    EXPECT_EQ(g_far.Menu(3, -1, -1, 0, 0, "T", nullptr, nullptr, nullptr, nullptr, items.data(), 1), 0);
+    EXPECT_EQ(g_far.Menu(3, -1, -1, 0, 0, "T", nullptr, nullptr, nullptr, nullptr, items.data(), 1),
+              0);
     EXPECT_EQ(g_far.Menu(TEST_MODULE_NUMBER, 5, -1, 0, 0, "T", nullptr, nullptr, nullptr, nullptr,
-                         items.data(), 1), 0);
+                         items.data(), 1),
+              0);
     (void)g_far.GetMsg(0, 1);
     const char *lines[] = {"t", "x"};
     (void)g_far.Message(8, 0, nullptr, lines, 2, 0);
@@ -83,20 +86,27 @@ TEST_F(TestHostTest, BreakKeyNeedsSameKeyAndModifierSet)
         {VK_F4, PKF_SHIFT, 1},
         {VK_F4, 0, -1},
         {VK_MINUS, 0, 2},
-        {VK_MINUS, PKF_SHIFT, -1},  // '_' on a US layout
+        {VK_MINUS, PKF_SHIFT, -1}, // '_' on a US layout
         {'B', PKF_CONTROL, -1},
         {'B', PKF_CONTROL | PKF_ALT, 4},
         {'C', 0, -1},
     };
     for (const auto &r : rows)
-        EXPECT_EQ(PressKey(menu, r.vk, r.modifiers), r.fires) << "vk " << r.vk << " modifiers " << r.modifiers;
+        EXPECT_EQ(PressKey(menu, r.vk, r.modifiers), r.fires)
+            << "vk " << r.vk << " modifiers " << r.modifiers;
 
     struct {
         char ch;
         int key;
-    } const chars[] = {{'a', 'A'}, {'A', (PKF_SHIFT << 16) | 'A'}, {'7', '7'}, {'&', (PKF_SHIFT << 16) | '7'},
-                       {'_', (PKF_SHIFT << 16) | VK_MINUS}, {'-', VK_MINUS}, {':', (PKF_SHIFT << 16) | 0xBA},
-                       {'~', (PKF_SHIFT << 16) | 0xC0}, {'\t', -1}};
+    } const chars[] = {{'a', 'A'},
+                       {'A', (PKF_SHIFT << 16) | 'A'},
+                       {'7', '7'},
+                       {'&', (PKF_SHIFT << 16) | '7'},
+                       {'_', (PKF_SHIFT << 16) | VK_MINUS},
+                       {'-', VK_MINUS},
+                       {':', (PKF_SHIFT << 16) | 0xBA},
+                       {'~', (PKF_SHIFT << 16) | 0xC0},
+                       {'\t', -1}};
     for (const auto &c : chars) EXPECT_EQ(KeyOfChar(c.ch), c.key) << c.ch;
 }
 
@@ -125,14 +135,16 @@ TEST_F(TestHostTest, MenuAnswers)
         {"break key: the item under the cursor", [] { ScriptMenuKey('A'); }, 2, 0},
         {"typed '-'", [] { ScriptMenuChar('-'); }, 2, 1},
         {"typed '_' fires nothing", [] { ScriptMenuChar('_'), ScriptMenu(-1); }, -1, -1},
-        {"Down skips nothing, Enter", [] { ScriptMenuKey(VK_DOWN), ScriptMenuKey(VK_RETURN); }, 3, -1},
+        {"Down skips nothing, Enter", [] { ScriptMenuKey(VK_DOWN), ScriptMenuKey(VK_RETURN); }, 3,
+         -1},
         {"Up skips the separator", [] { ScriptMenuKey(VK_UP), ScriptMenuKey(VK_RETURN); }, 0, -1},
-        {"Down stops at the end", [] { ScriptMenuKey(VK_DOWN), ScriptMenuKey(VK_DOWN), ScriptMenuKey(VK_RETURN); }, 3, -1},
+        {"Down stops at the end",
+         [] { ScriptMenuKey(VK_DOWN), ScriptMenuKey(VK_DOWN), ScriptMenuKey(VK_RETURN); }, 3, -1},
         {"Esc", [] { ScriptMenuKey(VK_ESCAPE); }, -1, -1},
     };
     for (const auto &r : rows) {
         r.script();
-        int breakCode = 99;  // the host sets it to -1 on entry
+        int breakCode = 99; // the host sets it to -1 on entry
         EXPECT_EQ(Menu(items, keys, &breakCode), r.result) << r.what;
         EXPECT_EQ(breakCode, r.breakCode) << r.what;
         EXPECT_EQ(TestHostFinish(), "") << r.what;
@@ -142,9 +154,11 @@ TEST_F(TestHostTest, MenuAnswers)
     EXPECT_EQ(last.selected, 2);
     EXPECT_EQ(last.items, std::vector<std::string>({"one", "---", "two", "three"}));
     EXPECT_EQ(CallsOf(CALL_MENU)[7].text,
-              "Menu(flags=4, title=\"T\", bottom=null, help=\"Contents\", breakKeys=2, count=4, selected=2) "
+              "Menu(flags=4, title=\"T\", bottom=null, help=\"Contents\", breakKeys=2, count=4, "
+              "selected=2) "
               "items=[\"one\", ---, \"two\", \"three\"] key 0x400BD fires nothing; -> -1");
-    EXPECT_EQ(CallsOf(CALL_MENU)[6].text.substr(CallsOf(CALL_MENU)[6].text.find("->")), "-> 2, break 1 (0xBD)");
+    EXPECT_EQ(CallsOf(CALL_MENU)[6].text.substr(CallsOf(CALL_MENU)[6].text.find("->")),
+              "-> 2, break 1 (0xBD)");
 }
 
 TEST_F(TestHostTest, MenuScriptMistakesFailLoudly)
@@ -208,8 +222,10 @@ TEST_F(TestHostTest, DialogWritesBackEdits)
     const HostCall &c = TestHostCalls().back();
     EXPECT_STREQ(c.dialogIn[2].Data, "*.c");
     EXPECT_EQ(c.dialogOut[1].Selected, 1);
-    EXPECT_EQ(c.text, "Dialog(rect=-1,-1,40,10, help=\"Contents\", count=4) items=[dbox \"Title\", check 0 "
-                      "\"Static\", edit \"*.c\", button \"OK\"] set [1] check 1 \"Static\"; set [2] edit \"*.h\"; -> 3");
+    EXPECT_EQ(c.text,
+              "Dialog(rect=-1,-1,40,10, help=\"Contents\", count=4) items=[dbox \"Title\", check 0 "
+              "\"Static\", edit \"*.c\", button \"OK\"] set [1] check 1 \"Static\"; set [2] edit "
+              "\"*.h\"; -> 3");
 
     EXPECT_EQ(HostDialog(40, 10, items, 4), -1);
     ScriptDialog(4);
@@ -225,26 +241,32 @@ TEST_F(TestHostTest, MessageBoxes)
     const char *two[] = {"Yes", "No"};
     EXPECT_EQ(g_far.Message(TEST_MODULE_NUMBER, FMSG_WARNING, nullptr, warn, 3, 1), 0);
     ScriptMessage(-1);
-    ShowProgress(5, "12 files");  // no buttons: returns at once and leaves the answer queued
+    ShowProgress(5, "12 files"); // no buttons: returns at once and leaves the answer queued
     EXPECT_EQ(g_far.Message(TEST_MODULE_NUMBER, FMSG_WARNING, nullptr, warn, 3, 1), -1);
-    EXPECT_EQ(g_far.Message(TEST_MODULE_NUMBER, 0, "Topic", two, 2, 2), -1);  // 2 buttons need 3 lines
+    EXPECT_EQ(g_far.Message(TEST_MODULE_NUMBER, 0, "Topic", two, 2, 2),
+              -1); // 2 buttons need 3 lines
     EXPECT_EQ(g_far.Message(TEST_MODULE_NUMBER, 0, nullptr, warn, 1, 0), -1);
     const char *allInOne = "Title\nline\nOK";
-    EXPECT_EQ(g_far.Message(TEST_MODULE_NUMBER, FMSG_ALLINONE, nullptr, (const char *const *)allInOne, 0, 1), 0);
+    EXPECT_EQ(g_far.Message(TEST_MODULE_NUMBER, FMSG_ALLINONE, nullptr,
+                            (const char *const *)allInOne, 0, 1),
+              0);
     std::string errors = TestHostFinish();
     EXPECT_NE(errors.find("2 buttons but 2 lines"), std::string::npos) << errors;
     EXPECT_NE(errors.find("fewer than 2 lines"), std::string::npos) << errors;
     auto boxes = CallsOf(CALL_MESSAGE);
     ASSERT_EQ(boxes.size(), 6u);
-    EXPECT_EQ(boxes[0].text, "Message(flags=0x1, help=null, lines=[\"Error\", \"Cannot open\", \"OK\"], buttons=1) -> 0");
-    EXPECT_EQ(boxes[1].text, "Message(flags=0x0, help=null, lines=[\"M5\", \"12 files\"], buttons=0) -> 0");
+    EXPECT_EQ(boxes[0].text, "Message(flags=0x1, help=null, lines=[\"Error\", \"Cannot open\", "
+                             "\"OK\"], buttons=1) -> 0");
+    EXPECT_EQ(boxes[1].text,
+              "Message(flags=0x0, help=null, lines=[\"M5\", \"12 files\"], buttons=0) -> 0");
     EXPECT_EQ(boxes[5].items, std::vector<std::string>({"Title", "line", "OK"}));
 }
 
 TEST_F(TestHostTest, ScreenHandlesPairUp)
 {
     struct {
-        const char *steps;  // s = save, r<n> = restore the n-th handle, 0 = restore null, x = a foreign handle
+        const char *
+            steps; // s = save, r<n> = restore the n-th handle, 0 = restore null, x = a foreign handle
         const char *errors;
     } const rows[] = {
         {"s r1", ""},
@@ -303,7 +325,7 @@ EditorInfo Info()
 
 TEST_F(TestHostTest, EditorLinesAndPositions)
 {
-    EXPECT_EQ(HostEditorControl(ECTL_GETINFO, nullptr), 0);  // no editor: nothing happens
+    EXPECT_EQ(HostEditorControl(ECTL_GETINFO, nullptr), 0); // no editor: nothing happens
     int id = OpenEditor("C:\\src\\a.c", {"int a;", "", "int b(void)"}, 2, 4);
     struct {
         int line;
@@ -338,11 +360,9 @@ TEST_F(TestHostTest, EditorLinesAndPositions)
         EditorSetPosition set;
         int line, pos, top, left;
     } const moves[] = {
-        {{-1, -1, -1, -1, -1, -1}, 2, 4, 0, 0},
-        {{0, 3, -1, -1, -1, -1}, 0, 3, 0, 0},
-        {{-1, -1, -1, 1, 5, -1}, 0, 3, 1, 5},
-        {{1, -1, 7, -1, -1, -1}, 1, 7, 1, 5},
-        {{50, 0, -1, 0, 0, -1}, 2, 0, 0, 0},  // past the end: the last line
+        {{-1, -1, -1, -1, -1, -1}, 2, 4, 0, 0}, {{0, 3, -1, -1, -1, -1}, 0, 3, 0, 0},
+        {{-1, -1, -1, 1, 5, -1}, 0, 3, 1, 5},   {{1, -1, 7, -1, -1, -1}, 1, 7, 1, 5},
+        {{50, 0, -1, 0, 0, -1}, 2, 0, 0, 0}, // past the end: the last line
     };
     for (const auto &m : moves) {
         EXPECT_EQ(HostEditorControl(ECTL_SETPOSITION, (void *)&m.set), 1);
@@ -353,8 +373,9 @@ TEST_F(TestHostTest, EditorLinesAndPositions)
         EXPECT_EQ(ei.LeftPos, m.left);
     }
     EXPECT_EQ(ReadLine(-1).text, "int b(void)");
-    EXPECT_EQ(CallsOf(CALL_EDITORCONTROL).back().text,
-              "EditorControl(SETPOSITION, line=50, pos=0, tabpos=-1, top=0, left=0, overtype=-1) -> 1");
+    EXPECT_EQ(
+        CallsOf(CALL_EDITORCONTROL).back().text,
+        "EditorControl(SETPOSITION, line=50, pos=0, tabpos=-1, top=0, left=0, overtype=-1) -> 1");
 }
 
 TEST_F(TestHostTest, QuitClosesOnlyTheCurrentEditor)
@@ -370,15 +391,16 @@ TEST_F(TestHostTest, QuitClosesOnlyTheCurrentEditor)
     EXPECT_EQ(HostEditorControl(ECTL_QUIT, nullptr), 1);
     EXPECT_EQ(HostEditorControl(ECTL_QUIT, nullptr), 0);
     EXPECT_EQ(ReadLine(0).result, 0);
-    EXPECT_EQ(TestHostTranscript(CALL_EDITORCONTROL),
-              "EditorControl(QUIT) -> 1, closed editor 2\nEditorControl(QUIT) -> 1, closed editor 1\n"
-              "EditorControl(QUIT) -> 0, no editor\n");
+    EXPECT_EQ(
+        TestHostTranscript(CALL_EDITORCONTROL),
+        "EditorControl(QUIT) -> 1, closed editor 2\nEditorControl(QUIT) -> 1, closed editor 1\n"
+        "EditorControl(QUIT) -> 0, no editor\n");
 }
 
 TEST_F(TestHostTest, EditorCallRunsItsSession)
 {
     OpenEditor("C:\\src\\main.c", {"x"});
-    EXPECT_EQ(HostEditor("C:\\src\\b.c", 0, 0), 2);  // unscripted: closed at once
+    EXPECT_EQ(HostEditor("C:\\src\\b.c", 0, 0), 2); // unscripted: closed at once
     std::vector<std::string> lines;
     for (int i = 1; i <= 40; i++) lines.push_back("line " + std::to_string(i));
     EditorInfo seen;
@@ -391,9 +413,9 @@ TEST_F(TestHostTest, EditorCallRunsItsSession)
     EXPECT_EQ(seen.CurLine, 29);
     EXPECT_EQ(seen.CurPos, 4);
     EXPECT_EQ(seen.TopScreenLine, 17);
-    EXPECT_STREQ(seen.FileName, "C:\\src\\lib.c");  // still alive: the session was open then
+    EXPECT_STREQ(seen.FileName, "C:\\src\\lib.c"); // still alive: the session was open then
     EXPECT_EQ(seen.EditorID, 2);
-    EXPECT_EQ(HostEditor("C:\\src\\lib.c", -1, -1), 2);  // the plugin quits it itself
+    EXPECT_EQ(HostEditor("C:\\src\\lib.c", -1, -1), 2); // the plugin quits it itself
     EXPECT_EQ(EditorDepth(), 1);
     EXPECT_EQ(Info().EditorID, 1);
     auto editors = CallsOf(CALL_EDITOR);
@@ -401,11 +423,14 @@ TEST_F(TestHostTest, EditorCallRunsItsSession)
     EXPECT_EQ(editors[1].file, "C:\\src\\lib.c");
     EXPECT_EQ(editors[1].line, 30);
     EXPECT_EQ(editors[1].col, 5);
-    EXPECT_EQ(TestHostTranscript(CALL_EDITOR | CALL_EDITORCONTROL),
-              "Editor(file=\"C:\\src\\b.c\", title=null, rect=0,0,-1,-1, flags=0x0, line=0, col=0) -> 2\n"
-              "Editor(file=\"C:\\src\\lib.c\", title=null, rect=0,0,-1,-1, flags=0x0, line=30, col=5) -> 2\n"
-              "Editor(file=\"C:\\src\\lib.c\", title=null, rect=0,0,-1,-1, flags=0x0, line=-1, col=-1) -> 2\n"
-              "EditorControl(QUIT) -> 1, closed editor 3\n");
+    EXPECT_EQ(
+        TestHostTranscript(CALL_EDITOR | CALL_EDITORCONTROL),
+        "Editor(file=\"C:\\src\\b.c\", title=null, rect=0,0,-1,-1, flags=0x0, line=0, col=0) -> 2\n"
+        "Editor(file=\"C:\\src\\lib.c\", title=null, rect=0,0,-1,-1, flags=0x0, line=30, col=5) -> "
+        "2\n"
+        "Editor(file=\"C:\\src\\lib.c\", title=null, rect=0,0,-1,-1, flags=0x0, line=-1, col=-1) "
+        "-> 2\n"
+        "EditorControl(QUIT) -> 1, closed editor 3\n");
 }
 
 TEST_F(TestHostTest, EditorToOem)
@@ -420,7 +445,7 @@ TEST_F(TestHostTest, EditorToOem)
     SetEditorToOemTable(table);
     ct.TextLength = 2;
     EXPECT_EQ(HostEditorControl(ECTL_EDITORTOOEM, &ct), 1);
-    EXPECT_STREQ(text, "ab\xC0");  // only the given length
+    EXPECT_STREQ(text, "ab\xC0"); // only the given length
     ct.TextLength = 3;
     EXPECT_EQ(HostEditorControl(ECTL_EDITORTOOEM, &ct), 1);
     EXPECT_STREQ(text, "ab\x80");
@@ -435,4 +460,4 @@ TEST(TestHostLines, LinesOfSplitsEveryLineEnd)
     EXPECT_EQ(LinesOf(""), std::vector<std::string>({""}));
 }
 
-}  // namespace
+} // namespace

@@ -29,7 +29,7 @@ const Case kCases[] = {
     {"?.c", ".c", 0, 0},
     {"?.c", "ab.c", 0, 0},
     {"a?", "a", 0, 0},
-    {"*ab", "aab", 0, 1},            // the star must give back what it took
+    {"*ab", "aab", 0, 1}, // the star must give back what it took
     {"*a*b*c", "xaxbxcx", 0, 0},
     {"*a*b*c", "xaxbxc", 0, 1},
     {"", "", 0, 1},
@@ -38,10 +38,10 @@ const Case kCases[] = {
     {"*.MAC", "x.mac", 0, 1},
     {"*.mac", "X.MAC", 0, 1},
     {"MAIN.C", "main.c", 0, 1},
-    {"\xA0\xAF.c", "\x80\x8F.c", 0, 1},  // а п / А П
-    {"\xE0\xEF", "\x90\x9F", 0, 1},      // р я / Р Я
-    {"\xF1", "\xF0", 0, 1},              // ё / Ё
-    {"\xA0", "\xE0", 0, 0},              // а is not р
+    {"\xA0\xAF.c", "\x80\x8F.c", 0, 1}, // а п / А П
+    {"\xE0\xEF", "\x90\x9F", 0, 1},     // р я / Р Я
+    {"\xF1", "\xF0", 0, 1},             // ё / Ё
+    {"\xA0", "\xE0", 0, 0},             // а is not р
     {"\x80", "\xA0", 0, 1},
     // "*.*" and the trailing dot
     {"*.*", "Makefile", 0, 1},
@@ -51,7 +51,7 @@ const Case kCases[] = {
     {"abc.", "abc.", 0, 1},
     {"abc.", "abcd", 0, 0},
     {"*.", "README", 0, 1},
-    {"*.", "a.b", 0, 0},            // the star may not swallow the extension
+    {"*.", "a.b", 0, 0}, // the star may not swallow the extension
     {"a*.", "a.b", 0, 0},
     // sets
     {"[a,c-f].c", "a.c", 0, 1},
@@ -61,8 +61,8 @@ const Case kCases[] = {
     {"x[0-9]", "x7", 0, 1},
     {"x[0-9]", "x", 0, 0},
     {"[0-z]", "_", 0, 1},
-    {"[\xA0-\xAF]", "\x85", 0, 1},       // а-п holds Е
-    {"a[bc", "a[bc", 0, 1},           // unclosed set: plain characters
+    {"[\xA0-\xAF]", "\x85", 0, 1}, // а-п holds Е
+    {"a[bc", "a[bc", 0, 1},        // unclosed set: plain characters
     {"a[bc", "ab", 0, 0},
     {"*[!]", "x!", 0, 1},
     // skip path
@@ -73,7 +73,7 @@ const Case kCases[] = {
     {"*src*", "C:\\src\\main.c", 0, 1},
     {"main.c", "C:main.c", 1, 1},
     {"main.c", "dir/main.c", 1, 1},
-    {"*.", "d.x\\README", 1, 1},       // the dot in the directory does not count
+    {"*.", "d.x\\README", 1, 1}, // the dot in the directory does not count
     {"C*", "C:", 1, 0},
     {"*", "C:\\src\\", 1, 1},
 };
@@ -100,4 +100,4 @@ TEST(Wildcard, ManyStarsStayFast)
     EXPECT_EQ(WildcardMatch("*a*a*a*a*a*a*a*a*a*a*a*a*b", name.c_str(), 0), 1);
 }
 
-}  // namespace
+} // namespace

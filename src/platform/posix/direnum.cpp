@@ -14,7 +14,7 @@
    NTFS directory (and Wine) lists them. The order matters beyond looks: scanner state may carry
    from one file to the next, so the same tree must be walked the same way on both platforms. */
 struct DirEnum {
-    char *names;   /* NUL-terminated names, one after another */
+    char *names; /* NUL-terminated names, one after another */
     size_t used, size;
     size_t *order; /* offsets into names, sorted */
     size_t count, next;
@@ -32,8 +32,8 @@ static int IsWildcardMatch(const char *pattern, const char *name)
         if (*pattern == '*') {
             star = ++pattern;
             resume = name;
-        } else if (*pattern != '\0' &&
-                   (*pattern == '?' || UpperAscii((unsigned char)*pattern) == UpperAscii((unsigned char)*name))) {
+        } else if (*pattern != '\0' && (*pattern == '?' || UpperAscii((unsigned char)*pattern) ==
+                                                               UpperAscii((unsigned char)*name))) {
             pattern++;
             name++;
         } else if (star != NULL) {
@@ -68,10 +68,8 @@ static int DescribeEntry(const char *name, DirEntry *entry)
     uint32_t attributes = 0;
     if (S_ISLNK(sb.st_mode)) {
         if (stat(name, &target) != 0) return 0; /* dangling link: nothing to open */
-        if (S_ISREG(target.st_mode))
-            sb = target;
-        else if (!S_ISDIR(target.st_mode))
-            return 0;
+        if (S_ISREG(target.st_mode)) sb = target;
+        else if (!S_ISDIR(target.st_mode)) return 0;
     } else if (S_ISDIR(sb.st_mode)) {
         attributes |= FILE_ATTR_DIRECTORY;
     } else if (!S_ISREG(sb.st_mode)) {

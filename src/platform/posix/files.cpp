@@ -4,12 +4,12 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
-#include <stdint.h>
 #include <signal.h>
+#include <stdint.h>
 #include <stdio.h>
 #include <string.h>
-#include <sys/mman.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,8 +25,7 @@ void FileTimeFromUnix(const struct timespec *ts, FileTime *out)
 {
     int64_t sec = (int64_t)ts->tv_sec;
     uint64_t ticks;
-    if (sec < -UNIX_EPOCH_AS_1601)
-        ticks = 0; /* before 1601: FILETIME has no way to say it */
+    if (sec < -UNIX_EPOCH_AS_1601) ticks = 0; /* before 1601: FILETIME has no way to say it */
     else if (sec > (int64_t)(UINT64_MAX / (uint64_t)TICKS_PER_SECOND) - UNIX_EPOCH_AS_1601 - 1)
         ticks = UINT64_MAX;
     else

@@ -12,8 +12,8 @@ static const struct {
     char shifted;
     int vk;
 } OEM_KEYS[] = {
-    {';', ':', 0xBA}, {'=', '+', 0xBB}, {',', '<', 0xBC}, {'-', '_', 0xBD},
-    {'.', '>', 0xBE}, {'/', '?', 0xBF}, {'`', '~', 0xC0}, {'[', '{', 0xDB},
+    {';', ':', 0xBA},  {'=', '+', 0xBB}, {',', '<', 0xBC},  {'-', '_', 0xBD},
+    {'.', '>', 0xBE},  {'/', '?', 0xBF}, {'`', '~', 0xC0},  {'[', '{', 0xDB},
     {'\\', '|', 0xDC}, {']', '}', 0xDD}, {'\'', '"', 0xDE},
 };
 
@@ -56,6 +56,4 @@ int RunGuarded(void (*body)(void *), void *arg)
     return 0;
 }
 
-void TestFaultPoint(void)
-{
-}
+void TestFaultPoint(void) {}

@@ -125,7 +125,8 @@ static long Unescape(const char *s, size_t n, char *out, size_t size)
             case 'r': c = '\r'; break;
             case 't': c = '\t'; break;
             case 'x': {
-                int hi = i + 2 < n ? HexValue(s[i + 1]) : -1, lo = hi >= 0 ? HexValue(s[i + 2]) : -1;
+                int hi = i + 2 < n ? HexValue(s[i + 1]) : -1,
+                    lo = hi >= 0 ? HexValue(s[i + 2]) : -1;
                 if (lo < 0 || (hi | lo) == 0) return -1;
                 c = (char)(hi * 16 + lo);
                 i += 2;
@@ -229,8 +230,7 @@ static int SplitLines(const char *text, size_t len, LineList *out)
 static int StoreDir(char *dir, size_t size)
 {
     const char *base = getenv("XDG_CONFIG_HOME");
-    if (base != NULL && base[0] == '/')
-        return FormatTruncated(dir, size, "%s/zolt", base) ? -1 : 0;
+    if (base != NULL && base[0] == '/') return FormatTruncated(dir, size, "%s/zolt", base) ? -1 : 0;
     const char *home = getenv("HOME");
     if (home == NULL || home[0] != '/') return -1;
     return FormatTruncated(dir, size, "%s/.config/zolt", home) ? -1 : 0;
@@ -261,9 +261,9 @@ static int LoadFile(LineList *out, int *existed)
                       : STORE_FILE_MAX + 1;
     char *text = (char *)MemAlloc(room);
     size_t len = text ? fread(text, 1, room, f) : 0;
-    int result = text == NULL                                          ? -1
+    int result = text == NULL                                       ? -1
                  : ferror(f) || len >= room || len > STORE_FILE_MAX ? 1
-                                                                     : SplitLines(text, len, out);
+                                                                    : SplitLines(text, len, out);
     fclose(f);
     MemFree(text);
     if (result != 0) FreeLines(out);
@@ -445,7 +445,8 @@ static int OpenKey(const char *path, int writable, StoreKey **out)
     int existed;
     if (k == NULL) return -1;
     k->writable = writable;
-    int result = CopyTruncated(k->path, sizeof k->path, path) != 0 ? 1 : LoadFile(&k->view, &existed);
+    int result =
+        CopyTruncated(k->path, sizeof k->path, path) != 0 ? 1 : LoadFile(&k->view, &existed);
     if (result == 0 && writable && FindHeader(&k->view, path) < 0) {
         k->dirty = 1; /* creating the key writes its header even without values */
         if (EnsureHeader(&k->view, path) != 0) result = -1;
@@ -478,7 +479,8 @@ int StoreFlushKey(StoreKey *k)
     if (!failed) failed = EnsureHeader(&fresh, k->path) != 0;
     for (int i = 0; i < k->pending.count && !failed; i++) {
         const char *line = k->pending.lines[i];
-        failed = ValueName(line, name, sizeof name) == NULL || ApplyValueLine(&fresh, k->path, name, line) != 0;
+        failed = ValueName(line, name, sizeof name) == NULL ||
+                 ApplyValueLine(&fresh, k->path, name, line) != 0;
     }
     if (!failed) failed = WriteFile(&fresh) != 0;
     if (failed) {
@@ -532,7 +534,8 @@ int StoreSetValue(StoreKey *k, const char *name, int type, const void *data, uin
 }
 
 /* Hands a found value to the caller as StoreQueryValue promises. */
-static int DeliverValue(int type, const void *bytes, uint32_t n, int *outType, void *data, uint32_t *size)
+static int DeliverValue(int type, const void *bytes, uint32_t n, int *outType, void *data,
+                        uint32_t *size)
 {
     *outType = type;
     uint32_t room = *size;
@@ -555,7 +558,8 @@ int StoreQueryValue(StoreKey *k, const char *name, int *type, void *data, uint32
         size_t room = strlen(rest + 7) + 1;
         char *text = (char *)MemAlloc(room);
         long n = text ? Unescape(rest + 7, room - 1, text, room) : -1;
-        int result = n < 0 ? 2 : DeliverValue(STORE_STRING, text, (uint32_t)n + 1, type, data, size);
+        int result =
+            n < 0 ? 2 : DeliverValue(STORE_STRING, text, (uint32_t)n + 1, type, data, size);
         MemFree(text);
         if (result != 2) return result;
     }

@@ -46,8 +46,7 @@ static int IsDeviceName(const char *name)
     while (n > 0 && name[n - 1] == ' ') n--;
     if (n < 3 || n > 4) return 0;
     char base[5];
-    for (size_t i = 0; i < n; i++)
-        base[i] = (char)UpperAscii((unsigned char)name[i]);
+    for (size_t i = 0; i < n; i++) base[i] = (char)UpperAscii((unsigned char)name[i]);
     base[n] = '\0';
     if (n == 3)
         return strcmp(base, "CON") == 0 || strcmp(base, "PRN") == 0 || strcmp(base, "AUX") == 0 ||
@@ -165,8 +164,9 @@ int FileGetWriteTime(const char *path, FileTime *out)
 
 int FileSetWriteTime(const char *path, const FileTime *t)
 {
-    HANDLE h = CreateFileA(path, FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    HANDLE h = CreateFileA(path, FILE_WRITE_ATTRIBUTES,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
     if (h == INVALID_HANDLE_VALUE) return -1;
     FILETIME ft = {t->low, t->high};
     BOOL ok = SetFileTime(h, NULL, NULL, &ft);
@@ -193,7 +193,8 @@ static LargeBlock *FindLargeBlock(const void *p)
 static int CommitLargeBlock(LargeBlock *b, size_t size)
 {
     if (size <= b->committed) return 0;
-    if (VirtualAlloc(b->base + b->committed, size - b->committed, MEM_COMMIT, PAGE_READWRITE) == NULL)
+    if (VirtualAlloc(b->base + b->committed, size - b->committed, MEM_COMMIT, PAGE_READWRITE) ==
+        NULL)
         return -1;
     b->committed = size;
     return 0;
@@ -202,7 +203,7 @@ static int CommitLargeBlock(LargeBlock *b, size_t size)
 /* As much address space as the process can spare, from 1 GB down, but at least `size`. */
 static char *ReserveAddressSpace(size_t size, size_t *reserved)
 {
-    for (size_t want = (size_t)1 << 30; ; want -= want / 4) {
+    for (size_t want = (size_t)1 << 30;; want -= want / 4) {
         if (want < size * 2) want = size;
         void *p = VirtualAlloc(NULL, want, MEM_RESERVE, PAGE_READWRITE);
         if (p != NULL) {
@@ -255,8 +256,9 @@ int FileMapRead(const char *path, MappedFile *m)
     m->data = NULL;
     m->size = 0;
     if (IsDeviceName(path)) return -1;
-    HANDLE f = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    HANDLE f =
+        CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
     if (f == INVALID_HANDLE_VALUE) return -1;
     LARGE_INTEGER size;
     HANDLE map = NULL;
@@ -390,8 +392,8 @@ StoreKey *StoreCreateKey(const char *path)
 {
     HKEY key;
     DWORD disposition;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_WRITE | KEY_QUERY_VALUE,
-                        NULL, &key, &disposition) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, NULL, REG_OPTION_NON_VOLATILE,
+                        KEY_WRITE | KEY_QUERY_VALUE, NULL, &key, &disposition) != ERROR_SUCCESS)
         return NULL;
     return WrapKey(key);
 }
@@ -420,7 +422,8 @@ void StoreCloseKey(StoreKey *k)
 
 int StoreSetValue(StoreKey *k, const char *name, int type, const void *data, uint32_t size)
 {
-    if (k == NULL || (type != STORE_DWORD && type != STORE_STRING) || (type == STORE_DWORD && size != 4))
+    if (k == NULL || (type != STORE_DWORD && type != STORE_STRING) ||
+        (type == STORE_DWORD && size != 4))
         return -1;
     if (type == STORE_STRING) { /* store up to the first NUL, with it */
         const char *text = (const char *)data;
@@ -496,8 +499,7 @@ static int IsProcessorFault(DWORD code)
     case EXCEPTION_FLT_UNDERFLOW:
     case EXCEPTION_FLT_INEXACT_RESULT:
     case EXCEPTION_FLT_DENORMAL_OPERAND:
-    case EXCEPTION_FLT_STACK_CHECK:
-        return 1;
+    case EXCEPTION_FLT_STACK_CHECK: return 1;
     default: /* a stack overflow among them: its guard page would be gone for the next one */
         return 0;
     }

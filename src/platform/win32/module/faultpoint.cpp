@@ -18,7 +18,5 @@ void TestFaultPoint(void)
         throw std::runtime_error("test fault");
 }
 #else
-void TestFaultPoint(void)
-{
-}
+void TestFaultPoint(void) {}
 #endif
