@@ -78,16 +78,21 @@ static int FillEntry(const WIN32_FIND_DATAA *fd, DirEntry *entry)
 /* The next entry the walk may see: 1, or 0 at the end. */
 static int NextKept(HANDLE find, DirEntry *entry)
 {
+    /* cleared before every call: Wine leaves the reparse tag (dwReserved0) unset, and a stale
+       value there could pass a directory link for a directory to walk */
     WIN32_FIND_DATAA fd;
-    while (FindNextFileA(find, &fd))
+    for (;;) {
+        memset(&fd, 0, sizeof fd);
+        if (!FindNextFileA(find, &fd)) return 0;
         if (FillEntry(&fd, entry)) return 1;
-    return 0;
+    }
 }
 
 int DirStart(const char *pattern, DirEntry *entry, DirEnum **dir)
 {
     *dir = NULL;
     WIN32_FIND_DATAA fd;
+    memset(&fd, 0, sizeof fd);
     HANDLE h = FindFirstFileA(pattern, &fd);
     if (h == INVALID_HANDLE_VALUE) return 1;
     if (!FillEntry(&fd, entry) && !NextKept(h, entry)) {
