@@ -7,8 +7,9 @@ build_pkgs="cmake make g++ libgtest-dev libncurses-dev"
 mingw_pkgs="g++-mingw-w64-i686 binutils-mingw-w64-i686"
 fuzz_pkgs="cmake make clang libclang-rt-14-dev"
 # The tests also run the DLL under Wine: the shipped 32-bit build (wine32 from the i386
-# architecture, on kernels that run 32-bit code) and a 64-bit build of the same sources.
-wine_pkgs="g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 wine32:i386"
+# architecture, on kernels that run 32-bit code) and a 64-bit build of the same sources; python3
+# generates the tree of 300,000 entries the Wine test builds at scale.
+wine_pkgs="g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 wine32:i386 python3"
 test_pkgs="$build_pkgs tmux $mingw_pkgs $wine_pkgs clang libclang-rt-14-dev"
 win_pkgs="$mingw_pkgs"
 bench_pkgs="$build_pkgs python3 bc strace linux-source-6.1 xz-utils universal-ctags exuberant-ctags global cscope hyperfine gnuplot-nox valgrind time"
