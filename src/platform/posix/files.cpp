@@ -92,6 +92,21 @@ int CompareFileTimes(const FileTime *a, const FileTime *b)
 /* Only a regular file is opened: a FIFO or a device would block the reader or never end, and
    Windows refuses a directory, as we do (a directory matched by a source mask would otherwise
    be scanned as an empty file). O_NONBLOCK keeps the open itself from waiting on a FIFO. */
+/* A descriptor of a regular file for reading (still non-blocking), its status in *sb; -1 with
+   errno for anything else: opening never waits on a FIFO, and a directory or device is refused. */
+static int OpenRegular(const char *native, struct stat *sb)
+{
+    int fd = open(native, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return -1;
+    int error;
+    if (fstat(fd, sb) != 0) error = errno;
+    else if (S_ISREG(sb->st_mode)) return fd;
+    else error = S_ISDIR(sb->st_mode) ? EISDIR : EINVAL;
+    close(fd);
+    errno = error;
+    return -1;
+}
+
 FILE *FileOpen(const char *path, const char *mode)
 {
     char native[NATIVE_PATH_SIZE];
@@ -100,17 +115,11 @@ FILE *FileOpen(const char *path, const char *mode)
         return NULL;
     }
     if (mode[0] != 'r' || strchr(mode, '+') != NULL) return fopen(native, mode);
-    int fd = open(native, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return NULL;
     struct stat sb;
+    int fd = OpenRegular(native, &sb);
+    if (fd < 0) return NULL;
     FILE *f = NULL;
-    if (fstat(fd, &sb) != 0) {
-        /* errno set */
-    } else if (!S_ISREG(sb.st_mode)) {
-        errno = S_ISDIR(sb.st_mode) ? EISDIR : EINVAL;
-    } else if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0) {
-        f = fdopen(fd, mode);
-    }
+    if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0) f = fdopen(fd, mode);
     if (f == NULL) close(fd);
     return f;
 }
@@ -192,13 +201,11 @@ int FileMapRead(const char *path, MappedFile *m)
     m->size = 0;
     char native[NATIVE_PATH_SIZE];
     if (ToNativePath(path, native, sizeof native) != 0) return -1;
-    /* no wait on a FIFO: it is refused below */
-    int fd = open(native, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return -1;
     struct stat sb;
+    int fd = OpenRegular(native, &sb);
+    if (fd < 0) return -1;
     void *p = MAP_FAILED;
-    if (fstat(fd, &sb) == 0 && S_ISREG(sb.st_mode) && sb.st_size > 0 &&
-        (uint64_t)sb.st_size <= (uint64_t)SIZE_MAX)
+    if (sb.st_size > 0 && (uint64_t)sb.st_size <= (uint64_t)SIZE_MAX)
         p = mmap(NULL, (size_t)sb.st_size, PROT_READ, MAP_PRIVATE, fd, 0);
     close(fd);
     if (p == MAP_FAILED) return -1;
