@@ -62,3 +62,7 @@ target_include_directories(winbench PRIVATE ${CMAKE_SOURCE_DIR}/hosts ${CMAKE_SO
 target_compile_options(winbench PRIVATE ${ZOLT_HOST_WARNINGS})
 target_link_libraries(winbench PRIVATE zoltcore advapi32 user32)
 target_link_options(winbench PRIVATE -static -static-libgcc -static-libstdc++)
+
+# The plugin for the current host generation and its test host.
+include(cmake/far3.cmake OPTIONAL)
+include(cmake/wintest3.cmake OPTIONAL)
