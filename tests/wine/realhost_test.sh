@@ -110,4 +110,15 @@ keys Escape
 keys Escape
 db=$(find "$work/home/prefix" -path '*PluginsData*' -iname '5A4F4C54-3C2E-4B8D-9E61-2F7B0C4D8813.db' | head -1)
 check "configuration: kept in the host's settings database" test -n "$db"
+
+# The same host in Russian: the plugin's messages come from its Russian language file.
+tmux kill-session -t "$session" 2>/dev/null
+tmux new-session -d -s "$session" -x 120 -y 40 "cd '$work/tree' && PATH='$work/bin:$PATH' \
+    WINEPREFIX='$work/home/prefix' WINEARCH=win64 WINEDEBUG=-all \
+    wine '$work/home/bin$bits/Far.exe' -set:Language.Main=Russian 2>/dev/null"
+for _ in $(seq 60); do seen "1Помощь" && break; sleep 1; done
+keys F11
+keys Enter
+check "Russian: the command menu in Russian" seen "Обзор определений"
+keys Escape
 [ "$failures" = 0 ] || exit 1
