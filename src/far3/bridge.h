@@ -82,6 +82,7 @@ struct BridgeEditorInfo {
     int tabSize, bookmarkCount;
     uint32_t curState;
 };
+enum { BRIDGE_EDITOR_MODIFIED = 1 }; /* curState: the same bits as the core's */
 int BridgeEditorInfoGet(BridgeEditorInfo *info); /* 0 when no editor is current */
 struct BridgeEditorString {
     const char *text, *eol; /* one byte per UTF-16 unit; valid until the next call */

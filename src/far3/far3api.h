@@ -185,7 +185,21 @@ struct FarSettingsValue {
 /* ---- names, versions ---- */
 constexpr Flags64 PN_CMPNAME = 0;
 constexpr Flags64 PN_SKIPPATH = 0x1000000;
-enum AdvancedControlCommand { ACTL_GETFARMANAGERVERSION = 0 };
+enum AdvancedControlCommand { ACTL_GETFARMANAGERVERSION = 0, ACTL_GETWINDOWINFO = 6 };
+enum WindowType { WTYPE_PANELS = 1, WTYPE_EDITOR = 3 };
+constexpr Flags64 WIF_MODIFIED = 0x1;
+constexpr Flags64 WIF_CURRENT = 0x2;
+struct WindowInfo {
+    size_t StructSize;
+    intptr_t Id;
+    wchar_t *TypeName;
+    wchar_t *Name;
+    intptr_t TypeNameSize;
+    intptr_t NameSize;
+    intptr_t Pos; /* -1: the current window */
+    WindowType Type;
+    Flags64 Flags;
+};
 
 /* ---- the plugin's own records ---- */
 constexpr Flags64 PF_PRELOAD = 0x1;
@@ -338,6 +352,8 @@ static_assert(offsetof(FarSettingsCreate, Handle) == FAR3_LAYOUT(24, 20), "Handl
 static_assert(sizeof(FarSettingsItem) == FAR3_LAYOUT(48, 24), "FarSettingsItem");
 static_assert(offsetof(FarSettingsItem, Number) == FAR3_LAYOUT(32, 16), "FarSettingsItem.Number");
 static_assert(sizeof(FarSettingsValue) == FAR3_LAYOUT(24, 12), "FarSettingsValue");
+static_assert(sizeof(WindowInfo) == FAR3_LAYOUT(72, 40), "WindowInfo");
+static_assert(offsetof(WindowInfo, Flags) == FAR3_LAYOUT(64, 32), "WindowInfo.Flags");
 static_assert(sizeof(ConfigureInfo) == FAR3_LAYOUT(24, 12), "ConfigureInfo");
 #undef FAR3_LAYOUT
 

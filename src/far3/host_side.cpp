@@ -329,6 +329,16 @@ int BridgeEditorInfoGet(BridgeEditorInfo *out)
     out->tabSize = (int)info.TabSize;
     out->bookmarkCount = (int)info.BookmarkCount;
     out->curState = (uint32_t)info.CurState;
+    /* The host leaves the changed bit out of the editor's state (seen in build 6727); the window
+       list has it. */
+    WindowInfo window;
+    memset(&window, 0, sizeof window);
+    window.StructSize = sizeof window;
+    window.Pos = -1;
+    if (g_host.AdvControl != NULL &&
+        g_host.AdvControl(&PLUGIN_GUID, ACTL_GETWINDOWINFO, 0, &window) &&
+        window.Type == WTYPE_EDITOR && (window.Flags & WIF_MODIFIED))
+        out->curState |= BRIDGE_EDITOR_MODIFIED;
     /* the name: asked for its size first, then fetched */
     fileName[0] = '\0';
     intptr_t size = Editor(ECTL_GETFILENAME, 0, NULL);

@@ -92,10 +92,24 @@ keys Enter
 check "command menu from the editor" seen "Return from definition"
 pause=3 keys Down Enter
 check "go to definition: sb_init through the index, in lib\\strbuf\\strbuf.c" title 'strbuf.c.*Ln  *8/'
+keys x y z
 keys F11
 keys Enter
 pause=2 keys Down Down Enter
-check "go back: the jump's editor closed, the cursor where it was" title 'buffer.c.*Ln  *73/.*Col 6'
+check "go back: a changed editor stays open with a warning" seen "Unsaved changes: save the file"
+keys Escape
+keys F10
+check "go back: the host's own question when the user closes it" seen "Save"
+keys Right Enter
+check "go back: back in the editor of the jump, the cursor where it was" title 'buffer.c.*Ln  *73/.*Col 6'
+check "go back: the file on disk as it was" test "$(grep -c xyz "$work/tree/lib/strbuf/strbuf.c")" = 0
+keys F11
+keys Enter
+pause=3 keys Down Enter
+keys F11
+keys Enter
+pause=2 keys Down Down Enter
+check "go back: an unchanged jump's editor closes" title 'buffer.c.*Ln  *73/.*Col 6'
 keys F10
 keys Escape
 keys M-S-F9
