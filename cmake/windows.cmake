@@ -1,18 +1,27 @@
 # zolt.dll: the plugin for the real host. Plain export names come from the .def file; the C and
 # C++ runtimes are linked in, so the DLL needs nothing but system DLLs.
-# On 64-bit Windows nothing is decorated: the same export list without the stdcall aliases.
-set(ZOLT_DEF ${CMAKE_SOURCE_DIR}/dist/zolt.def)
-if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-  file(READ ${ZOLT_DEF} def_text)
-  string(REGEX REPLACE "=[A-Za-z_]+@[0-9]+" "" def_text "${def_text}")
-  set(ZOLT_DEF ${CMAKE_BINARY_DIR}/zolt64.def)
-  file(WRITE ${ZOLT_DEF} "${def_text}")
-  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/dist/zolt.def)
-endif()
+# The export list for this machine type: on 64-bit Windows nothing is decorated, so the list
+# goes without its stdcall aliases.
+function(zolt_export_list def out)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    get_filename_component(name ${def} NAME_WE)
+    file(READ ${def} def_text)
+    string(REGEX REPLACE "=[A-Za-z_]+@[0-9]+" "" def_text "${def_text}")
+    set(def64 ${CMAKE_BINARY_DIR}/${name}64.def)
+    file(WRITE ${def64} "${def_text}")
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${def})
+    set(${out} ${def64} PARENT_SCOPE)
+  else()
+    set(${out} ${def} PARENT_SCOPE)
+  endif()
+endfunction()
+zolt_export_list(${CMAKE_SOURCE_DIR}/dist/zolt.def ZOLT_DEF)
 set(ZOLT_FAULTPOINT ${CMAKE_SOURCE_DIR}/src/platform/win32/module/faultpoint.cpp)
-add_library(zolt SHARED ${ZOLT_DEF} ${ZOLT_FAULTPOINT})
+# The options of this library live in the registry.
+set(ZOLT_REGISTRY ${CMAKE_SOURCE_DIR}/src/platform/win32/module/registry.cpp)
+add_library(zolt SHARED ${ZOLT_DEF} ${ZOLT_FAULTPOINT} ${ZOLT_REGISTRY})
 # zolt-faults.dll: the same library whose commands can be made to throw (tests only, never shipped).
-add_library(zolt-faults SHARED ${ZOLT_DEF} ${ZOLT_FAULTPOINT})
+add_library(zolt-faults SHARED ${ZOLT_DEF} ${ZOLT_FAULTPOINT} ${ZOLT_REGISTRY})
 target_compile_definitions(zolt-faults PRIVATE ZOLT_TEST_FAULTS)
 foreach(dll zolt zolt-faults)
   target_link_libraries(${dll} PRIVATE zoltcore advapi32 user32)
@@ -57,7 +66,8 @@ target_link_options(zolt-wintest PRIVATE -static -static-libgcc -static-libstdc+
 
 # winbench.exe: what make bench times under Wine (a walk reading every source, the DLL's build
 # and browse through a bare host, the table's growth).
-add_executable(winbench ${CMAKE_SOURCE_DIR}/bench/winbench.cpp ${CMAKE_SOURCE_DIR}/hosts/common/wildcard.cpp)
+add_executable(winbench ${CMAKE_SOURCE_DIR}/bench/winbench.cpp ${ZOLT_REGISTRY}
+               ${CMAKE_SOURCE_DIR}/hosts/common/wildcard.cpp)
 target_include_directories(winbench PRIVATE ${CMAKE_SOURCE_DIR}/hosts ${CMAKE_SOURCE_DIR}/src)
 target_compile_options(winbench PRIVATE ${ZOLT_HOST_WARNINGS})
 target_link_libraries(winbench PRIVATE zoltcore advapi32 user32)

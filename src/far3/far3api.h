@@ -33,21 +33,17 @@ struct GlobalInfo {
 };
 
 /* ---- menus ---- */
-enum : Flags64 {
-    MIF_SELECTED = 0x10000,
-    MIF_CHECKED = 0x20000,
-    MIF_SEPARATOR = 0x40000,
-    MIF_DISABLE = 0x80000,
-    MIF_GRAYED = 0x100000,
-    MIF_HIDDEN = 0x200000
-};
-enum : Flags64 {
-    FMENU_SHOWAMPERSAND = 0x1,
-    FMENU_WRAPMODE = 0x2,
-    FMENU_AUTOHIGHLIGHT = 0x4,
-    FMENU_REVERSEAUTOHIGHLIGHT = 0x8,
-    FMENU_CHANGECONSOLETITLE = 0x10
-};
+constexpr Flags64 MIF_SELECTED = 0x10000;
+constexpr Flags64 MIF_CHECKED = 0x20000;
+constexpr Flags64 MIF_SEPARATOR = 0x40000;
+constexpr Flags64 MIF_DISABLE = 0x80000;
+constexpr Flags64 MIF_GRAYED = 0x100000;
+constexpr Flags64 MIF_HIDDEN = 0x200000;
+constexpr Flags64 FMENU_SHOWAMPERSAND = 0x1;
+constexpr Flags64 FMENU_WRAPMODE = 0x2;
+constexpr Flags64 FMENU_AUTOHIGHLIGHT = 0x4;
+constexpr Flags64 FMENU_REVERSEAUTOHIGHLIGHT = 0x8;
+constexpr Flags64 FMENU_CHANGECONSOLETITLE = 0x10;
 struct FarKey {
     WORD VirtualKeyCode;
     DWORD ControlKeyState;
@@ -70,14 +66,12 @@ enum {
     DI_CHECKBOX = 8,
     DI_RADIOBUTTON = 9
 };
-enum : Flags64 {
-    DIF_COLORMASK = 0xFF,
-    DIF_SETCOLOR = 0x100,
-    DIF_BOXCOLOR = 0x200,
-    DIF_SEPARATOR = 0x10000, /* on an edit item the old "variable buffer" bit: gone */
-    DIF_DEFAULTBUTTON = 0x100000000ull,
-    DIF_FOCUS = 0x200000000ull
-};
+constexpr Flags64 DIF_COLORMASK = 0xFF;
+constexpr Flags64 DIF_SETCOLOR = 0x100;
+constexpr Flags64 DIF_BOXCOLOR = 0x200;
+constexpr Flags64 DIF_SEPARATOR = 0x10000; /* on an edit item the old "variable buffer" bit: gone */
+constexpr Flags64 DIF_DEFAULTBUTTON = 0x100000000ull;
+constexpr Flags64 DIF_FOCUS = 0x200000000ull;
 struct FarDialogItem {
     int Type;
     intptr_t X1, Y1, X2, Y2;
@@ -98,21 +92,17 @@ enum { DM_GETCHECK = 25, DM_GETCONSTTEXTPTR = 63 };
 enum { BSTATE_UNCHECKED = 0, BSTATE_CHECKED = 1 };
 
 /* ---- messages ---- */
-enum : Flags64 {
-    FMSG_WARNING = 0x1,
-    FMSG_ERRORTYPE = 0x2,
-    FMSG_KEEPBACKGROUND = 0x4,
-    FMSG_LEFTALIGN = 0x8,
-    FMSG_ALLINONE = 0x10,
-    FMSG_MB_MASK = 0xF0000
-};
+constexpr Flags64 FMSG_WARNING = 0x1;
+constexpr Flags64 FMSG_ERRORTYPE = 0x2;
+constexpr Flags64 FMSG_KEEPBACKGROUND = 0x4;
+constexpr Flags64 FMSG_LEFTALIGN = 0x8;
+constexpr Flags64 FMSG_ALLINONE = 0x10;
+constexpr Flags64 FMSG_MB_MASK = 0xF0000;
 
 /* ---- editor ---- */
-enum : Flags64 {
-    EF_NONMODAL = 0x1,
-    EF_IMMEDIATERETURN = 0x100,
-    EF_OPENMODE_USEEXISTING = 0x20000000
-};
+constexpr Flags64 EF_NONMODAL = 0x1;
+constexpr Flags64 EF_IMMEDIATERETURN = 0x100;
+constexpr Flags64 EF_OPENMODE_USEEXISTING = 0x20000000;
 #define FAR3_CP_DEFAULT ((uintptr_t)-1)
 #define FAR3_CURRENT_EDITOR (-1)
 enum EditorControlCommand {
@@ -154,7 +144,16 @@ struct EditorSetPosition {
 };
 
 /* ---- settings ---- */
-enum SettingsCommand { SCTL_CREATE = 0, SCTL_FREE = 1, SCTL_SET = 2, SCTL_GET = 3 };
+enum SettingsCommand {
+    SCTL_CREATE = 0,
+    SCTL_FREE = 1,
+    SCTL_SET = 2,
+    SCTL_GET = 3,
+    SCTL_ENUM = 4,
+    SCTL_DELETE = 5,
+    SCTL_CREATESUBKEY = 6,
+    SCTL_OPENSUBKEY = 7
+};
 enum { PSL_ROAMING = 0 };
 enum SettingsType { FST_UNKNOWN = 0, FST_SUBKEY = 1, FST_QWORD = 2, FST_STRING = 3, FST_DATA = 4 };
 struct FarSettingsCreate {
@@ -177,12 +176,22 @@ struct FarSettingsItem {
     };
 };
 
+struct FarSettingsValue {
+    size_t StructSize;
+    size_t Root;
+    const wchar_t *Value;
+};
+
 /* ---- names, versions ---- */
-enum : Flags64 { PN_CMPNAME = 0, PN_SKIPPATH = 0x1000000 };
+constexpr Flags64 PN_CMPNAME = 0;
+constexpr Flags64 PN_SKIPPATH = 0x1000000;
 enum AdvancedControlCommand { ACTL_GETFARMANAGERVERSION = 0 };
 
 /* ---- the plugin's own records ---- */
-enum : Flags64 { PF_PRELOAD = 0x1, PF_DISABLEPANELS = 0x2, PF_EDITOR = 0x4, PF_VIEWER = 0x8 };
+constexpr Flags64 PF_PRELOAD = 0x1;
+constexpr Flags64 PF_DISABLEPANELS = 0x2;
+constexpr Flags64 PF_EDITOR = 0x4;
+constexpr Flags64 PF_VIEWER = 0x8;
 struct PluginMenuItem {
     const GUID *Guids;
     const wchar_t *const *Strings;
@@ -328,9 +337,20 @@ static_assert(sizeof(FarSettingsCreate) == FAR3_LAYOUT(32, 24), "FarSettingsCrea
 static_assert(offsetof(FarSettingsCreate, Handle) == FAR3_LAYOUT(24, 20), "Handle");
 static_assert(sizeof(FarSettingsItem) == FAR3_LAYOUT(48, 24), "FarSettingsItem");
 static_assert(offsetof(FarSettingsItem, Number) == FAR3_LAYOUT(32, 16), "FarSettingsItem.Number");
+static_assert(sizeof(FarSettingsValue) == FAR3_LAYOUT(24, 12), "FarSettingsValue");
 static_assert(sizeof(ConfigureInfo) == FAR3_LAYOUT(24, 12), "ConfigureInfo");
 #undef FAR3_LAYOUT
 
 } // namespace far3
+
+/* The entry points the host looks up by these exact names. */
+extern "C" {
+void WINAPI GetGlobalInfoW(far3::GlobalInfo *Info);
+void WINAPI SetStartupInfoW(const far3::PluginStartupInfo *Info);
+void WINAPI GetPluginInfoW(far3::PluginInfo *Info);
+HANDLE WINAPI OpenW(const far3::OpenInfo *Info);
+intptr_t WINAPI ConfigureW(const far3::ConfigureInfo *Info);
+void WINAPI ExitFARW(const far3::ExitInfo *Info);
+}
 
 #endif
