@@ -2,6 +2,7 @@
 #ifndef ZOLT_WINTEST_HOST1_H
 #define ZOLT_WINTEST_HOST1_H
 
+#include "common/editbuffer1.h"
 #include "host/farapi.h"
 #include "wintest/wintest.h"
 

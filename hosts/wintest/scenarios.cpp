@@ -245,7 +245,7 @@ static void GotoInTextAndBack()
     int id = PushEditor(At("main.c"), DiskLines("main.c"), 9, 11); /* on "local_fn(helper())" */
     ScriptMenuIndex(COMMAND_GOTO);
     Expect(OpenCommand(FROM_EDITOR), "open result");
-    std::vector<Call> moves = CallsOf("EditorControl", ECTL_SETPOSITION);
+    std::vector<Call> moves = CallsOf("EditorControl", EDITOR_SETPOSITION);
     Expect(moves.size() == 1, "go to: " + std::to_string(moves.size()) + " moves");
     if (!moves.empty()) ExpectPosition(moves[0], 2, 0, "go to");
     ExpectEq(StoredValue("StrNumForBackOut"), "number:9", "back-out line");
@@ -255,7 +255,7 @@ static void GotoInTextAndBack()
 
     ScriptMenuIndex(COMMAND_GOBACK);
     Expect(OpenCommand(FROM_EDITOR), "open result of go back");
-    moves = CallsOf("EditorControl", ECTL_SETPOSITION);
+    moves = CallsOf("EditorControl", EDITOR_SETPOSITION);
     Expect(moves.size() == 2, "go back: " + std::to_string(moves.size()) + " moves");
     if (moves.size() == 2) ExpectPosition(moves[1], 9, 11, "go back");
     PopEditor();

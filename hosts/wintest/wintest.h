@@ -15,6 +15,8 @@
 
 /* Where a command is opened from; each host maps it to its own open-from code. */
 enum Place { FROM_PANELS, FROM_EDITOR };
+/* ECTL_SETPOSITION: the same command number in both generations. */
+enum { EDITOR_SETPOSITION = 7 };
 /* Modifier set of a break key as the scenarios name it: the 1.x high-word bits. */
 enum { KEY_CONTROL = 0x1, KEY_ALT = 0x2, KEY_SHIFT = 0x4 };
 
