@@ -15,8 +15,9 @@ struct BridgePluginInfo {
     const char *menuString;
     const char *configString;
 };
-/* Hands the core its startup record; moduleName is the library's path. */
-void BridgeStart(const char *moduleName);
+/* Hands the core its startup record; moduleName is the library's path. complete: the host has
+   every service the commands use. */
+void BridgeStart(const char *moduleName, int complete);
 void BridgeGetPluginInfo(BridgePluginInfo *info);
 enum { BRIDGE_FROM_PANELS = 1, BRIDGE_FROM_EDITOR = 5 };
 void BridgeOpen(int from);

@@ -42,11 +42,13 @@ static int FARAPI CoreEditorControl(int command, void *param);
 
 static char g_moduleName[FAR_NM];
 
-void BridgeStart(const char *moduleName)
+void BridgeStart(const char *moduleName, int complete)
 {
     PluginStartupInfo info;
     memset(&info, 0, sizeof info);
-    info.StructSize = FAR_STARTUPINFO_SIZE;
+    /* a host without every service gets a record one slot short: the core refuses each command
+       with its "host too old" warning */
+    info.StructSize = complete ? FAR_STARTUPINFO_SIZE : FAR_STARTUPINFO_SIZE - (int)sizeof(void *);
     CopyTruncated(g_moduleName, sizeof g_moduleName, moduleName);
     memcpy(info.ModuleName, g_moduleName, sizeof info.ModuleName);
     info.RootKey = ""; /* the options live in the host's settings service, below the plugin's key */

@@ -53,10 +53,9 @@ extern "C" void WINAPI SetStartupInfoW(const PluginStartupInfo *info)
     char moduleName[MAX_PATH];
     PathToCore(g_host.ModuleName != NULL ? g_host.ModuleName : L"", moduleName, sizeof moduleName);
     g_host.ModuleName = NULL; /* the host's string */
-    /* A host without the services the commands need gets a record the core refuses to run on. */
-    if (info->StructSize < offsetof(PluginStartupInfo, SettingsControl) + sizeof(void *))
-        return;
-    BridgeStart(moduleName);
+    BridgeStart(moduleName, info->StructSize >= offsetof(PluginStartupInfo, SettingsControl) +
+                                                    sizeof(void *) &&
+                                g_fsf.ProcessName != NULL);
 }
 
 extern "C" void WINAPI GetPluginInfoW(PluginInfo *info)

@@ -1,0 +1,124 @@
+#!/usr/bin/env bash
+# The plugin for the current host generation inside the real host (3.0, a test fixture kept
+# outside this tree: $ZOLT_REALHOST3, default ../shared/realhost3 beside the clone), under Wine
+# in tmux: every command driven by keys and read from the screen, the index files compared with
+# `zolt build`'s. Usage: realhost_test.sh ZOLT_BINARY SOURCE_DIR [i686|x86_64]. Without the host,
+# or without 32-bit Wine for i686, it says why on a "SKIPPED:" line and exits 77.
+set -u
+zolt=$(realpath "$1")
+src=$(realpath "$2")
+arch=${3:-x86_64}
+host=${ZOLT_REALHOST3:-$src/../shared/realhost3}
+case "$arch" in
+i686) bits=32 bin="$src/build/mingw/far3" ;;
+x86_64) bits=64 bin="$src/build/mingw64/far3" ;;
+*) echo "FAIL: unknown machine type $arch"; exit 2 ;;
+esac
+[ -x "$host/run.sh" ] || { echo "SKIPPED: no real host at $host"; exit 77; }
+[ -f "$bin/zolt.dll" ] || { echo "FAIL: $bin/zolt.dll missing (make test builds it)"; exit 1; }
+command -v tmux >/dev/null || { echo "SKIPPED: no tmux"; exit 77; }
+[ -x /usr/lib/wine/wine64 ] || { echo "SKIPPED: no Wine"; exit 77; }
+if [ "$bits" = 32 ] && ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    echo "SKIPPED: this machine does not run 32-bit Wine"
+    exit 77
+fi
+
+work=$(mktemp -d /tmp/zolt-realhost.XXXXXX)
+session="zolt-realhost-$$"
+cleanup() {
+    tmux kill-session -t "$session" 2>/dev/null
+    WINEPREFIX="$work/home/prefix" /usr/lib/wine/wineserver -k 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+# The host's start script calls `wine`: the loader that fits the program's machine type.
+mkdir -p "$work/bin" "$work/plugin/ZOLT" "$work/tree" "$work/linux"
+cat >"$work/bin/wine" <<'SHIM'
+#!/bin/sh
+case "$(od -An -tx1 -j"$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')" -N6 "$1" | tr -d ' ')" in
+*50450000*6486*) exec /usr/lib/wine/wine64 "$@" ;;
+*) exec /usr/lib/wine/wine "$@" ;;
+esac
+SHIM
+chmod +x "$work/bin/wine"
+cp "$bin"/zolt.dll "$bin"/zolt*.lng "$bin"/zolt*.hlf "$work/plugin/ZOLT/"
+cp -r "$src/examples/." "$work/tree/"
+cp -r "$src/examples/." "$work/linux/"
+export XDG_CONFIG_HOME="$work/config"
+"$zolt" build "$work/linux" >/dev/null || { echo "FAIL: zolt build"; exit 1; }
+
+PATH="$work/bin:$PATH" FAR_SESSION="$session" FAR_HOME="$work/home" \
+    PLUGIN_DIR="$work/plugin/ZOLT" "$host/run.sh" "$bits" "$work/tree" >/dev/null
+
+screen() { tmux capture-pane -p -t "$session"; }
+failures=0
+check() { # what, then a test command
+    local what=$1
+    shift
+    if "$@"; then echo "PASS $what"; else
+        echo "FAIL $what"
+        screen | head -3 | sed 's/^/    /'
+        failures=$((failures + 1))
+    fi
+}
+seen() { screen | grep -q -- "$1"; }
+title() { screen | head -1 | grep -q -- "$1"; }
+keys() { tmux send-keys -t "$session" "$@"; sleep "${pause:-1.5}"; }
+
+# A fresh prefix and the host's first start take up to a minute.
+for _ in $(seq 120); do seen "1Help" && break; sleep 1; done
+check "the host started" seen "1Help"
+keys F11
+check "plugins menu: the plugin's line" seen "ZOLT source browser"
+keys Enter
+check "command menu from the panels" seen "Build project index"
+pause=4 keys Down Enter
+check "build: index files written" test -f "$work/tree/zoltprj\$.Far"
+check "build: project index equal to zolt build's" \
+    cmp -s "$work/tree/zoltprj\$.Far" "$work/linux/zoltprj\$.Far"
+keys F11
+keys Enter
+pause=3 keys Enter
+check "browse: the menu of definitions" seen "buf_count_lines"
+keys b u f
+check "browse: the typed filter in the title" seen "Definitions \[BU"
+pause=3 keys Down Enter
+check "browse: Enter opens src\\buffer.c at the definition's line" title 'buffer.c.*Ln 102/'
+keys M-F8
+keys 73 Enter
+keys Home Right Right Right Right Right
+keys F11
+keys Enter
+check "command menu from the editor" seen "Return from definition"
+pause=3 keys Down Enter
+check "go to definition: sb_init through the index, in lib\\strbuf\\strbuf.c" title 'strbuf.c.*Ln  *8/'
+keys F11
+keys Enter
+pause=2 keys Down Down Enter
+check "go back: the jump's editor closed, the cursor where it was" title 'buffer.c.*Ln  *73/.*Col 6'
+keys F10
+keys Escape
+keys M-S-F9
+pause=2 keys Enter
+check "configuration dialog" seen "\[ \] Include static functions"
+keys Space
+pause=2 keys Enter
+keys M-S-F9
+pause=2 keys Enter
+check "configuration: the changed option saved and read back" seen "\[x\] Include static functions"
+keys Escape
+keys Escape
+db=$(find "$work/home/prefix" -path '*PluginsData*' -iname '5A4F4C54-3C2E-4B8D-9E61-2F7B0C4D8813.db' | head -1)
+check "configuration: kept in the host's settings database" test -n "$db"
+
+# The same host in Russian: the plugin's messages come from its Russian language file.
+tmux kill-session -t "$session" 2>/dev/null
+tmux new-session -d -s "$session" -x 120 -y 40 "cd '$work/tree' && PATH='$work/bin:$PATH' \
+    WINEPREFIX='$work/home/prefix' WINEARCH=win64 WINEDEBUG=-all \
+    wine '$work/home/bin$bits/Far.exe' -set:Language.Main=Russian 2>/dev/null"
+for _ in $(seq 60); do seen "1Помощь" && break; sleep 1; done
+keys F11
+keys Enter
+check "Russian: the command menu in Russian" seen "Обзор определений"
+keys Escape
+[ "$failures" = 0 ] || exit 1
