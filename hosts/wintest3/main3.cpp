@@ -69,7 +69,8 @@ static void LoadAndGlobalInfo()
 }
 
 /* A host one build older than MinFarVersion refuses the plugin, one of that build takes it;
-   a startup record that ends before SettingsControl gets every command refused. */
+   a startup record that ends before SettingsControl gets every command and the configuration
+   refused with a warning. */
 static void VersionRefused()
 {
     VersionInfo min = g_plugin.global.MinFarVersion, older = min;
@@ -80,6 +81,9 @@ static void VersionRefused()
     StartPlugin(offsetof(PluginStartupInfo, SettingsControl), sizeof(FarStandardFunctions));
     ExpectCommandsRefused();
     Expect(ConfigureCommand() == 0 && CallsOf("Dialog").empty(), "configured without settings");
+    std::vector<Call> boxes = CallsOf("Message");
+    Expect(boxes.size() == 3 && boxes.back().text == boxes.front().text,
+           "configuring without settings gives no warning");
 }
 
 static void StartAndPluginInfo()
