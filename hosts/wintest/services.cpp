@@ -207,17 +207,6 @@ PluginStartupInfo HostRecord(const char *moduleName)
     return info;
 }
 
-/* GetProcAddress hands back a generic pointer; the casts pass through void * on purpose. */
-template <typename F>
-static int Resolve(HMODULE module, const char *name, F *out)
-{
-    FARPROC p = GetProcAddress(module, name);
-    void *raw;
-    memcpy(&raw, &p, sizeof raw);
-    *out = (F)raw;
-    return p != NULL;
-}
-
 std::string LoadPlugin(const char *path)
 {
     HMODULE module = LoadLibraryA(path);
@@ -225,10 +214,12 @@ std::string LoadPlugin(const char *path)
         return "LoadLibraryA(" + std::string(path) + ") failed: " + std::to_string(GetLastError());
     g_plugin.module = module;
     std::string missing;
-    if (!Resolve(module, "SetStartupInfo", &g_plugin.SetStartupInfo)) missing += " SetStartupInfo";
-    if (!Resolve(module, "GetPluginInfo", &g_plugin.GetPluginInfo)) missing += " GetPluginInfo";
-    if (!Resolve(module, "OpenPlugin", &g_plugin.OpenPlugin)) missing += " OpenPlugin";
-    if (!Resolve(module, "Configure", &g_plugin.Configure)) missing += " Configure";
+    if (!ResolveExport(module, "SetStartupInfo", &g_plugin.SetStartupInfo))
+        missing += " SetStartupInfo";
+    if (!ResolveExport(module, "GetPluginInfo", &g_plugin.GetPluginInfo))
+        missing += " GetPluginInfo";
+    if (!ResolveExport(module, "OpenPlugin", &g_plugin.OpenPlugin)) missing += " OpenPlugin";
+    if (!ResolveExport(module, "Configure", &g_plugin.Configure)) missing += " Configure";
     return missing.empty() ? "" : "exports not found:" + missing;
 }
 

@@ -5,6 +5,8 @@
 #ifndef ZOLT_WINTEST_WINTEST_H
 #define ZOLT_WINTEST_WINTEST_H
 
+#include <string.h>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -115,6 +117,19 @@ void ExpectCommandsRefused();
 void ConfigWritesSettings();
 /* --build: one Build project index in dir, timed; 0 when it passed. */
 int BuildOnce(const char *dir);
+
+/* ---- loading ---- */
+/* GetProcAddress of an export by its plain name into *out; 1 when found. GetProcAddress hands
+   back a generic pointer: the cast passes through void * on purpose. */
+template <typename F>
+int ResolveExport(HMODULE module, const char *name, F *out)
+{
+    FARPROC p = GetProcAddress(module, name);
+    void *raw;
+    memcpy(&raw, &p, sizeof raw);
+    *out = (F)raw;
+    return p != NULL;
+}
 
 /* ---- files and registry ---- */
 int WriteFileText(const std::string &path, const std::string &text); /* 0 on success */

@@ -50,27 +50,18 @@ static std::vector<std::string> ExportNames(HMODULE module)
     return names;
 }
 
-/* GetProcAddress hands back a generic pointer; the casts pass through void * on purpose. */
-template <typename F>
-static int Resolve(HMODULE module, const char *name, F *out)
-{
-    FARPROC p = GetProcAddress(module, name);
-    void *raw;
-    memcpy(&raw, &p, sizeof raw);
-    *out = (F)raw;
-    return p != NULL;
-}
-
 static std::string ResolveAll(HMODULE module)
 {
     std::string missing;
-    if (!Resolve(module, "GetGlobalInfoW", &g_plugin.GetGlobalInfoW)) missing += " GetGlobalInfoW";
-    if (!Resolve(module, "SetStartupInfoW", &g_plugin.SetStartupInfoW))
+    if (!ResolveExport(module, "GetGlobalInfoW", &g_plugin.GetGlobalInfoW))
+        missing += " GetGlobalInfoW";
+    if (!ResolveExport(module, "SetStartupInfoW", &g_plugin.SetStartupInfoW))
         missing += " SetStartupInfoW";
-    if (!Resolve(module, "GetPluginInfoW", &g_plugin.GetPluginInfoW)) missing += " GetPluginInfoW";
-    if (!Resolve(module, "OpenW", &g_plugin.OpenW)) missing += " OpenW";
-    if (!Resolve(module, "ConfigureW", &g_plugin.ConfigureW)) missing += " ConfigureW";
-    if (!Resolve(module, "ExitFARW", &g_plugin.ExitFARW)) missing += " ExitFARW";
+    if (!ResolveExport(module, "GetPluginInfoW", &g_plugin.GetPluginInfoW))
+        missing += " GetPluginInfoW";
+    if (!ResolveExport(module, "OpenW", &g_plugin.OpenW)) missing += " OpenW";
+    if (!ResolveExport(module, "ConfigureW", &g_plugin.ConfigureW)) missing += " ConfigureW";
+    if (!ResolveExport(module, "ExitFARW", &g_plugin.ExitFARW)) missing += " ExitFARW";
     return missing.empty() ? "" : "exports not found:" + missing;
 }
 
