@@ -23,6 +23,7 @@ void FillEditBufferInfo(const EditBuffer &e, EditorInfo *info)
     info->TopScreenLine = e.topLine;
     info->LeftPos = e.leftPos;
     info->TabSize = 8;
+    info->CurState = e.modified ? ECSTATE_MODIFIED : 0;
 }
 
 int FillEditBufferString(const EditBuffer &e, EditorGetString *gs)

@@ -15,6 +15,7 @@ struct EditBuffer {
     int curLine = 0, curPos = 0;    /* 0-based */
     int topLine = 0, leftPos = 0;
     int width = 80, height = 24; /* the window */
+    int modified = 0;            /* changed since it was opened or saved */
 };
 
 /* Nested modal editors; Buffer is EditBuffer or a host's record built on it. */

@@ -115,6 +115,42 @@ static int EditKey(DialogModel *d, KeyEvent k)
     }
 }
 
+/* The control whose hot key the press is: with Alt from anywhere, without it unless the focus
+   is in an edit field (whose text is not a label); -1 when none. */
+static int HotItem(const DialogModel *d, KeyEvent k)
+{
+    int key = HotKeyOf(k);
+    if (key < 0 || (!(k.mods & PKF_ALT) && IsEdit(&d->items[d->focus]))) return -1;
+    for (int i = 0; i < d->count; i++) {
+        int t = d->items[i].Type;
+        int labelled = t == DI_TEXT || t == DI_CHECKBOX || t == DI_RADIOBUTTON || t == DI_BUTTON;
+        if (labelled && LabelHotKey(d->items[i].Data) == key) return i;
+    }
+    return -1;
+}
+
+/* A hot key: a text hands the focus to the control after it, a checkbox toggles, a radio
+   button is chosen, a button closes the dialog. */
+static int PressItem(DialogModel *d, int i, int *closeItem)
+{
+    FarDialogItem *it = &d->items[i];
+    if (it->Type == DI_TEXT) {
+        for (int j = i + 1; j < d->count; j++)
+            if (IsFocusable(&d->items[j])) {
+                FocusItem(d, j);
+                break;
+            }
+        return DIALOG_GOING;
+    }
+    FocusItem(d, i);
+    if (it->Type == DI_BUTTON) {
+        *closeItem = i;
+        return DIALOG_CLOSED;
+    }
+    it->Selected = it->Type == DI_CHECKBOX ? !it->Selected : 1;
+    return DIALOG_GOING;
+}
+
 static int ItemKey(DialogModel *d, KeyEvent k, int *closeItem)
 {
     FarDialogItem *it = &d->items[d->focus];
@@ -146,5 +182,7 @@ int DialogKey(DialogModel *d, KeyEvent k, int *closeItem)
         MoveFocus(d, back ? -1 : 1);
         return DIALOG_GOING;
     }
+    int hot = HotItem(d, k);
+    if (hot >= 0) return PressItem(d, hot, closeItem);
     return ItemKey(d, k, closeItem);
 }

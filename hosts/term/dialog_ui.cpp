@@ -33,44 +33,18 @@ static DialogPlace PlaceDialog(int x1, int y1, int x2, int y2, const DialogModel
     return p;
 }
 
-static int LabelLength(const char *s, int *hot)
-{
-    int n = 0;
-    *hot = -1;
-    for (int i = 0; i < 511 && s[i]; i++) {
-        if (s[i] == '&' && s[i + 1] && *hot < 0) {
-            *hot = n;
-            continue;
-        }
-        n++;
-    }
-    return n;
-}
-
-/* Text with its '&' hotkey marker dropped; returns the columns written. */
-static int PutLabel(int x, int y, const char *s, int maxCols, int color)
-{
-    int n = 0;
-    for (int i = 0; i < 511 && s[i] && n < maxCols; i++) {
-        if (s[i] == '&' && s[i + 1]) continue;
-        n += PutTextN(x + n, y, s + i, 1, 1, color);
-    }
-    return n;
-}
-
 static void DrawText(const DialogPlace &p, const FarDialogItem *it, int color)
 {
-    int hot;
     if (it->Flags & DIF_SEPARATOR) {
         DrawHLine(p.x + p.boxX1, p.x + p.boxX2, p.y + it->Y1, color, 0, 1);
         if (it->Data[0]) {
-            int n = LabelLength(it->Data, &hot), x = it->X1 < 0 ? (p.w - n) / 2 : it->X1;
-            PutLabel(p.x + x, p.y + it->Y1, it->Data, p.w, color);
+            int x = it->X1 < 0 ? (p.w - LabelColumns(it->Data)) / 2 : it->X1;
+            PutLabel(p.x + x, p.y + it->Y1, it->Data, p.w, color, CLR_DIALOG_HOT);
         }
         return;
     }
-    int x = it->X1 < 0 ? (p.w - LabelLength(it->Data, &hot)) / 2 : it->X1;
-    PutLabel(p.x + x, p.y + it->Y1, it->Data, p.w - x, color);
+    int x = it->X1 < 0 ? (p.w - LabelColumns(it->Data)) / 2 : it->X1;
+    PutLabel(p.x + x, p.y + it->Y1, it->Data, p.w - x, color, CLR_DIALOG_HOT);
 }
 
 static void DrawButton(const DialogPlace &p, const FarDialogItem *it, int focused)
@@ -78,7 +52,7 @@ static void DrawButton(const DialogPlace &p, const FarDialogItem *it, int focuse
     int color = focused ? CLR_DIALOG_FOCUS : CLR_DIALOG, x = p.x + it->X1, y = p.y + it->Y1;
     const char *open = it->DefaultButton ? "{ " : "[ ", *close = it->DefaultButton ? " }" : " ]";
     int n = PutText(x, y, open, 2, color);
-    n += PutLabel(x + n, y, it->Data, p.w, color);
+    n += PutLabel(x + n, y, it->Data, p.w, color, focused ? color : CLR_DIALOG_HOT);
     PutText(x + n, y, close, 2, color);
 }
 
@@ -101,9 +75,9 @@ static void DrawItem(const DialogPlace &p, const DialogModel *d, int i)
     case DI_SINGLEBOX:
         DrawBox(x, y, p.x + it->X2, p.y + it->Y2, CLR_DIALOG, it->Type == DI_DOUBLEBOX);
         if (it->Data[0]) {
-            int hot, n = LabelLength(it->Data, &hot), mid = x + (it->X2 - it->X1 + 1 - n - 2) / 2;
+            int n = LabelColumns(it->Data), mid = x + (it->X2 - it->X1 + 1 - n - 2) / 2;
             PutText(mid, y, " ", 1, CLR_DIALOG);
-            PutLabel(mid + 1, y, it->Data, it->X2 - it->X1 - 3, CLR_DIALOG);
+            n = PutLabel(mid + 1, y, it->Data, it->X2 - it->X1 - 3, CLR_DIALOG, CLR_DIALOG);
             PutText(mid + 1 + n, y, " ", 1, CLR_DIALOG);
         }
         break;
@@ -113,7 +87,7 @@ static void DrawItem(const DialogPlace &p, const DialogModel *d, int i)
         const char *mark = it->Type == DI_CHECKBOX ? (it->Selected ? "[x] " : "[ ] ")
                                                    : (it->Selected ? "(*) " : "( ) ");
         PutText(x, y, mark, 4, focused ? CLR_DIALOG_FOCUS : CLR_DIALOG);
-        PutLabel(x + 4, y, it->Data, p.w, CLR_DIALOG);
+        PutLabel(x + 4, y, it->Data, p.w, CLR_DIALOG, CLR_DIALOG_HOT);
         break;
     }
     case DI_BUTTON: DrawButton(p, it, focused); break;
@@ -150,7 +124,7 @@ int DialogRun(int x1, int y1, int x2, int y2, const char *help, FarDialogItem *i
     for (;;) {
         DrawDialog(PlaceDialog(x1, y1, x2, y2, &d), &d);
         KeyEvent k = ReadKey();
-        if (k.vk == 0 && k.ch < 0) {
+        if (k.vk == VK_RESIZED) {
             ScreenRestore(under);
             under = ScreenSave();
             continue;

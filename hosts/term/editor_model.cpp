@@ -2,11 +2,13 @@
    positioning as the plugin asks for it, editing keys, loading and saving. */
 #include <errno.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <wctype.h>
 
 #include "base/text.h"
 #include "common/regular.h"
@@ -115,6 +117,7 @@ static char *ReadWholeFile(FILE *f, size_t *size)
 int EdLoad(EditorModel *e, const char *path, int width, int height)
 {
     memset(e, 0, sizeof *e);
+    e->found.line = -1;
     EdResize(e, width, height);
     CopyTruncated(e->path, sizeof e->path, path);
     if (NativeToFarPath(e->path, e->farName, sizeof e->farName) != 0) return -1;
@@ -130,6 +133,7 @@ int EdLoad(EditorModel *e, const char *path, int width, int height)
         if (!buf) return -1;
     }
     int rc = SplitLines(e, buf ? buf : "", size);
+    e->cp866 = buf && TextLooksCp866(buf, (int)size); /* size <= EDIT_FILE_MAX */
     free(buf);
     if (rc != 0) {
         EdFree(e);
@@ -218,25 +222,77 @@ void EdResize(EditorModel *e, int width, int height)
     e->height = height < 1 ? 1 : height;
 }
 
+/* Where a character's cell ends: the next tab stop for a tab, else after its columns. */
+static int Advance(int col, const EdLine *l, const TextChar &c)
+{
+    return l->text[c.pos] == '\t' ? (col / TAB_SIZE + 1) * TAB_SIZE : col + c.cols;
+}
+
 int EdColumnOf(const EditorModel *e, int line, int pos)
 {
     const EdLine *l = &e->lines[Clamp(line, 0, e->count - 1)];
-    int col = 0, i;
-    for (i = 0; i < pos && i < l->len; i++)
-        col = l->text[i] == '\t' ? (col / TAB_SIZE + 1) * TAB_SIZE : col + 1;
-    return col + (pos > i ? pos - i : 0);
+    TextIter it;
+    TextChar c;
+    int col = 0;
+    TextBegin(&it, l->text, l->len, e->cp866);
+    while (TextNext(&it, &c)) {
+        if (c.pos + c.bytes > pos) return col; /* a byte inside a character: its cell */
+        col = Advance(col, l, c);
+    }
+    return col + (pos > l->len ? pos - l->len : 0);
 }
 
 int EdPosOfColumn(const EditorModel *e, int line, int col)
 {
     const EdLine *l = &e->lines[Clamp(line, 0, e->count - 1)];
-    int c = 0;
-    for (int i = 0; i < l->len; i++) {
-        int next = l->text[i] == '\t' ? (c / TAB_SIZE + 1) * TAB_SIZE : c + 1;
-        if (next > col) return i;
-        c = next;
+    TextIter it;
+    TextChar c;
+    int at = 0;
+    TextBegin(&it, l->text, l->len, e->cp866);
+    while (TextNext(&it, &c)) {
+        int next = Advance(at, l, c);
+        if (next > col) return c.pos;
+        at = next;
     }
-    return l->len + (col > c ? col - c : 0);
+    return l->len + (col > at ? col - at : 0);
+}
+
+/* The first byte of the character that holds byte pos (pos itself beyond the end). */
+static int CharStart(const EditorModel *e, int line, int pos)
+{
+    const EdLine *l = &e->lines[line];
+    if (pos >= l->len) return pos;
+    TextIter it;
+    TextChar c;
+    TextBegin(&it, l->text, l->len, e->cp866);
+    while (TextNext(&it, &c))
+        if (c.pos + c.bytes > pos) return c.pos;
+    return pos;
+}
+
+/* The character after the one at pos, and the one before it; beyond the end a column each. */
+static int NextChar(const EditorModel *e, int line, int pos)
+{
+    const EdLine *l = &e->lines[line];
+    if (pos >= l->len) return pos < LINE_LIMIT ? pos + 1 : pos;
+    TextIter it;
+    TextChar c;
+    TextBegin(&it, l->text, l->len, e->cp866);
+    while (TextNext(&it, &c))
+        if (c.pos + c.bytes > pos) return c.pos + c.bytes;
+    return l->len;
+}
+
+static int PrevChar(const EditorModel *e, int line, int pos)
+{
+    const EdLine *l = &e->lines[line];
+    if (pos > l->len) return pos - 1;
+    TextIter it;
+    TextChar c;
+    int before = 0;
+    TextBegin(&it, l->text, l->len, e->cp866);
+    while (TextNext(&it, &c) && c.pos < pos) before = c.pos;
+    return before;
 }
 
 void EdShowCursor(EditorModel *e)
@@ -304,19 +360,42 @@ int EdGetString(const EditorModel *e, EditorGetString *gs)
 
 /* ---- editing ---- */
 
-static int TypeChar(EditorModel *e, char c)
+/* The bytes a typed character goes in as: UTF-8, or its code page 866 byte in a file that holds
+   code page 866 text (and on a terminal that does not show UTF-8). 0 when it has none. */
+static int TypedBytes(const EditorModel *e, KeyEvent k, char out[4])
+{
+    int cp = k.wch ? k.wch : k.ch >= 0x80 ? (int)Cp866ToWide((unsigned char)k.ch) : k.ch;
+    if (cp < 32) return 0;
+    if (CharsetUtf8() && !e->cp866) return Utf8Encode(cp, out);
+    int b = k.ch >= 32 ? k.ch : WideToCp866((wchar_t)cp);
+    if (b < 0) return 0;
+    out[0] = (char)b;
+    return 1;
+}
+
+/* Puts n bytes in at the cursor, which stands before a whole character (or past the end). */
+static int InsertAtCursor(EditorModel *e, const char *bytes, int n)
 {
     EdLine *l = &e->lines[e->curLine];
     int at = e->curPos, pad = at > l->len ? at - l->len : 0;
-    if (Reserve(l, l->len + pad + 1) != 0) return -1;
+    if (n <= 0 || Reserve(l, l->len + pad + n) != 0) return -1;
     memset(l->text + l->len, ' ', (size_t)pad); /* typing beyond the end fills with blanks */
     l->len += pad;
-    memmove(l->text + at + 1, l->text + at, (size_t)(l->len - at));
-    l->text[at] = c;
-    l->len++;
-    e->curPos++;
+    memmove(l->text + at + n, l->text + at, (size_t)(l->len - at));
+    memcpy(l->text + at, bytes, (size_t)n);
+    l->len += n;
+    e->curPos += n;
     e->modified = 1;
     return 0;
+}
+
+/* Takes out the bytes [from, to) of the cursor's line. */
+static void RemoveBytes(EditorModel *e, int from, int to)
+{
+    EdLine *l = &e->lines[e->curLine];
+    memmove(l->text + from, l->text + to, (size_t)(l->len - to));
+    l->len -= to - from;
+    e->modified = 1;
 }
 
 static int SplitAtCursor(EditorModel *e)
@@ -351,16 +430,17 @@ static int JoinWithNext(EditorModel *e, int n)
     return 0;
 }
 
+/* Backspace and Del take a whole character: the bytes of the one before the cursor, or of the
+   one under it. */
 static void Backspace(EditorModel *e)
 {
     EdLine *l = &e->lines[e->curLine];
     if (e->curPos > l->len) {
         e->curPos--;
     } else if (e->curPos > 0) {
-        memmove(l->text + e->curPos - 1, l->text + e->curPos, (size_t)(l->len - e->curPos));
-        l->len--;
-        e->curPos--;
-        e->modified = 1;
+        int from = PrevChar(e, e->curLine, e->curPos);
+        RemoveBytes(e, from, e->curPos);
+        e->curPos = from;
     } else if (e->curLine > 0) {
         int at = e->lines[e->curLine - 1].len;
         if (JoinWithNext(e, e->curLine - 1) == 0) {
@@ -373,13 +453,8 @@ static void Backspace(EditorModel *e)
 static void DeleteChar(EditorModel *e)
 {
     EdLine *l = &e->lines[e->curLine];
-    if (e->curPos < l->len) {
-        memmove(l->text + e->curPos, l->text + e->curPos + 1, (size_t)(l->len - e->curPos - 1));
-        l->len--;
-        e->modified = 1;
-    } else {
-        (void)JoinWithNext(e, e->curLine); /* without memory the lines simply stay apart */
-    }
+    if (e->curPos < l->len) RemoveBytes(e, e->curPos, NextChar(e, e->curLine, e->curPos));
+    else (void)JoinWithNext(e, e->curLine); /* without memory the lines simply stay apart */
 }
 
 /* page: the window moves with the cursor, as far as the cursor moved */
@@ -416,11 +491,9 @@ static int MoveKey(EditorModel *e, KeyEvent k)
     case VK_PRIOR: MoveVertically(e, -(e->height > 1 ? e->height - 1 : 1), 1); return 1;
     case VK_NEXT: MoveVertically(e, e->height > 1 ? e->height - 1 : 1, 1); return 1;
     case VK_LEFT:
-        if (e->curPos > 0) e->curPos--;
+        if (e->curPos > 0) e->curPos = PrevChar(e, e->curLine, e->curPos);
         return 1;
-    case VK_RIGHT:
-        if (e->curPos < LINE_LIMIT) e->curPos++;
-        return 1;
+    case VK_RIGHT: e->curPos = NextChar(e, e->curLine, e->curPos); return 1;
     case VK_HOME: e->curPos = 0; return 1;
     case VK_END: e->curPos = e->lines[e->curLine].len; return 1;
     default: return 0;
@@ -429,10 +502,14 @@ static int MoveKey(EditorModel *e, KeyEvent k)
 
 int EdKey(EditorModel *e, KeyEvent k)
 {
+    /* The plugin may leave the cursor inside a character; keys act on the character's start. */
+    e->curPos = CharStart(e, e->curLine, e->curPos);
     int handled = MoveKey(e, k);
     if (!handled && (k.mods & (PKF_CONTROL | PKF_ALT)) == 0) {
         handled = 1;
-        if (k.ch >= 32 || k.vk == VK_TAB) (void)TypeChar(e, k.ch >= 32 ? (char)k.ch : '\t');
+        char bytes[4];
+        if (k.vk == VK_TAB) (void)InsertAtCursor(e, "\t", 1);
+        else if (k.ch >= 32 || k.wch >= 32) (void)InsertAtCursor(e, bytes, TypedBytes(e, k, bytes));
         else if (k.vk == VK_RETURN) (void)SplitAtCursor(e);
         else if (k.vk == VK_BACK) Backspace(e);
         else if (k.vk == VK_DELETE) DeleteChar(e);
@@ -440,6 +517,142 @@ int EdKey(EditorModel *e, KeyEvent k)
     }
     if (handled) EdShowCursor(e);
     return handled;
+}
+
+/* ---- search and go to line ---- */
+
+static int Fold(int cp)
+{
+    return (int)towupper((wint_t)cp);
+}
+
+/* The first match in line that starts at a byte in [minPos, maxPos). */
+static int FindInLine(const EditorModel *e, int line, const int *text, int n, int minPos,
+                      int maxPos, EdMatch *m)
+{
+    const EdLine *l = &e->lines[line];
+    TextIter it;
+    TextChar c;
+    TextBegin(&it, l->text, l->len, e->cp866);
+    while (TextNext(&it, &c) && c.pos < maxPos) {
+        if (c.pos < minPos || Fold(c.cp) != Fold(text[0])) continue;
+        TextIter probe = it; /* the characters after c */
+        TextChar d = c;
+        int k = 1;
+        while (k < n && TextNext(&probe, &d) && Fold(d.cp) == Fold(text[k])) k++;
+        if (k < n) continue;
+        m->line = line;
+        m->pos = c.pos;
+        m->len = d.pos + d.bytes - c.pos;
+        return 1;
+    }
+    return 0;
+}
+
+int EdFind(const EditorModel *e, const int *text, int n, int fromLine, int fromPos, EdMatch *m)
+{
+    if (n <= 0 || e->count <= 0) return 0;
+    fromLine = Clamp(fromLine, 0, e->count - 1);
+    for (int k = 0; k <= e->count; k++) { /* the starting line twice: after, then before */
+        int line = (fromLine + k) % e->count;
+        int minPos = k == 0 ? fromPos : 0, maxPos = k == e->count ? fromPos : INT_MAX;
+        if (FindInLine(e, line, text, n, minPos, maxPos, m)) return 1;
+    }
+    return 0;
+}
+
+/* Puts the cursor's line near mid-window when it is off screen, then shows the cursor. */
+static void ShowCursorLine(EditorModel *e)
+{
+    if (e->curLine < e->top || e->curLine >= e->top + e->height)
+        e->top = e->curLine - e->height / 2 < 0 ? 0 : e->curLine - e->height / 2;
+    EdShowCursor(e);
+}
+
+void EdShowMatch(EditorModel *e, const EdMatch *m)
+{
+    e->curLine = Clamp(m->line, 0, e->count - 1);
+    e->curPos = m->pos;
+    e->found = *m;
+    ShowCursorLine(e);
+}
+
+/* A decimal number of at most 9 digits at *p, blanks around it skipped; -1 when none. */
+static int Number(const char **p)
+{
+    const char *s = *p;
+    while (*s == ' ') s++;
+    int v = 0, digits = 0;
+    for (; *s >= '0' && *s <= '9' && digits < 9; s++, digits++) v = v * 10 + (*s - '0');
+    while (*s == ' ') s++;
+    *p = s;
+    return digits > 0 ? v : -1;
+}
+
+int EdGoTo(EditorModel *e, const char *text)
+{
+    const char *p = text;
+    int line = Number(&p), col = 1;
+    if (*p == ',') {
+        p++;
+        col = Number(&p);
+    }
+    if (line < 1 || col < 1 || *p) return 0;
+    e->curLine = Clamp(line - 1, 0, e->count - 1);
+    e->curPos = EdPosOfColumn(e, e->curLine, col - 1);
+    ShowCursorLine(e);
+    return 1;
+}
+
+/* ---- one-line prompts ---- */
+
+void InputInit(LineInput *in, const int *text, int n)
+{
+    in->len = Clamp(n, 0, INPUT_MAX);
+    if (in->len > 0) memcpy(in->text, text, (size_t)in->len * sizeof *text);
+    in->pos = in->len;
+    in->selected = in->len > 0;
+}
+
+int InputKey(LineInput *in, KeyEvent k)
+{
+    if (k.mods & (PKF_CONTROL | PKF_ALT)) return 0;
+    int cp = k.wch ? k.wch : k.ch >= 0x80 ? (int)Cp866ToWide((unsigned char)k.ch) : k.ch;
+    int replaces = cp >= 32 || k.vk == VK_BACK || k.vk == VK_DELETE;
+    if (in->selected && replaces) {
+        in->len = in->pos = 0;
+        if (cp < 32) { /* Backspace or Del: the selection is what it deletes */
+            in->selected = 0;
+            return 1;
+        }
+    }
+    in->selected = 0;
+    if (cp >= 32) {
+        if (in->len >= INPUT_MAX) return 1; /* full: the key is dropped */
+        memmove(in->text + in->pos + 1, in->text + in->pos,
+                (size_t)(in->len - in->pos) * sizeof *in->text);
+        in->text[in->pos++] = cp;
+        in->len++;
+        return 1;
+    }
+    switch (k.vk) {
+    case VK_LEFT: in->pos -= in->pos > 0; return 1;
+    case VK_RIGHT: in->pos += in->pos < in->len; return 1;
+    case VK_HOME: in->pos = 0; return 1;
+    case VK_END: in->pos = in->len; return 1;
+    case VK_BACK:
+        if (in->pos == 0) return 1;
+        in->pos--; /* and delete what is now under the cursor */
+        [[fallthrough]];
+    case VK_DELETE:
+        if (in->pos < in->len) {
+            memmove(in->text + in->pos, in->text + in->pos + 1,
+                    (size_t)(in->len - in->pos - 1) * sizeof *in->text);
+            in->len--;
+        }
+        return 1;
+    default: return 0;
+    }
 }
 
 /* ---- the stack of nested editors ---- */

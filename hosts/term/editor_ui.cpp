@@ -5,6 +5,7 @@
 #include <string.h>
 #include <time.h>
 #include <unistd.h>
+#include <wchar.h>
 
 #include "base/text.h"
 #include "term/draw_p.h"
@@ -12,8 +13,12 @@
 
 static EditorStack g_editors;
 
-static const char *const EDITOR_KEYS[12] = {"Help", "Save", "", "",     "",       "",
-                                            "",     "",     "", "Quit", "Plugin", ""};
+/* The last text searched for (F7), for Shift+F7 and as the next prompt's start. */
+static LineInput g_search;
+
+/* F1 to F12; Shift+F7 and Alt+F8 have no place on it */
+static const char *const EDITOR_KEYS[12] = {"Help",   "Save", "", "",     "",       "",
+                                            "Search", "",     "", "Quit", "Plugin", ""};
 
 static void DrawStatus(const EditorModel *e)
 {
@@ -25,21 +30,32 @@ static void DrawStatus(const EditorModel *e)
     int pw = (int)strlen(pos), room = cols - pw - 1;
     FillRect(0, 0, cols - 1, 0, CLR_STATUS);
     int n = (int)strlen(e->path);
-    const char *shown = n > room && room > 0 ? e->path + (n - room) : e->path; /* keep the tail */
+    const char *shown = e->path + TextFitTail(e->path, n, room > 0 ? room : 0); /* the tail */
     if (room > 0) PutText(0, 0, shown, room, CLR_STATUS);
     PutText(cols - pw > 0 ? cols - pw : 0, 0, pos, pw, CLR_STATUS);
 }
 
+/* One line from column e->left: tabs to their stop, a character cut by either edge left blank,
+   the bytes of the last match marked. */
 static void DrawLine(const EditorModel *e, int line, int y)
 {
     FillRect(0, y, e->width - 1, y, CLR_EDITOR);
     if (line >= e->count) return;
     const EdLine *l = &e->lines[line];
-    int col = 0;
-    for (int i = 0; i < l->len && col < e->left + e->width; i++) {
-        int next = l->text[i] == '\t' ? (col / TAB_SIZE + 1) * TAB_SIZE : col + 1;
-        if (l->text[i] != '\t' && col >= e->left)
-            PutTextN(col - e->left, y, l->text + i, 1, 1, CLR_EDITOR);
+    const EdMatch &m = e->found;
+    TextIter it;
+    TextChar c;
+    int col = 0, right = e->left + e->width;
+    TextBegin(&it, l->text, l->len, e->cp866);
+    while (col < right && TextNext(&it, &c)) {
+        int tab = l->text[c.pos] == '\t',
+            next = tab ? (col / TAB_SIZE + 1) * TAB_SIZE : col + c.cols;
+        int color = m.line == line && c.pos >= m.pos && c.pos < m.pos + m.len ? CLR_EDITOR_FOUND
+                                                                              : CLR_EDITOR;
+        for (int x = col; x < next && x < right; x++) /* a marked tab, or a cut character */
+            if (x >= e->left && (tab || col < e->left || next > right))
+                PutWide(x - e->left, y, L' ', color);
+        if (!tab && col >= e->left && next <= right) PutWide(col - e->left, y, c.glyph, color);
         col = next;
     }
 }
@@ -54,6 +70,8 @@ static void DrawEditor(const EditorModel *e)
     ScreenFlush();
 }
 
+static void RedrawEditor(void *ctx);
+
 static void EditorWindow(int *width, int *height)
 {
     int cols, rows;
@@ -64,8 +82,19 @@ static void EditorWindow(int *width, int *height)
 
 static void ShowError(const char *line1, const char *line2)
 {
-    const char *items[] = {"Error", line1, line2, "Ok"};
+    const char *items[] = {"Error", line1, line2, "&OK"};
     (void)MessageRun(FMSG_WARNING, NULL, items, 4, 1);
+}
+
+/* The editor at the screen's present size (a resize, also while the plugin works). */
+static void RedrawEditor(void *ctx)
+{
+    EditorModel *e = (EditorModel *)ctx;
+    int width, height;
+    EditorWindow(&width, &height);
+    EdResize(e, width, height);
+    EdShowCursor(e);
+    DrawEditor(e);
 }
 
 int EditorAskClose(EditorModel *e)
@@ -74,8 +103,8 @@ int EditorAskClose(EditorModel *e)
         e->closing = 1;
         return 1;
     }
-    const char *items[] = {
-        "Editor", "The file has been modified", e->path, "Save", "Do not save", "Continue editing"};
+    const char *items[] = {"Editor",       "The file has been modified", e->path, "&Save",
+                           "Do &not save", "&Continue editing"};
     int rc = MessageRun(FMSG_WARNING, NULL, items, 6, 3);
     if (rc == 0 && EdSave(e) != 0) {
         ShowError("Cannot save the file", e->path);
@@ -86,13 +115,110 @@ int EditorAskClose(EditorModel *e)
     return 1;
 }
 
+/* A box with a title and a one-line field (dialog colours) over the editor; the text is shown
+   as typed, in Unicode. 1 confirmed with Enter, 0 left with Esc or F10. */
+static int Prompt(const char *title, LineInput *in)
+{
+    FarHandle under = ScreenSave();
+    int result = -1;
+    while (result < 0) {
+        int cols, rows;
+        ScreenSize(&cols, &rows);
+        int w = cols - 8 < 60 ? cols - 8 : 60, x1 = (cols - w) / 2, y1 = (rows - 5) / 2;
+        int field = w - 6 > 1 ? w - 6 : 1, left = in->pos >= field ? in->pos - field + 1 : 0;
+        FillRect(x1, y1, x1 + w - 1, y1 + 4, CLR_DIALOG);
+        DrawBox(x1 + 1, y1, x1 + w - 2, y1 + 4, CLR_DIALOG, 1);
+        int tw = (int)strlen(title), tx = x1 + (w - tw) / 2; /* the host's own ASCII titles */
+        PutText(tx - 1, y1, " ", 1, CLR_DIALOG);
+        PutText(tx + PutText(tx, y1, title, w - 6, CLR_DIALOG), y1, " ", 1, CLR_DIALOG);
+        FillRect(x1 + 3, y1 + 2, x1 + 2 + field, y1 + 2, CLR_EDIT);
+        int x = 0, cursor = 0;
+        for (int i = left; i < in->len && x < field; i++) {
+            int cw = wcwidth((wchar_t)in->text[i]) == 2 ? 2 : 1;
+            if (i == in->pos) cursor = x;
+            if (x + cw > field) break;
+            PutWide(x1 + 3 + x, y1 + 2, wcwidth((wchar_t)in->text[i]) < 1 ? 0xFFFD : in->text[i],
+                    in->selected ? CLR_MENU_CUR : CLR_EDIT);
+            x += cw;
+        }
+        if (in->pos >= in->len) cursor = x < field ? x : field - 1;
+        ScreenShowCursor(x1 + 3 + cursor, y1 + 2);
+        ScreenFlush();
+        KeyEvent k = ReadKey();
+        if (k.vk == VK_RESIZED) {
+            ScreenRestore(under);
+            under = ScreenSave();
+        } else if (k.vk == VK_ESCAPE || IsPlainKey(k, VK_F(10))) {
+            result = 0;
+        } else if (k.vk == VK_RETURN) {
+            result = 1;
+        } else {
+            (void)InputKey(in, k);
+        }
+    }
+    ScreenRestore(under);
+    return result;
+}
+
+/* The prompt's text as the plugin's kind of bytes: UTF-8 on a UTF-8 terminal, else code page
+   866 ('?' for a character without a byte). */
+static void InputBytes(const LineInput *in, char *out, size_t size)
+{
+    size_t o = 0;
+    for (int i = 0; i < in->len; i++) {
+        char b[4];
+        int n = CharsetUtf8() ? Utf8Encode(in->text[i], b) : 1;
+        if (!CharsetUtf8()) {
+            int c = WideToCp866((wchar_t)in->text[i]);
+            b[0] = (char)(c < 0 ? '?' : c);
+        }
+        if (o + (size_t)n >= size) break;
+        memcpy(out + o, b, (size_t)n);
+        o += (size_t)n;
+    }
+    out[o] = '\0';
+}
+
+/* F7 asks for the text and looks from the cursor on; Shift+F7 (again) from the character after
+   it. Past the end the search goes on from the top. */
+static void Search(EditorModel *e, int again)
+{
+    if (!again || g_search.len == 0) {
+        LineInput in;
+        InputInit(&in, g_search.text, g_search.len);
+        if (!Prompt("Search", &in) || in.len == 0) return;
+        g_search = in;
+    }
+    EdMatch m; /* a match starts a character: one byte on is past the cursor's */
+    if (EdFind(e, g_search.text, g_search.len, e->curLine, e->curPos + (again ? 1 : 0), &m)) {
+        EdShowMatch(e, &m);
+        return;
+    }
+    char text[INPUT_MAX * 4 + 1];
+    InputBytes(&g_search, text, sizeof text);
+    const char *items[] = {"Search", "Could not find the string", text, "&OK"};
+    (void)MessageRun(0, NULL, items, 4, 1);
+}
+
+static void GoToLine(EditorModel *e)
+{
+    LineInput in;
+    InputInit(&in, NULL, 0);
+    if (!Prompt("Go to line[,column]", &in)) return;
+    char text[INPUT_MAX * 4 + 1];
+    InputBytes(&in, text, sizeof text);
+    (void)EdGoTo(e, text); /* anything but a number leaves the cursor where it was */
+}
+
 static void EditorKey(EditorModel *e, KeyEvent k)
 {
-    int width, height;
-    if (k.vk == 0 && k.ch < 0) { /* resized */
-        EditorWindow(&width, &height);
-        EdResize(e, width, height);
-        EdShowCursor(e);
+    e->found.line = -1; /* a match stays marked until the next key */
+    if (k.vk == VK_RESIZED) {
+        RedrawEditor(e);
+    } else if (IsPlainKey(k, VK_F(7)) || (k.vk == VK_F(7) && k.mods == PKF_SHIFT)) {
+        Search(e, k.mods == PKF_SHIFT);
+    } else if (k.vk == VK_F(8) && k.mods == PKF_ALT) {
+        GoToLine(e);
     } else if (IsPlainKey(k, VK_F(2))) {
         if (EdSave(e) != 0) ShowError("Cannot save the file", e->path);
     } else if (IsPlainKey(k, VK_ESCAPE) || IsPlainKey(k, VK_F(10))) {
@@ -151,12 +277,14 @@ int EditorRun(const char *fileName, int startLine, int startChar)
     if (!e) return 0;
     EdOpenAt(e, startLine, startChar);
     FarHandle under = ScreenSave();
+    ScreenOwner before = ScreenSetOwner({RedrawEditor, e});
     int everModified = 0;
     while (!e->closing) {
         DrawEditor(e);
         EditorKey(e, ReadKey());
         everModified |= e->modified;
     }
+    (void)ScreenSetOwner(before);
     EdStackPop(&g_editors);
     EdFree(e);
     free(e);

@@ -71,7 +71,7 @@ void HelpShow(const char *topic)
     int count = hlf && lines ? HelpTopicLines(hlf, len, topic, lines, HELP_LINES_MAX) : -1;
     FarHandle under = ScreenSave();
     if (count < 0) {
-        const char *items[] = {"Help", "Help topic not found:", topic, "Ok"};
+        const char *items[] = {"Help", "Help topic not found:", topic, "&OK"};
         (void)MessageRun(FMSG_WARNING, NULL, items, 4, 1);
     } else {
         HelpKeys(lines, count);

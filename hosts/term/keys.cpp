@@ -10,6 +10,7 @@ static KeyEvent MakeKey(int vk, int mods, int ch)
     k.vk = vk;
     k.mods = mods;
     k.ch = ch;
+    k.wch = 0;
     return k;
 }
 

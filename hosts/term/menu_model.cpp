@@ -41,14 +41,14 @@ static void AssignHotkeys(MenuModel *m)
         int pos = markers ? ExplicitHotkey(it) : -1;
         if (pos < 0 && autoHot && !it->Separator) {
             for (int j = 0; j < (int)sizeof it->Text && it->Text[j]; j++) {
-                unsigned char c = (unsigned char)UpperAscii((unsigned char)it->Text[j]);
+                unsigned char c = (unsigned char)FoldHotKey((unsigned char)it->Text[j]);
                 if (IsHotkeyChar(c) && !used[c]) {
                     pos = j;
                     break;
                 }
             }
         }
-        if (pos >= 0) used[UpperAscii((unsigned char)it->Text[pos]) & 0xFF] = 1;
+        if (pos >= 0) used[FoldHotKey((unsigned char)it->Text[pos]) & 0xFF] = 1;
         m->hotPos[i] = pos;
     }
 }
@@ -119,7 +119,7 @@ static int HotkeyItem(const MenuModel *m, int ch)
     if (!m->hotPos || ch < 0) return -1;
     for (int i = 0; i < m->count; i++) {
         int pos = m->hotPos[i];
-        if (pos >= 0 && UpperAscii((unsigned char)m->items[i].Text[pos]) == UpperAscii(ch))
+        if (pos >= 0 && FoldHotKey((unsigned char)m->items[i].Text[pos]) == FoldHotKey(ch))
             return i;
     }
     return -1;

@@ -16,10 +16,15 @@ static int LabelWidth(const MenuModel *m)
         char label[128];
         int hot;
         MenuItemLabel(m, i, label, sizeof label, &hot);
-        int n = (int)strlen(label);
+        int n = TextColumns(label, (int)strlen(label));
         if (n > w) w = n;
     }
     return w;
+}
+
+static int Columns(const char *s)
+{
+    return s ? TextColumns(s, (int)strlen(s)) : 0;
 }
 
 static MenuFrame PlaceMenu(const MenuModel *m, int x, int y, const char *title, const char *bottom)
@@ -27,7 +32,7 @@ static MenuFrame PlaceMenu(const MenuModel *m, int x, int y, const char *title, 
     int cols, rows;
     ScreenSize(&cols, &rows);
     int w = LabelWidth(m) + 4;
-    int tw = (int)strlen(title ? title : "") + 6, bw = (int)strlen(bottom ? bottom : "") + 6;
+    int tw = Columns(title) + 6, bw = Columns(bottom) + 6;
     if (tw > w) w = tw;
     if (bw > w) w = bw;
     if (w < 20) w = 20;
@@ -44,12 +49,12 @@ static MenuFrame PlaceMenu(const MenuModel *m, int x, int y, const char *title, 
 static void DrawCentred(int x1, int x2, int y, const char *text, int color)
 {
     if (!text || !*text) return;
-    int room = x2 - x1 - 3, n = (int)strlen(text);
+    int room = x2 - x1 - 3, n = Columns(text);
     if (n > room) n = room;
     if (n <= 0) return;
     int x = x1 + (x2 - x1 + 1 - (n + 2)) / 2;
     PutText(x, y, " ", 1, color);
-    PutTextN(x + 1, y, text, n, n, color);
+    n = PutTextN(x + 1, y, text, (int)strlen(text), n, color);
     PutText(x + 1 + n, y, " ", 1, color);
 }
 
@@ -71,9 +76,8 @@ static void DrawMenu(const MenuModel *m, MenuFrame f, const char *title, const c
         MenuItemLabel(m, i, label, sizeof label, &hot);
         FillRect(f.x1 + 2, y, f.x2 - 2, y, color);
         if (m->items[i].Checked) PutText(f.x1 + 2, y, "\xFB", 1, color); /* check mark */
-        PutText(f.x1 + 3, y, label, width - 1, color);
-        if (hot >= 0 && hot < width - 1 && i != m->cur)
-            PutTextN(f.x1 + 3 + hot, y, label + hot, 1, 1, CLR_MENU_HOT);
+        PutTextHot(f.x1 + 3, y, label, (int)strlen(label), hot, width - 1, color,
+                   i == m->cur ? CLR_MENU_CUR_HOT : CLR_MENU_HOT);
     }
     ScreenShowCursor(-1, 0);
     ScreenFlush();
@@ -102,7 +106,7 @@ int MenuRun(int x, int y, int maxHeight, FarDword flags, const char *title, cons
         MenuFrame f = PlaceMenu(&m, x, y, title, bottom);
         DrawMenu(&m, f, title, bottom);
         KeyEvent k = ReadKey();
-        if (k.vk == 0) { /* resized */
+        if (k.vk == VK_RESIZED) {
             m.rows = MenuRows(m.count, maxHeight);
             ScreenRestore(under);
             under = ScreenSave();

@@ -6,15 +6,21 @@
 
 enum { MESSAGE_LINES_MAX = 40, MESSAGE_TEXT_MAX = 200 };
 
-static int TextWidth(const char *s)
+static int TextLength(const char *s)
 {
     return (int)strnlen(s ? s : "", MESSAGE_TEXT_MAX);
 }
 
+static int TextWidth(const char *s)
+{
+    return TextColumns(s ? s : "", TextLength(s));
+}
+
+/* Buttons as "[ text ]" with one blank between them: their hot keys drawn, not their markers. */
 static int ButtonsWidth(const char *const *buttons, int n)
 {
     int w = 0;
-    for (int i = 0; i < n; i++) w += TextWidth(buttons[i]) + 5;
+    for (int i = 0; i < n; i++) w += LabelColumns(buttons[i] ? buttons[i] : "") + 5;
     return w;
 }
 
@@ -44,7 +50,7 @@ static void DrawMessage(const MessageBox &b, int focus)
     int tw = TextWidth(b.title) < w ? TextWidth(b.title) : w, tx = x1 + (x2 - x1 + 1 - tw) / 2;
     if (tw > 0) {
         PutText(tx - 1, y1 + 1, " ", 1, color);
-        PutTextN(tx, y1 + 1, b.title, tw, tw, color);
+        tw = PutTextN(tx, y1 + 1, b.title, TextLength(b.title), tw, color);
         PutText(tx + tw, y1 + 1, " ", 1, color);
     }
     for (int i = 0; i < b.lineCount; i++) {
@@ -54,18 +60,29 @@ static void DrawMessage(const MessageBox &b, int focus)
             continue;
         }
         int n = TextWidth(s) < w ? TextWidth(s) : w;
-        PutTextN(x1 + 5 + (w - n) / 2, y1 + 2 + i, s, n, n, color);
+        PutTextN(x1 + 5 + (w - n) / 2, y1 + 2 + i, s, TextLength(s), n, color);
     }
     int bx = x1 + 5 + (w - ButtonsWidth(b.buttons, b.buttonCount)) / 2, by = y2 - 2;
     for (int i = 0; i < b.buttonCount; i++) {
         int focusColor = b.warning ? CLR_WARN_FOCUS : CLR_DIALOG_FOCUS;
+        int hotColor = b.warning ? CLR_WARN_HOT : CLR_DIALOG_HOT;
         int c = i == focus ? focusColor : color, n = PutText(bx, by, "[ ", 2, c);
-        n += PutText(bx + n, by, b.buttons[i] ? b.buttons[i] : "", MESSAGE_TEXT_MAX, c);
+        n += PutLabel(bx + n, by, b.buttons[i] ? b.buttons[i] : "", MESSAGE_TEXT_MAX, c,
+                      i == focus ? c : hotColor);
         n += PutText(bx + n, by, " ]", 2, c);
         bx += n + 1;
     }
     ScreenShowCursor(-1, 0);
     ScreenFlush();
+}
+
+/* The button whose hot key the press is (plain or with Alt), or -1. */
+static int HotButton(const MessageBox &b, KeyEvent k)
+{
+    int key = HotKeyOf(k);
+    for (int i = 0; key >= 0 && i < b.buttonCount; i++)
+        if (b.buttons[i] && LabelHotKey(b.buttons[i]) == key) return i;
+    return -1;
 }
 
 static int MessageKeys(const MessageBox &b)
@@ -76,6 +93,8 @@ static int MessageKeys(const MessageBox &b)
         KeyEvent k = ReadKey();
         if (k.vk == VK_ESCAPE || IsPlainKey(k, VK_F(10))) return -1;
         if (k.vk == VK_RETURN || k.vk == VK_SPACE) return focus;
+        int hot = HotButton(b, k);
+        if (hot >= 0) return hot;
         if (k.vk == VK_RIGHT || (k.vk == VK_TAB && !(k.mods & PKF_SHIFT)))
             focus = (focus + 1) % b.buttonCount;
         else if (k.vk == VK_LEFT || k.vk == VK_TAB)
@@ -96,7 +115,8 @@ int MessageRun(FarDword flags, const char *help, const char *const *items, int i
     if (b.lineCount > MESSAGE_LINES_MAX) b.lineCount = MESSAGE_LINES_MAX;
     b.buttons = items + itemsNumber - buttons;
     b.warning = (flags & FMSG_WARNING) != 0;
-    if (buttons == 0) { /* a notice: drawn, left on the screen, and the call returns */
+    if (buttons == 0) {            /* a notice: drawn, left on the screen, and the call returns */
+        (void)ScreenCheckResize(); /* the plugin at work: the next notice follows a resize */
         DrawMessage(b, -1);
         return 0;
     }

@@ -29,16 +29,20 @@ enum {
     VK_INSERT = 0x2D,
     VK_DELETE = 0x2E,
     VK_F1 = 0x70,
-    VK_F12 = 0x7B
+    VK_F12 = 0x7B,
+    VK_RESIZED = -1 /* not a key: the terminal changed its size */
 };
 #define VK_F(n) (VK_F1 + (n)-1)
 
 /* One key press as the real host sees it: virtual key, modifier set (PKF_* bits), and the
-   code page 866 byte it types (-1 for keys that type nothing). vk 0 = nothing to report. */
+   code page 866 byte it types (-1 for keys that type nothing). vk 0 = nothing to report, unless
+   wch is set: the Unicode character typed (0 none), which the host's own editor and prompts
+   take even when code page 866 has no byte for it. */
 struct KeyEvent {
     int vk;
     int mods;
     int ch;
+    int wch;
 };
 
 /* A typed character: byte866 its code page 866 byte (-1 when it has none), scan what
@@ -51,13 +55,62 @@ KeyEvent KeyFromCurses(int code, const char *name, int alt);
 int MatchBreakKey(const int *keys, int max, KeyEvent k);
 int IsPlainKey(KeyEvent k, int vk); /* vk with no modifier held */
 
-/* ---------------- code page 866 ---------------- */
+/* ---------------- code page 866 and UTF-8 ---------------- */
 
 /* Builds the byte-to-Unicode table with iconv; 0, or -1 when the conversion is missing
    (bytes above 127 then show as '?'). Safe to call more than once. */
 int CharsetInit(void);
 wchar_t Cp866ToWide(unsigned char b);
-int WideToCp866(wchar_t w); /* -1 when the character has no code page 866 byte */
+int WideToCp866(wchar_t w);          /* -1 when the character has no code page 866 byte */
+int Utf8Encode(int cp, char out[4]); /* the bytes of a code point; 0 when it has none */
+
+/* Text as shown. Off (the default, and on a terminal whose locale is not UTF-8) every byte
+   shows as code page 866. On, each run of bytes above 127 (between ASCII bytes) shows as UTF-8
+   when the whole run is valid UTF-8, else as code page 866; except that a text which holds code
+   page 866 letters that are not UTF-8 (a Russian message, a code page 866 file) shows its runs
+   made only of such letters as code page 866 too: "уже" in code page 866 is also valid UTF-8.
+   Bytes never change; only what they look like. */
+void CharsetSetUtf8(int on);
+int CharsetUtf8(void);
+/* Whether the text holds code page 866 letters outside valid UTF-8 (see above); whether such
+   runs outnumber the runs that can only be UTF-8 (a file written in code page 866). */
+int TextHasCp866Letters(const char *s, int len);
+int TextLooksCp866(const char *s, int len);
+
+struct TextChar {
+    int pos;       /* byte index of its first byte */
+    int bytes;     /* bytes it takes: 1, or 2 to 4 for a UTF-8 sequence */
+    int cp;        /* its code point (an ASCII control byte is itself) */
+    wchar_t glyph; /* what its cell shows: '.' for a control byte, U+FFFD for a character that
+                      takes no column of its own (a combining mark, a byte-order mark) */
+    int cols;      /* columns: 1, or 2 for a wide character */
+};
+struct TextIter {
+    const unsigned char *s;
+    int len, pos;
+    int cp866;           /* runs of letters only show as code page 866 */
+    int runEnd, runUtf8; /* the run of bytes above 127 at hand */
+};
+/* cp866: the caller knows the text belongs with code page 866 letters (an editor's file that
+   holds them); otherwise the text's own bytes decide. */
+void TextBegin(TextIter *it, const char *s, int len, int cp866);
+int TextNext(TextIter *it, TextChar *c); /* 0 at the end */
+int TextColumns(const char *s, int len);
+/* Byte index where the text's first maxCols columns end (a wide character that would not fit
+   is left out), and where its last maxCols columns begin. */
+int TextFitHead(const char *s, int len, int maxCols);
+int TextFitTail(const char *s, int len, int maxCols);
+
+/* Hot keys of menus, dialogs and message boxes: in a control's text the first '&' that is not
+   doubled marks the next character, and is not shown; "&&" shows one '&'. LabelStrip writes the
+   text as shown and returns the byte index of the hot character in it, or -1. */
+int LabelStrip(const char *s, char *out, size_t size);
+int LabelHotKey(const char *s); /* its hot character, folded as HotKeyOf folds; -1 none */
+/* A code page 866 byte in upper case (Latin and Cyrillic letters), for matching hot keys. */
+int FoldHotKey(int byte);
+/* The character a press chooses a hot key by: what it types, else the letter or digit held
+   with Alt; folded; -1 for other keys and for anything with Ctrl. */
+int HotKeyOf(KeyEvent k);
 
 /* ---------------- menu model ---------------- */
 
@@ -113,6 +166,10 @@ struct EdLine {
 
 enum { TAB_SIZE = 8, NATIVE_PATH_SIZE = 4096, LINE_LIMIT = 1 << 24, EDIT_FILE_MAX = 1 << 28 };
 
+struct EdMatch {
+    int line, pos, len; /* a found text: its line, first byte and bytes; line -1 none */
+};
+
 struct EditorModel {
     EdLine *lines;
     int count; /* always at least 1 */
@@ -122,9 +179,13 @@ struct EditorModel {
     int width, height;   /* text window */
     int id;
     int modified;
-    int crlf;                    /* new lines end with CR LF (as the first line of the file did) */
-    int closing;                 /* asked to close; the editor's loop ends at its next turn */
-    char path[NATIVE_PATH_SIZE]; /* native, absolute */
+    int crlf;      /* new lines end with CR LF (as the first line of the file did) */
+    int closing;   /* asked to close; the editor's loop ends at its next turn */
+    int cp866;     /* the file looked written in code page 866 when it was opened (TextLooksCp866):
+                      its runs of letters show as code page 866 (TextBegin), typed letters go in
+                      as its bytes */
+    EdMatch found; /* the last match of a search, shown marked until the next key */
+    char path[NATIVE_PATH_SIZE];    /* native, absolute */
     char farName[NATIVE_PATH_SIZE]; /* the same with backslashes, for EditorInfo */
 };
 
@@ -144,11 +205,39 @@ void EdSetPosition(EditorModel *e, const EditorSetPosition *p);
 void EdGetInfo(const EditorModel *e, EditorInfo *info);
 /* ECTL_GETSTRING: 1 and the fields set, or 0 when the line does not exist. */
 int EdGetString(const EditorModel *e, EditorGetString *gs);
-/* Cursor and editing keys; 1 when the key was the editor's, 0 otherwise. Scrolls as needed. */
+/* Cursor and editing keys; 1 when the key was the editor's, 0 otherwise. Scrolls as needed.
+   The cursor moves, and Backspace and Del delete, by whole characters as shown (TextNext); a
+   typed character goes in as UTF-8, or as its code page 866 byte in a file marked cp866 or on a
+   terminal that does not show UTF-8 (dropped when it has none). The plugin's positions stay
+   byte indexes; one inside a character counts as that character's start. */
 int EdKey(EditorModel *e, KeyEvent k);
-int EdColumnOf(const EditorModel *e, int line, int pos);    /* screen column of a byte index */
-int EdPosOfColumn(const EditorModel *e, int line, int col); /* byte index at a screen column */
-void EdShowCursor(EditorModel *e);                          /* least scroll that shows the cursor */
+/* The screen column of a byte index (the editor's column: tabs to their stop, a wide character
+   two columns), and the byte index of the character at a screen column. */
+int EdColumnOf(const EditorModel *e, int line, int pos);
+int EdPosOfColumn(const EditorModel *e, int line, int col);
+void EdShowCursor(EditorModel *e); /* least scroll that shows the cursor */
+
+/* Search: text is n code points, matched against the characters as shown, case ignored. Looks
+   from byte fromPos of fromLine to the end, then from the top back to where it started; 1 and
+   the match, or 0. */
+int EdFind(const EditorModel *e, const int *text, int n, int fromLine, int fromPos, EdMatch *m);
+/* Moves the cursor to the match and marks it; off screen, its line comes near mid-window. */
+void EdShowMatch(EditorModel *e, const EdMatch *m);
+/* Go to line: "LINE" or "LINE,COL" (1-based, COL a screen column as the status line counts);
+   a line past the end is the last. 0 when the text is not of that form (nothing moves). */
+int EdGoTo(EditorModel *e, const char *text);
+
+/* A one-line prompt's text in code points: typing (any character, code page 866 or not),
+   Left, Right, Home, End, Backspace, Del. The text it starts with is selected: typing replaces
+   it, Backspace or Del clears it, a cursor key keeps it. */
+enum { INPUT_MAX = 256 };
+struct LineInput {
+    int text[INPUT_MAX];
+    int len, pos;
+    int selected;
+};
+void InputInit(LineInput *in, const int *text, int n);
+int InputKey(LineInput *in, KeyEvent k); /* 1 when the key was the prompt's */
 
 /* Nested modal editors: the last one opened is the current one. */
 enum { EDITOR_DEPTH_MAX = 32 };

@@ -46,8 +46,8 @@ static void DrawPanel(PanelModel *p)
     FillRect(0, 0, cols - 1, rows - 2, CLR_PANEL);
     DrawBox(0, 0, cols - 1, rows - 2, CLR_PANEL, 1);
     int n = (int)strlen(p->cwd), room = cols - 6;
-    const char *title = n > room && room > 0 ? p->cwd + n - room : p->cwd;
-    int tw = (int)strlen(title) < room ? (int)strlen(title) : room;
+    const char *title = p->cwd + TextFitTail(p->cwd, n, room > 0 ? room : 0); /* the tail */
+    int tw = TextColumns(title, (int)strlen(title));
     if (tw > 0) {
         PutText((cols - tw) / 2 - 1, 0, " ", 1, CLR_PANEL_CUR);
         PutText((cols - tw) / 2, 0, title, tw, CLR_PANEL_CUR);
@@ -72,9 +72,21 @@ static void OpenEntry(PanelModel *p)
         return;
     }
     if (PanelEnterDir(p) != 0) {
-        const char *items[] = {"Error", "Cannot change to the directory", e->name, "Ok"};
+        const char *items[] = {"Error", "Cannot change to the directory", e->name, "&OK"};
         (void)MessageRun(FMSG_WARNING, NULL, items, 4, 1);
     }
+}
+
+static void RedrawPanel(void *ctx)
+{
+    DrawPanel((PanelModel *)ctx);
+}
+
+/* F10: the program ends only when the user says so. */
+static int ConfirmQuit(void)
+{
+    const char *items[] = {"Quit", "Do you want to quit zolt?", "&Yes", "&No"};
+    return MessageRun(0, NULL, items, 4, 2) == 0;
 }
 
 int PanelRun(void)
@@ -82,11 +94,12 @@ int PanelRun(void)
     PanelModel p;
     memset(&p, 0, sizeof p);
     PanelLoad(&p, NULL);
+    ScreenOwner before = ScreenSetOwner({RedrawPanel, &p});
     for (;;) {
         DrawPanel(&p);
         KeyEvent k = ReadKey();
         int alt = k.mods == (PKF_ALT | PKF_SHIFT);
-        if (IsPlainKey(k, VK_F(10))) break;
+        if (IsPlainKey(k, VK_F(10)) && ConfirmQuit()) break;
         if (IsPlainKey(k, VK_RETURN) || IsPlainKey(k, VK_F(4))) OpenEntry(&p);
         else if (IsPlainKey(k, VK_F(11))) {
             PluginMenuFrom(OPEN_PLUGINSMENU);
@@ -96,6 +109,7 @@ int PanelRun(void)
         else if (k.vk == 'R' && k.mods == PKF_CONTROL) PanelReload(&p);
         else if (k.mods == 0) (void)PanelKey(&p, k, PanelRows() - 1 > 0 ? PanelRows() - 1 : 1);
     }
+    (void)ScreenSetOwner(before);
     PanelFree(&p);
     return 0;
 }

@@ -1,7 +1,10 @@
 /* screen.cpp: the curses layer: colours, boxes, code page 866 text, keys, saved screens. */
 #include <curses.h>
+#include <langinfo.h>
 #include <locale.h>
 #include <string.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 #include "platform/platform.h"
 #include "term/draw_p.h"
@@ -9,6 +12,7 @@
 enum { SAVED_MAX = 64 };
 static WINDOW *g_saved[SAVED_MAX]; /* live SaveScreen handles; anything else is refused */
 static int g_open;
+static ScreenOwner g_owner; /* what lies under the boxes: the panel or the editor */
 
 static void InitColors(void)
 {
@@ -30,6 +34,10 @@ static void InitColors(void)
     init_pair(CLR_EDITOR, COLOR_CYAN, COLOR_BLUE);
     init_pair(CLR_STATUS, COLOR_BLACK, COLOR_CYAN);
     init_pair(CLR_HELP, COLOR_BLACK, COLOR_CYAN);
+    init_pair(CLR_MENU_CUR_HOT, COLOR_YELLOW, COLOR_BLACK);
+    init_pair(CLR_DIALOG_HOT, COLOR_YELLOW, COLOR_WHITE);
+    init_pair(CLR_WARN_HOT, COLOR_YELLOW, COLOR_RED);
+    init_pair(CLR_EDITOR_FOUND, COLOR_BLACK, COLOR_CYAN);
 }
 
 int ScreenOpen(void)
@@ -37,6 +45,7 @@ int ScreenOpen(void)
     if (g_open) return 0;
     setlocale(LC_ALL, "");
     (void)CharsetInit(); /* without the table only ASCII shows */
+    CharsetSetUtf8(strcmp(nl_langinfo(CODESET), "UTF-8") == 0);
     set_escdelay(25);
     if (!newterm(NULL, stdout, stdin)) return -1;
     raw();
@@ -71,7 +80,9 @@ static KeyEvent KeyOfChar(wint_t w, int alt)
 {
     int byte = w < 0x20 || w == 0x7F ? (int)w : WideToCp866((wchar_t)w);
     int scan = w >= 0x20 && w < 0x7F ? KeyScanChar((char)w) : -1;
-    return KeyFromChar(byte, scan, alt);
+    KeyEvent k = KeyFromChar(byte, scan, alt);
+    if (!alt && w >= 0x20 && w != 0x7F) k.wch = (int)w;
+    return k;
 }
 
 KeyEvent ReadKey(void)
@@ -82,7 +93,11 @@ KeyEvent ReadKey(void)
         int rc = wget_wch(stdscr, &w);
         if (rc == ERR) continue;
         if (rc == KEY_CODE_YES) {
-            if (w == KEY_RESIZE) return KeyFromChar(-1, -1, 0);
+            if (w == KEY_RESIZE) {
+                KeyEvent k = KeyFromChar(-1, -1, 0);
+                k.vk = VK_RESIZED;
+                return k;
+            }
             return KeyFromCurses((int)w, keyname((int)w), alt);
         }
         if (w == 27 && !alt) {
@@ -98,7 +113,7 @@ KeyEvent ReadKey(void)
     }
 }
 
-static void PutWide(int x, int y, wchar_t w, int color)
+void PutWide(int x, int y, wchar_t w, int color)
 {
     wchar_t s[2] = {w, 0};
     cchar_t cc;
@@ -112,19 +127,45 @@ void FillRect(int x1, int y1, int x2, int y2, int color)
         for (int x = x1 < 0 ? 0 : x1; x <= x2 && x < COLS; x++) PutWide(x, y, L' ', color);
 }
 
-int PutTextN(int x, int y, const char *text, int len, int maxCols, int color)
+int PutTextHot(int x, int y, const char *text, int len, int hotByte, int maxCols, int color,
+               int hotColor)
 {
     int n = 0;
     if (y < 0 || y >= LINES) return 0;
-    for (int i = 0; i < len && n < maxCols && x + n < COLS; i++, n++)
-        if (x + n >= 0) PutWide(x + n, y, Cp866ToWide((unsigned char)text[i]), color);
+    TextIter it;
+    TextChar c;
+    TextBegin(&it, text, len, 0);
+    while (TextNext(&it, &c) && n + c.cols <= maxCols && x + n + c.cols <= COLS) {
+        int hot = hotByte >= c.pos && hotByte < c.pos + c.bytes;
+        if (x + n >= 0) PutWide(x + n, y, c.glyph, hot ? hotColor : color);
+        n += c.cols;
+    }
     return n;
+}
+
+int PutTextN(int x, int y, const char *text, int len, int maxCols, int color)
+{
+    return PutTextHot(x, y, text, len, -1, maxCols, color, color);
 }
 
 int PutText(int x, int y, const char *text, int maxCols, int color)
 {
-    return PutTextN(x, y, text, (int)strnlen(text, (size_t)(maxCols > 0 ? maxCols : 0)), maxCols,
-                    color);
+    size_t most = maxCols > 0 ? (size_t)maxCols * 4 : 0; /* a column takes at most 4 bytes */
+    return PutTextN(x, y, text, (int)strnlen(text, most), maxCols, color);
+}
+
+int PutLabel(int x, int y, const char *text, int maxCols, int color, int hotColor)
+{
+    char shown[512];
+    int hot = LabelStrip(text, shown, sizeof shown);
+    return PutTextHot(x, y, shown, (int)strlen(shown), hot, maxCols, color, hotColor);
+}
+
+int LabelColumns(const char *text)
+{
+    char shown[512];
+    (void)LabelStrip(text, shown, sizeof shown);
+    return TextColumns(shown, (int)strlen(shown));
 }
 
 void DrawHLine(int x1, int x2, int y, int color, int doubleLine, int joinDouble)
@@ -180,6 +221,27 @@ void ScreenShowCursor(int x, int y)
 void ScreenFlush(void)
 {
     refresh();
+}
+
+ScreenOwner ScreenSetOwner(ScreenOwner owner)
+{
+    ScreenOwner before = g_owner;
+    g_owner = owner;
+    return before;
+}
+
+/* ncurses learns of a new size when it next reads a key; while the plugin works it reads none,
+   so the size is asked of the terminal here. */
+int ScreenCheckResize(void)
+{
+    struct winsize ws;
+    if (!g_open || ioctl(STDOUT_FILENO, TIOCGWINSZ, &ws) != 0 || ws.ws_row == 0 || ws.ws_col == 0)
+        return 0;
+    if (ws.ws_row == LINES && ws.ws_col == COLS) return 0;
+    resizeterm(ws.ws_row, ws.ws_col); /* also queues KEY_RESIZE for whoever reads keys next */
+    if (g_owner.redraw) g_owner.redraw(g_owner.ctx);
+    else erase();
+    return 1;
 }
 
 FarHandle ScreenSave(void)

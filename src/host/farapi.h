@@ -63,6 +63,9 @@ enum {
     ECTL_QUIT = 21
 };
 
+/* EditorInfo.CurState bits */
+enum { ECSTATE_MODIFIED = 0x1 };
+
 #if defined(_WIN32) && !defined(_WIN64)
 #pragma pack(push, 2) /* as the host declares them; these records come out the same either way */
 #endif

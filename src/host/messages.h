@@ -53,8 +53,10 @@ enum Msg {
     /* build failures, added after the configuration dialog so that no number moves */
     MSG_INDEX_NOT_WRITTEN = 33,
     MSG_BUILD_RUNNING = 34,
+    /* go back would close an editor whose changes are not saved */
+    MSG_UNSAVED_CHANGES = 35,
 
-    MSG_COUNT = 35
+    MSG_COUNT = 36
 };
 
 #endif

@@ -150,12 +150,12 @@ TEST(DistLanguageFiles, FormatsHoldExactlyTheirConversion)
 // button; in a title, a box line or the plugins menu it would be shown as a literal '&'.
 TEST(DistLanguageFiles, HotKeysOnlyWhereTheHostShowsThem)
 {
+    // Messages 22-24 label both checkbox groups of the dialog, so they carry no hot-key: a key
+    // must choose one control.
     const std::set<int> withKey = {
-        MSG_BROWSE,         MSG_BUILD,         MSG_GOBACK,          MSG_OK,       MSG_CFG_STATIC,
-        MSG_CFG_INLINE,     MSG_CFG_QUALIFIED, MSG_CFG_QUIT_MENU,   MSG_CFG_SAVE, MSG_CFG_CANCEL,
-        MSG_CFG_MASK_LABEL, MSG_CFG_RECURSE,   MSG_CFG_MOVE_TO_LINE};
-    const int dialogKeys[] = {MSG_CFG_STATIC,     MSG_CFG_INLINE,  MSG_CFG_QUALIFIED,
-                              MSG_CFG_QUIT_MENU,  MSG_CFG_SAVE,    MSG_CFG_CANCEL,
+        MSG_BROWSE,   MSG_BUILD,      MSG_GOBACK,         MSG_OK,          MSG_CFG_QUIT_MENU,
+        MSG_CFG_SAVE, MSG_CFG_CANCEL, MSG_CFG_MASK_LABEL, MSG_CFG_RECURSE, MSG_CFG_MOVE_TO_LINE};
+    const int dialogKeys[] = {MSG_CFG_QUIT_MENU,  MSG_CFG_SAVE,    MSG_CFG_CANCEL,
                               MSG_CFG_MASK_LABEL, MSG_CFG_RECURSE, MSG_CFG_MOVE_TO_LINE};
     for (const char *file : LANG_FILES) {
         Messages m = LoadDist(file);
@@ -196,7 +196,7 @@ TEST(DistLanguageFiles, DialogTextsFitTheirPlaces)
         {MSG_CFG_INLINE, 40},       {MSG_CFG_QUALIFIED, 40},     {MSG_CFG_QUIT_MENU, 40},
         {MSG_CFG_RECURSE, 42},                                   // checkboxes at column 6
         {MSG_CFG_MOVE_TO_LINE, 42}, {MSG_CFG_PROJECT_GROUP, 46}, // headings at column 6
-        {MSG_CFG_EDITOR_GROUP, 46}, {MSG_CFG_MASK_LABEL, 11}, // column 6, the mask field starts at column 17
+        {MSG_CFG_EDITOR_GROUP, 46}, {MSG_CFG_MASK_LABEL, 10}, // column 6, then a blank before the mask field at column 17
         {MSG_CFG_SAVE, 4}, // "[ text ]" at column 3, the next button at column 11
     };
     for (const char *file : LANG_FILES) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "host/messages.h"
 #include "base/alloc.h"
 #include "host/host.h"
 #include "index/index.h"
@@ -427,16 +428,27 @@ TEST_F(NavFixture, GoBackInTheSameEditorTwice)
 TEST_F(NavFixture, GoBackClosesTheEditorTheJumpOpened)
 {
     tree.Write("zoltprj$.Far", "Foo?b.c?2\r\n");
-    OpenEditor(tree.Name("a.c"), {"Foo();"}, 0, 1);
-    bool closed = false;
-    ScriptEditorSession({"int x;", "void Foo(void) {}"}, [&] {
-        GoBack();
-        closed = Quits() == 1;
-    });
-    Jump();
-    EXPECT_TRUE(closed);
-    EXPECT_EQ(EditorDepth(), 1);
-    EXPECT_EQ(CurrentEditor()->curPos, 1); // the starting editor never moved
+    for (int modified = 0; modified < 2; modified++) {
+        TestHostClearCalls();
+        OpenEditor(tree.Name("a.c"), {"Foo();"}, 0, 1);
+        int quits = -1;
+        ScriptEditorSession({"int x;", "void Foo(void) {}"}, [&] {
+            CurrentEditor()->modified = modified;
+            GoBack();
+            quits = Quits();
+        });
+        Jump();
+        // changes the user made after the jump are never closed away: a warning instead
+        EXPECT_EQ(quits, modified ? 0 : 1) << modified;
+        std::vector<HostCall> boxes = CallsOf(CALL_MESSAGE);
+        ASSERT_EQ(boxes.size(), modified ? 1u : 0u);
+        if (modified) {
+            EXPECT_EQ(boxes[0].items[1], "M" + std::to_string(MSG_UNSAVED_CHANGES));
+        }
+        EXPECT_EQ(EditorDepth(), 1);
+        EXPECT_EQ(CurrentEditor()->curPos, 1); // the starting editor never moved
+        CloseEditor();
+    }
 }
 
 TEST_F(NavFixture, GoBackWithNothingStored)

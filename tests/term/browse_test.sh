@@ -3,10 +3,12 @@
 set -u
 . "$(dirname "$0")/tmux_driver.sh"
 zt_init "$1" "$2"
+printf 'int cafe_total(void) { return 0; }\n' >"$ZT_DIR/café.c"
 zt_build_index
 
 zt_start .
 zt_wait "1Help"
+zt_expect "║café.c "                     # a UTF-8 name shows as UTF-8
 zt_plugin_command 0
 zt_wait "Definitions []"
 zt_expect "ARRAY_SIZE"
@@ -26,8 +28,11 @@ zt_wait "Line $line/"
 zt_status_line | grep -q "include/buffer.h" || zt_fail "not the defining file"
 zt_keys Escape
 zt_wait "Definitions [BUF]"          # the menu comes back with its filter
+zt_keys BSpace BSpace BSpace
+zt_type "cafe"
+zt_wait "Definitions [CAFE]"
+zt_expect "café.c "
 zt_keys Escape
 zt_wait_gone "Definitions ["
-zt_keys F10
-zt_wait "[zolt exit 0]"
+zt_quit
 zt_done

@@ -18,6 +18,7 @@ zt_keys F9
 zt_wait "Plugins configuration"
 zt_keys Enter
 zt_wait "[ ]"
+zt_expect "File masks *.c;"           # a blank between the label and its field
 zt_keys Space                         # the first checkbox: static functions, project scan
 zt_wait "[x]"
 zt_keys Enter
@@ -31,6 +32,5 @@ zt_wait "Definitions [USA]"
 zt_wait "usage"
 zt_keys Escape
 zt_wait_gone "Definitions ["
-zt_keys F10
-zt_wait "[zolt exit 0]"
+zt_quit
 zt_done

@@ -1,6 +1,7 @@
 /* The terminal host's dialog model over the options dialog's layout. */
 #include <curses.h>
 #include <gtest/gtest.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include "base/text.h"
@@ -36,6 +37,13 @@ struct Dialog {
             it.DefaultButton = LAYOUT[i][7];
         }
         CopyTruncated(items[13].Data, sizeof items[13].Data, "*.c;*.h");
+        const char *const labels[][2] = {{"8", "Close the menu &after opening a file"},
+                                         {"12", "File &masks"},
+                                         {"14", "Scan su&bdirectories"},
+                                         {"16", "&OK"},
+                                         {"17", "&Cancel"}};
+        for (const auto &l : labels)
+            CopyTruncated(items[atoi(l[0])].Data, sizeof items[0].Data, l[1]);
         DialogInit(&d, items, 18);
     }
     int Press(KeyEvent k)
@@ -127,6 +135,32 @@ TEST(TermDialog, EditFieldStopsAtItsCapacityAndScrolls)
     EXPECT_LT(t.d.editPos - t.d.editLeft, width);
     t.Press(KeyFromCurses(KEY_HOME, NULL, 0));
     EXPECT_EQ(t.d.editLeft, 0);
+}
+
+/* Hot keys: a letter alone unless the focus is in the edit field, with Alt from anywhere. */
+TEST(TermDialog, HotKeysChooseTheirControl)
+{
+    const struct {
+        char key;
+        int alt;
+        int wantFocus, wantClose; /* -2: still open */
+        const char *wantMask;
+    } steps[] = {
+        {'a', 0, 8, -2, "*.c;*.h"},   /* toggles the checkbox */
+        {'M', 0, 13, -2, "*.c;*.h"},  /* a text hands on to the field after it */
+        {'b', 0, 13, -2, "*.c;*.hb"}, /* in the field a letter is text */
+        {'b', 1, 14, -2, "*.c;*.hb"}, {'x', 0, 14, -2, "*.c;*.hb"}, /* no control has it */
+        {'c', 0, 17, 17, "*.c;*.hb"},                               /* a button closes the dialog */
+    };
+    Dialog t;
+    for (const auto &s : steps) {
+        int scan = s.key >= 'a' ? s.key - 0x20 : s.key | 0x100;
+        EXPECT_EQ(t.Press(KeyFromChar((unsigned char)s.key, scan, s.alt)), s.wantClose) << s.key;
+        EXPECT_EQ(t.d.focus, s.wantFocus) << s.key;
+        EXPECT_STREQ(t.items[13].Data, s.wantMask) << s.key;
+    }
+    EXPECT_EQ(t.items[8].Selected, 1);
+    EXPECT_EQ(t.items[14].Selected, 1);
 }
 
 TEST(TermDialog, WithoutControlsEnterCancels)

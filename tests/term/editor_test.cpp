@@ -1,6 +1,7 @@
 /* The terminal host's editor model: loading and saving bytes, positioning, scrolling, editing. */
 #include <curses.h>
 #include <gtest/gtest.h>
+#include <locale.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -11,6 +12,7 @@
 #include <functional>
 
 #include <string>
+#include <vector>
 
 #include "term/model_p.h"
 
@@ -311,6 +313,150 @@ TEST(TermEditor, CursorKeysScrollTheWindow)
     for (int i = 0; i < 100; i++) EdKey(&e, Key(KEY_RIGHT));
     EXPECT_EQ(e.left, 21);
     EdFree(&e);
+}
+
+struct Utf8Terminal {
+    Utf8Terminal()
+    {
+        setlocale(LC_CTYPE, "C.UTF-8");
+        CharsetInit();
+        CharsetSetUtf8(1);
+    }
+    ~Utf8Terminal()
+    {
+        CharsetSetUtf8(0);
+        setlocale(LC_CTYPE, "C");
+    }
+};
+
+KeyEvent Unicode(int cp)
+{
+    KeyEvent k = KeyFromChar(-1, -1, 0);
+    k.wch = cp;
+    return k;
+}
+
+/* "aé文\tb": Right steps over whole characters; the column counts a wide one twice. */
+TEST(TermEditor, CursorMovesByCharactersAndColumnsCountCells)
+{
+    Utf8Terminal on;
+    TempFile f("a\xC3\xA9\xE6\x96\x87\tb\n");
+    EditorModel e;
+    ASSERT_EQ(EdLoad(&e, f.path, 80, 20), 0);
+    const int pos[] = {0, 1, 3, 6, 7, 8, 9};
+    const int col[] = {0, 1, 2, 4, 8, 9, 10};
+    for (int i = 0; i < 7; i++) {
+        EXPECT_EQ(e.curPos, pos[i]) << i;
+        EXPECT_EQ(EdColumnOf(&e, 0, pos[i]), col[i]) << i;
+        EXPECT_EQ(EdPosOfColumn(&e, 0, col[i]), pos[i]) << i;
+        EdKey(&e, Key(KEY_RIGHT));
+    }
+    for (int i = 6; i >= 0; i--) {
+        EdKey(&e, Key(KEY_LEFT));
+        EXPECT_EQ(e.curPos, pos[i]) << i; /* beyond the end a column at a time */
+    }
+    EXPECT_EQ(EdPosOfColumn(&e, 0, 3), 3); /* the second column of 文: 文 */
+    EdSetPosition(&e, &(const EditorSetPosition &)EditorSetPosition{0, 2, -1, -1, -1, -1});
+    EditorInfo info;
+    EdGetInfo(&e, &info);
+    EXPECT_EQ(info.CurPos, 2);    /* the plugin's byte stays as it set it */
+    EXPECT_EQ(info.CurTabPos, 1); /* shown on é */
+    EdKey(&e, Key(KEY_RIGHT));
+    EXPECT_EQ(e.curPos, 3);
+    EdFree(&e);
+}
+
+/* Typing and deleting change only the bytes of the characters edited. */
+TEST(TermEditor, EditingTakesWholeCharactersInTheFilesEncoding)
+{
+    Utf8Terminal on;
+    const struct {
+        const char *file;
+        int pos;
+        int key; /* a code point typed, or minus a curses key */
+        const char *want;
+    } rows[] = {
+        {"a\xC3\xA9z\n", 1, -KEY_DC, "az\n"},
+        {"a\xC3\xA9z\n", 3, -KEY_BACKSPACE, "az\n"},
+        {"a\xC3\xA9z\n", 2, -KEY_BACKSPACE, "\xC3\xA9z\n"}, /* inside é: before its start */
+        {"a\xC3\xA9z\n", 2, 0x436, "a\xD0\xB6\xC3\xA9z\n"}, /* ж as UTF-8, before é */
+        {"\x8E\xA1\xA7\xAE\xE0\n", 5, 0x436, "\x8E\xA1\xA7\xAE\xE0\xA6\n"}, /* code page 866 */
+        {"\x8E\xA1\xA7\xAE\xE0\n", 5, 0xE9, "\x8E\xA1\xA7\xAE\xE0\n"},      /* é: no byte there */
+        {"\xE6\x96\x87\n", 0, -KEY_DC, "\n"},
+    };
+    for (const auto &r : rows) {
+        TempFile f(r.file);
+        EditorModel e;
+        ASSERT_EQ(EdLoad(&e, f.path, 80, 20), 0);
+        e.curPos = r.pos;
+        EdKey(&e, r.key < 0 ? Key(-r.key) : Unicode(r.key));
+        e.modified = 1;
+        ASSERT_EQ(EdSave(&e), 0);
+        EXPECT_EQ(f.Read(), r.want) << r.file << " at " << r.pos;
+        EdFree(&e);
+    }
+}
+
+TEST(TermEditor, SearchAndGoToLine)
+{
+    Utf8Terminal on;
+    TempFile f("int main;\n// \xD0\x9F\xD1\x80\xD0\xB8 main\n\x8E\xA1\xA7\xAE\xE0 \x8F\xE0\xA8\n");
+    EditorModel e;
+    ASSERT_EQ(EdLoad(&e, f.path, 80, 20), 0);
+    const struct {
+        const wchar_t *text;
+        int fromLine, fromPos;
+        int line, pos, len; /* line -1: not found */
+    } finds[] = {
+        {L"MAIN", 0, 0, 0, 4, 4}, {L"main", 0, 5, 1, 10, 4}, {L"main", 2, 0, 0, 4, 4}, /* wraps */
+        {L"main", 0, 4, 0, 4, 4}, {L"при", 0, 0, 1, 3, 6},   {L"ПРИ", 1, 4, 2, 6, 3},  /* both */
+        {L"xyz", 1, 0, -1, 0, 0}, {L"main;", 0, 5, 0, 4, 5}, /* round to where it began */
+    };
+    for (const auto &c : finds) {
+        std::vector<int> text(c.text, c.text + wcslen(c.text));
+        EdMatch m = {-1, 0, 0};
+        int found = EdFind(&e, text.data(), (int)text.size(), c.fromLine, c.fromPos, &m);
+        EXPECT_EQ(found, c.line >= 0) << c.fromLine << ":" << c.fromPos;
+        if (!found) continue;
+        EXPECT_EQ(m.line, c.line) << c.fromLine << ":" << c.fromPos;
+        EXPECT_EQ(m.pos, c.pos) << c.fromLine << ":" << c.fromPos;
+        EXPECT_EQ(m.len, c.len) << c.fromLine << ":" << c.fromPos;
+    }
+    const struct {
+        const char *text;
+        int ok, line, pos;
+    } gotos[] = {{"2", 1, 1, 0},  {" 2 , 5 ", 1, 1, 5}, {"99", 1, 2, 0},   {"0", 0, 2, 0},
+                 {"2x", 0, 2, 0}, {"", 0, 2, 0},        {"1,40", 1, 0, 39}}; /* "р"; past the end */
+    for (const auto &g : gotos) {
+        EXPECT_EQ(EdGoTo(&e, g.text), g.ok) << g.text;
+        EXPECT_EQ(e.curLine, g.line) << g.text;
+        EXPECT_EQ(e.curPos, g.pos) << g.text;
+    }
+    EdFree(&e);
+}
+
+TEST(TermEditor, PromptLineTakesAnyCharacter)
+{
+    CharsetInit();
+    LineInput in;
+    const int start[] = {'a', 'b'};
+    InputInit(&in, start, 2);
+    InputKey(&in, Key(KEY_LEFT)); /* keeps the text it started with */
+    InputKey(&in, Key(KEY_RIGHT));
+    InputKey(&in, Unicode(0x6587)); /* 文, which code page 866 lacks */
+    InputKey(&in, Key(KEY_HOME));
+    InputKey(&in, Key(KEY_DC));
+    InputKey(&in, KeyFromChar(0xA0, -1, 0)); /* а typed as code page 866 */
+    InputKey(&in, Key(KEY_END));
+    InputKey(&in, KeyFromChar(127, -1, 0));
+    EXPECT_EQ(std::vector<int>(in.text, in.text + in.len), (std::vector<int>{0x430, 'b'}));
+    EXPECT_EQ(InputKey(&in, Key(KEY_F(7))), 0);
+    InputInit(&in, start, 2);
+    InputKey(&in, KeyFromChar('x', 0x58, 0)); /* the text it started with is replaced */
+    EXPECT_EQ(std::vector<int>(in.text, in.text + in.len), (std::vector<int>{'x'}));
+    InputInit(&in, start, 2);
+    InputKey(&in, KeyFromChar(127, -1, 0));
+    EXPECT_EQ(in.len, 0);
 }
 
 TEST(TermEditor, NestedEditorsHaveTheirOwnIds)

@@ -1,10 +1,12 @@
 /* The terminal host's text helpers: code page 866 table, path forms, help topics. */
 #include <gtest/gtest.h>
+#include <locale.h>
 #include <stdio.h>
 #include <string.h>
 #include <unistd.h>
 
 #include <string>
+#include <vector>
 
 #include "term/model_p.h"
 
@@ -26,6 +28,123 @@ TEST(TermCharset, Cp866BytesAndUnicode)
     }
     EXPECT_EQ(Cp866ToWide(0x07), L'.'); /* control bytes never reach the terminal */
     EXPECT_EQ(WideToCp866(0x20AC), -1); /* the euro sign has no byte */
+}
+
+/* The cells of a text as shown, each glyph written out in UTF-8 for comparing. */
+std::string Shown(const std::string &bytes, int *cols = NULL)
+{
+    TextIter it;
+    TextChar c;
+    std::string out;
+    int n = 0;
+    TextBegin(&it, bytes.data(), (int)bytes.size(), 0);
+    while (TextNext(&it, &c)) {
+        char u[4];
+        out.append(u, (size_t)Utf8Encode(c.glyph, u));
+        n += c.cols;
+    }
+    if (cols) *cols = n;
+    return out;
+}
+
+struct Utf8Terminal {
+    Utf8Terminal()
+    {
+        setlocale(LC_CTYPE, "C.UTF-8"); /* wcwidth as the terminal host has it */
+        CharsetInit();
+        CharsetSetUtf8(1);
+    }
+    ~Utf8Terminal()
+    {
+        CharsetSetUtf8(0);
+        setlocale(LC_CTYPE, "C");
+    }
+};
+
+TEST(TermCharset, ValidUtf8ShowsAsUtf8AndOtherBytesAsCp866)
+{
+    Utf8Terminal on;
+    const struct {
+        const char *bytes, *shown;
+        int cols;
+    } rows[] = {
+        {"caf\xC3\xA9.c", "café.c", 6},
+        {"caf\x82.c", "cafВ.c", 6},                               /* not UTF-8: code page 866 */
+        {"buf \xB3 src\\caf\xC3\xA9.c", "buf │ src\\café.c", 16}, /* the browse menu's items */
+        {"\xE6\x96\x87\xE4\xBB\xB6.c", "文件.c", 6},              /* wide characters */
+        {"\xE2\x86\x92 \xE2\x80\x99", "→ ’", 3},
+        {"\x8E\xA1\xA7\xAE\xE0 \xE3\xA6\xA5", "Обзор уже", 9}, /* "уже" is UTF-8 too */
+        {"\xE3\xA6\xA5", "㦥", 2},                             /* alone it is taken for UTF-8 */
+        {"\xC3\xA9\xEF", "├йя", 3},                            /* one run, not all UTF-8 */
+        {"e\xCC\x81\xEF\xBB\xBF\x07", "e\xEF\xBF\xBD\xEF\xBF\xBD.", 4}, /* no column of their own */
+        {"\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80", 2},
+        {"\xED\xA0\x80", "эаА", 3}, /* a surrogate is not UTF-8 */
+    };
+    for (const auto &r : rows) {
+        int cols = 0;
+        EXPECT_EQ(Shown(r.bytes, &cols), r.shown) << r.bytes;
+        EXPECT_EQ(cols, r.cols) << r.bytes;
+        EXPECT_EQ(TextColumns(r.bytes, (int)strlen(r.bytes)), r.cols) << r.bytes;
+    }
+    const std::string wide = "\xE6\x96\x87\xE4\xBB\xB6.c"; /* 文件.c */
+    EXPECT_EQ(TextFitHead(wide.data(), (int)wide.size(), 3), 3);
+    EXPECT_EQ(TextFitTail(wide.data(), (int)wide.size(), 3), 6);
+    EXPECT_EQ(TextFitTail(wide.data(), (int)wide.size(), 6), 0);
+    CharsetSetUtf8(0);
+    EXPECT_EQ(Shown("caf\xC3\xA9"), "caf├й"); /* not a UTF-8 terminal */
+}
+
+/* The Russian language and help files are code page 866: every line shows as such. */
+TEST(TermCharset, ShippedRussianTextsShowAsCp866)
+{
+    Utf8Terminal on;
+    for (const char *name : {"/zoltRus.lng", "/zoltRus.hlf"}) {
+        FILE *f = fopen((std::string(ZOLT_DIST_DIR) + name).c_str(), "rb");
+        ASSERT_NE(f, nullptr) << name;
+        std::string line;
+        int n = 0;
+        for (int c; (c = fgetc(f)) != EOF;) {
+            if (c != '\n') {
+                line += (char)c;
+                continue;
+            }
+            std::string want;
+            for (char b : line) {
+                char u[4];
+                want.append(u, (size_t)Utf8Encode(Cp866ToWide((unsigned char)b), u));
+            }
+            EXPECT_EQ(Shown(line), want) << name << " line " << ++n;
+            line.clear();
+        }
+        fclose(f);
+    }
+}
+
+TEST(TermCharset, HotKeysOfLabelsAndKeys)
+{
+    CharsetInit();
+    const struct {
+        const char *label, *shown;
+        int hot, key;
+    } labels[] = {
+        {"&OK", "OK", 0, 'O'},
+        {"Scan su&bdirectories", "Scan subdirectories", 7, 'B'},
+        {"a&&b &c", "a&b c", 4, 'C'},
+        {"\x8E&\xE2\xAC\xA5\xAD\xA0", "\x8E\xE2\xAC\xA5\xAD\xA0", 1, 0x92}, /* О&тмена: Т */
+        {"Warning", "Warning", -1, -1},
+        {"trailing&", "trailing&", -1, -1},
+    };
+    for (const auto &l : labels) {
+        char out[64];
+        EXPECT_EQ(LabelStrip(l.label, out, sizeof out), l.hot) << l.label;
+        EXPECT_STREQ(out, l.shown);
+        EXPECT_EQ(LabelHotKey(l.label), l.key) << l.label;
+    }
+    EXPECT_EQ(HotKeyOf(KeyFromChar('o', 0x4F, 0)), 'O');
+    EXPECT_EQ(HotKeyOf(KeyFromChar('o', 0x4F, 1)), 'O'); /* Alt+O */
+    EXPECT_EQ(HotKeyOf(KeyFromChar(0xE2, -1, 0)), 0x92); /* т */
+    EXPECT_EQ(HotKeyOf(KeyFromChar(15, -1, 0)), -1);     /* Ctrl+O */
+    EXPECT_EQ(HotKeyOf(KeyFromChar(' ', 0x20, 0)), -1);
 }
 
 TEST(TermPaths, PluginPathsAndNativeOnes)

@@ -123,7 +123,14 @@ zt_build_index() {
     zt_wait 'zoltprj$.Far' 60
     [ -f "$ZT_DIR/zoltprj\$.Far" ] || zt_fail "no project index file"
     [ -f "$ZT_DIR/zoltpru\$.Far" ] || zt_fail "no update index file"
+    zt_quit
+}
+
+# zt_quit: F10 in the panel, asked back and confirmed; the program must end with 0.
+zt_quit() {
     zt_keys F10
+    zt_wait "Do you want to quit zolt?"
+    zt_keys Enter
     zt_wait "[zolt exit 0]"
 }
 
