@@ -261,10 +261,11 @@ static void GotoInTextAndBack()
     PopEditor();
 }
 
-/* Go back from the editor a jump opened closes that editor. */
-static void GoBackInside(int *quit)
+/* Go back from the editor a jump opened (changed there when modified) closes that editor. */
+static void GoBackInside(int *quit, int modified = 0)
 {
-    ScriptEditor([quit]() {
+    ScriptEditor([quit, modified]() {
+        CurrentEditor()->modified = modified;
         ScriptMenuIndex(COMMAND_GOBACK);
         Expect(OpenCommand(FROM_EDITOR), "open result of go back");
         *quit = CurrentEditor()->quit;
@@ -283,6 +284,21 @@ static void GotoOwnIndexAndBack()
     if (!editors.empty())
         ExpectEq(editors[0].text, "Editor " + At("sub\\helper.c") + " line=1 col=1", "Editor call");
     Expect(quit == 1, "go back did not close the opened editor");
+    PopEditor();
+}
+
+/* The host would close it without asking: a changed editor stays, with a warning. */
+static void GoBackKeepsChangedEditor()
+{
+    PushEditor(At("main.c"), DiskLines("main.c"), 9, 20); /* on "helper()" */
+    ScriptMenuIndex(COMMAND_GOTO);
+    int quit = 0;
+    GoBackInside(&quit, 1);
+    Expect(OpenCommand(FROM_EDITOR), "open result");
+    Expect(quit == 0, "go back closed an editor with unsaved changes");
+    std::vector<Call> boxes = CallsOf("Message");
+    Expect(boxes.size() == 1, std::to_string(boxes.size()) + " message boxes, want 1");
+    if (!boxes.empty()) ExpectEq(boxes[0].text, "Message \"M6\" \"M35\" \"M8\"", "warning");
     PopEditor();
 }
 
@@ -321,6 +337,8 @@ void RunCommandScenarios()
              GotoOwnIndexAndBack);
     Scenario("goto: through a parent's index with a choice menu, go back",
              GotoParentIndexWithChoiceAndBack);
+    Scenario("goto: go back from a changed editor keeps it open and warns",
+             GoBackKeepsChangedEditor);
 }
 
 /* What the plugin writes to stderr during fn (the fatal path reports there without a box). */

@@ -253,6 +253,7 @@ static int GetInfo(Editor *e, EditorInfo *info)
     info->TopScreenLine = e->topLine;
     info->LeftPos = e->leftPos;
     info->TabSize = 8;
+    info->CurState = e->modified ? 1 : 0; /* ECSTATE_MODIFIED */
     info->CodePage = CP_UTF8;
     return 1;
 }
