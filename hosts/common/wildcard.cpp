@@ -17,6 +17,7 @@ static unsigned char FoldForMatch(unsigned char c)
 template <class Ch, class Fold>
 struct Matcher {
     Fold fold;
+    int dotStarEnds; /* "abc.*" also takes "abc" (the Unicode host's legacy rule) */
 
     /* [a,c-f] at p: returns the pattern position after ']' and whether c is in the set; null if
        no ']' before end. A range holds c when either the raw or the folded unit lies in it, so
@@ -96,6 +97,9 @@ struct Matcher {
         /* "abc." also takes "abc": the trailing dot stands for an empty extension, but only for a
            name that has no dot at all ("*." must not take "a.b") */
         if (end > pattern && end[-1] == '.' && !dotted && Match(pattern, end - 1, name)) return 1;
+        if (dotStarEnds && end - pattern >= 2 && end[-2] == '.' && end[-1] == '*' &&
+            Match(pattern, end - 2, name))
+            return 1;
         return Match(pattern, end, name);
     }
 };
@@ -103,13 +107,13 @@ struct Matcher {
 int WildcardMatch(const char *pattern, const char *name, int skipPath)
 {
     auto fold = [](char c) { return (char)FoldForMatch((unsigned char)c); };
-    Matcher<char, decltype(fold)> m{fold};
+    Matcher<char, decltype(fold)> m{fold, 0};
     return m.Whole(pattern, name, skipPath);
 }
 
 int WildcardMatchWide(const wchar_t *pattern, const wchar_t *name, int skipPath,
                       wchar_t (*fold)(wchar_t))
 {
-    Matcher<wchar_t, wchar_t (*)(wchar_t)> m{fold};
+    Matcher<wchar_t, wchar_t (*)(wchar_t)> m{fold, 1};
     return m.Whole(pattern, name, skipPath);
 }
