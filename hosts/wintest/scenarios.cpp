@@ -325,6 +325,49 @@ static void GotoParentIndexWithChoiceAndBack()
     PopEditor();
 }
 
+/* A letter of the ANSI code page, as one byte, that code page 866 reads as another letter;
+   "" when the code page has none (a multi-byte one). */
+static std::string AnsiLetter()
+{
+    static const wchar_t CANDIDATES[] = {0x00E9, 0x0436, 0x00E4}; /* e acute, zhe, a umlaut */
+    for (wchar_t w : CANDIDATES) {
+        char b[4];
+        BOOL lossy = FALSE;
+        int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &w, 1, b, sizeof b, NULL, &lossy);
+        wchar_t back = 0;
+        if (n == 1 && !lossy && MultiByteToWideChar(CP_ACP, 0, b, 1, &back, 1) == 1 && back == w)
+            return std::string(b, 1);
+    }
+    return "";
+}
+
+/* File names cross between the plugin and the host in the code page of the file functions: the
+   editor's name on the way in, the name to open on the way out. */
+static void GotoThroughAnsiNamedDirectory()
+{
+    std::string letter = AnsiLetter();
+    if (letter.empty()) {
+        printf("     (no single-byte letter in this ANSI code page: the directory is plain)\n");
+        letter = "e";
+    }
+    std::string dir = "caf" + letter;
+    Expect(CreateDirectoryA(At(dir).c_str(), NULL) &&
+               WriteFileText(At(dir + "\\a.c"), "int accent_fn(void) { return 0; }\n") == 0 &&
+               WriteFileText(At(dir + "\\b.c"), "int b(void) { return accent_fn(); }\n") == 0,
+           "cannot make " + dir);
+    Expect(SetCurrentDirectoryA(At(dir).c_str()), "cannot enter " + dir);
+    RunBuild();
+    SetCurrentDirectoryA(g_root.c_str());
+    PushEditor(At(dir + "\\b.c"), DiskLines((dir + "\\b.c").c_str()), 0, 25); /* on accent_fn */
+    ScriptMenuIndex(COMMAND_GOTO);
+    Expect(OpenCommand(FROM_EDITOR), "open result");
+    std::vector<Call> editors = CallsOf("Editor");
+    Expect(editors.size() == 1, std::to_string(editors.size()) + " Editor calls, want 1");
+    if (!editors.empty())
+        ExpectEq(editors[0].text, "Editor " + At(dir + "\\a.c") + " line=1 col=1", "Editor call");
+    PopEditor();
+}
+
 void RunCommandScenarios()
 {
     Scenario("build: tree with subdirectories, a .MAC file and a long name", BuildIndex);
@@ -339,6 +382,8 @@ void RunCommandScenarios()
              GotoParentIndexWithChoiceAndBack);
     Scenario("goto: go back from a changed editor keeps it open and warns",
              GoBackKeepsChangedEditor);
+    Scenario("goto: through the index of a directory named in the ANSI code page",
+             GotoThroughAnsiNamedDirectory);
 }
 
 /* What the plugin writes to stderr during fn (the fatal path reports there without a box). */
