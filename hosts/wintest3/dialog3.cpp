@@ -140,11 +140,6 @@ int OpenSettingsHandles()
     return (int)g_handles.size();
 }
 
-void ForgetSettings()
-{
-    g_store.clear();
-}
-
 std::string StoredValue(const char *name)
 {
     auto it = g_store.find(Widen(name));

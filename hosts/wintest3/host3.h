@@ -34,7 +34,8 @@ std::string CheckGlobalInfo(const far3::GlobalInfo &info, const far3::VersionInf
 void StartPlugin(size_t structSize, size_t fsfSize);
 /* A run of the plugin ends when it calls through a record after SetStartupInfoW returned. */
 void TrapStaleRecordCalls();
-/* The Menu lines' and the configuration line's GUIDs as GetPluginInfoW gave them; "" on success. */
+/* GetPluginInfoW, judged: one plugins-menu and one configuration line, each with its GUID (kept
+   for OpenW and ConfigureW). "" when it is as the host needs it. */
 std::string ReadPluginInfo(far3::PluginInfo *info);
 
 /* ---- text ---- */
@@ -46,7 +47,6 @@ far3::PluginStartupInfo HostRecord();
 far3::FarStandardFunctions HostFunctions();
 /* The language file GetMsg serves (UTF-8); "" for the scripted "M<n>" texts. "" on success. */
 std::string UseLanguageFile(const std::string &path);
-int EditorLineUnits(const Editor &e, int line); /* UTF-16 units of a line */
 HANDLE WINAPI HostDialogInit(const GUID *pluginId, const GUID *id, intptr_t x1, intptr_t y1,
                              intptr_t x2, intptr_t y2, const wchar_t *help,
                              const far3::FarDialogItem *items, size_t count, intptr_t reserved,
@@ -59,8 +59,7 @@ intptr_t WINAPI HostSettingsControl(HANDLE h, far3::SettingsCommand command, int
 /* The host's rule for a record passed to it: a StructSize below ours fails the call. */
 int StructSizeOk(const char *what, size_t structSize, size_t least);
 int IsPluginGuid(const char *service, const GUID *id); /* 0, and an error, for another one */
-void ForgetSettings();
-int OpenSettingsHandles(); /* created and not yet freed */
-int OpenDialogs();         /* initialised and not yet freed */
+int OpenSettingsHandles();                             /* created and not yet freed */
+int OpenDialogs();                                     /* initialised and not yet freed */
 
 #endif

@@ -16,7 +16,6 @@ static std::map<intptr_t, std::wstring> g_msgText; /* stable per message, as the
 static LngFile g_lng;                              /* the language file GetMsg serves, if any */
 static int g_lngLoaded;
 static std::wstring g_lineText; /* the last ECTL_GETSTRING's text, the host's until the next call */
-static std::wstring g_fileName;
 
 /* ---- text ---- */
 
@@ -231,11 +230,6 @@ static intptr_t WINAPI HostEditor(const wchar_t *fileName, const wchar_t *, intp
     return modal ? 2 : 1; /* not modified; a non-modal editor answers "modified" */
 }
 
-int EditorLineUnits(const Editor &e, int line)
-{
-    return (int)Widen(e.lines[(size_t)line]).size();
-}
-
 static int GetInfo(Editor *e, EditorInfo *info)
 {
     if (info == NULL ||
@@ -292,10 +286,10 @@ static int SetPosition(Editor *e, const EditorSetPosition *p, Call *c)
 /* The needed size with its NUL; the buffer filled only when it is larger than the name. */
 static intptr_t GetFileName(Editor *e, intptr_t size, wchar_t *buffer)
 {
-    g_fileName = Widen(e->fileName, CP_ACP);
-    intptr_t needed = (intptr_t)g_fileName.size() + 1;
-    if (buffer != NULL && size > (intptr_t)g_fileName.size())
-        memcpy(buffer, g_fileName.c_str(), (size_t)needed * sizeof(wchar_t));
+    std::wstring name = Widen(e->fileName, CP_ACP);
+    intptr_t needed = (intptr_t)name.size() + 1;
+    if (buffer != NULL && size > (intptr_t)name.size())
+        memcpy(buffer, name.c_str(), (size_t)needed * sizeof(wchar_t));
     return needed;
 }
 
