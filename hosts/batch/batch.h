@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "common/editbuffer.h"
+#include "common/editbuffer1.h"
 
 /* Hands the batch host's record to the plugin through SetStartupInfo (RootKey
    "Software\Far\Plugins", the store the configuration dialog writes). No screen: warning boxes

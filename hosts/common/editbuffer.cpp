@@ -1,5 +1,5 @@
 /* editbuffer.cpp: the scripted hosts' editor: line clamping, the GETINFO and GETSTRING answers. */
-#include "common/editbuffer.h"
+#include "common/editbuffer1.h"
 
 #include <string.h>
 

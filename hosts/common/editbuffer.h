@@ -1,13 +1,12 @@
 /* editbuffer.h: the in-memory editor the scripted hosts keep (batch, test and Windows test
    hosts): lines, cursor and window, on a stack whose top is the current editor. It is read and
-   positioned, never edited; the terminal host's editor edits and keeps its own buffer. */
+   positioned, never edited; the terminal host's editor edits and keeps its own buffer. The
+   answers to the 1.x editor commands are in editbuffer1.h. */
 #ifndef ZOLT_HOSTS_COMMON_EDITBUFFER_H
 #define ZOLT_HOSTS_COMMON_EDITBUFFER_H
 
 #include <string>
 #include <vector>
-
-#include "host/farapi.h"
 
 struct EditBuffer {
     int id = 0;                     /* EditorID: 1, 2, ... in the order a stack opens them */
@@ -48,17 +47,5 @@ struct EditStack {
         nextId = 1;
     }
 };
-
-int ClampToLines(const EditBuffer &e, int line); /* the nearest existing line */
-/* ECTL_GETINFO: identity, window, cursor, TabSize 8 and CurTabPos = CurPos (tabs are not
-   expanded); every other field 0. */
-void FillEditBufferInfo(const EditBuffer &e, EditorInfo *info);
-/* ECTL_GETSTRING: line StringNumber (-1: the cursor's); its end CR LF except on the last line,
-   no selection (SelStart -1, SelEnd 0). 0 when the line does not exist. The text stays valid
-   while the buffer's lines do. */
-int FillEditBufferString(const EditBuffer &e, EditorGetString *gs);
-/* Lines of a text split at CR LF, LF or CR; a text ending in a line end has an empty last line,
-   and the empty text one empty line. */
-std::vector<std::string> SplitEditLines(const std::string &text);
 
 #endif

@@ -1,7 +1,7 @@
 /* wildcard.cpp: CmpName for our hosts: '*', '?', [sets], case-insensitive, optional path skip. */
 #include "common/wildcard.h"
 
-#include <string.h>
+#include <stddef.h>
 
 static unsigned char FoldForMatch(unsigned char c)
 {
@@ -13,80 +13,107 @@ static unsigned char FoldForMatch(unsigned char c)
     return c;
 }
 
-/* [a,c-f] at p: returns the pattern position after ']' and whether c is in the set; null if no
-   ']' before end. A range holds c when either the raw or the folded byte lies in it, so [0-z]
-   still holds '_' while [a-f] holds 'C'. */
-static const char *MatchSet(const char *p, const char *end, unsigned char c, int *in)
-{
-    unsigned char fc = FoldForMatch(c);
-    *in = 0;
-    for (p++; p < end && *p != ']'; p++) {
-        if (*p == ',') continue;
-        unsigned char lo = (unsigned char)*p, hi = lo;
-        if (p + 2 < end && p[1] == '-' && p[2] != ']') {
-            hi = (unsigned char)p[2];
-            p += 2;
-        }
-        if ((c >= lo && c <= hi) || (fc >= FoldForMatch(lo) && fc <= FoldForMatch(hi))) *in = 1;
-    }
-    return p < end ? p + 1 : NULL;
-}
+/* The matcher over a text of units Ch, with fold the unit's case folding. */
+template <class Ch, class Fold>
+struct Matcher {
+    Fold fold;
+    int dotStarEnds; /* "abc.*" also takes "abc" (the Unicode host's legacy rule) */
 
-/* Length of the pattern element at p when it matches the (non-NUL) byte c, else 0. */
-static size_t MatchOne(const char *p, const char *end, unsigned char c)
-{
-    if (*p == '?') return 1;
-    if (*p == '[') {
-        int in;
-        const char *next = MatchSet(p, end, c, &in);
-        if (next != NULL) return in ? (size_t)(next - p) : 0;
-        /* an unclosed '[' is an ordinary character */
+    /* [a,c-f] at p: returns the pattern position after ']' and whether c is in the set; null if
+       no ']' before end. A range holds c when either the raw or the folded unit lies in it, so
+       [0-z] still holds '_' while [a-f] holds 'C'. */
+    const Ch *MatchSet(const Ch *p, const Ch *end, Ch c, int *in) const
+    {
+        Ch fc = fold(c);
+        *in = 0;
+        for (p++; p < end && *p != ']'; p++) {
+            if (*p == ',') continue;
+            Ch lo = *p, hi = lo;
+            if (p + 2 < end && p[1] == '-' && p[2] != ']') {
+                hi = p[2];
+                p += 2;
+            }
+            if ((c >= lo && c <= hi) || (fc >= fold(lo) && fc <= fold(hi))) *in = 1;
+        }
+        return p < end ? p + 1 : NULL;
     }
-    return FoldForMatch((unsigned char)*p) == FoldForMatch(c) ? 1 : 0;
-}
 
-/* Pattern [p, end) against all of s. Iterative with one resume point per '*': a later star
-   supersedes an earlier one, so matching stays linear-times-pattern even for "*a*a*a*b". */
-static int Match(const char *p, const char *end, const char *s)
-{
-    const char *starP = NULL, *starS = NULL;
-    for (;;) {
-        if (p < end && *p == '*') {
-            while (p < end && *p == '*') p++;
-            if (p == end || (end - p == 2 && p[0] == '.' && p[1] == '*')) return 1; /* "*", "*.*" */
-            starP = p;
-            starS = s;
-            continue;
+    /* Length of the pattern element at p when it matches the (non-NUL) unit c, else 0. */
+    size_t MatchOne(const Ch *p, const Ch *end, Ch c) const
+    {
+        if (*p == '?') return 1;
+        if (*p == '[') {
+            int in;
+            const Ch *next = MatchSet(p, end, c, &in);
+            if (next != NULL) return in ? (size_t)(next - p) : 0;
+            /* an unclosed '[' is an ordinary character */
         }
-        if (*s == '\0') return p == end;
-        size_t n = p < end ? MatchOne(p, end, (unsigned char)*s) : 0;
-        if (n > 0) {
-            p += n;
-            s++;
-        } else if (starP != NULL) {
-            p = starP;
-            s = ++starS;
-        } else {
-            return 0;
+        return fold(*p) == fold(c) ? 1 : 0;
+    }
+
+    /* Pattern [p, end) against all of s. Iterative with one resume point per '*': a later star
+       supersedes an earlier one, so matching stays linear-times-pattern even for "*a*a*a*b". */
+    int Match(const Ch *p, const Ch *end, const Ch *s) const
+    {
+        const Ch *starP = NULL, *starS = NULL;
+        for (;;) {
+            if (p < end && *p == '*') {
+                while (p < end && *p == '*') p++;
+                if (p == end || (end - p == 2 && p[0] == '.' && p[1] == '*'))
+                    return 1; /* "*", "*.*" */
+                starP = p;
+                starS = s;
+                continue;
+            }
+            if (*s == '\0') return p == end;
+            size_t n = p < end ? MatchOne(p, end, *s) : 0;
+            if (n > 0) {
+                p += n;
+                s++;
+            } else if (starP != NULL) {
+                p = starP;
+                s = ++starS;
+            } else {
+                return 0;
+            }
         }
     }
-}
+
+    int Whole(const Ch *pattern, const Ch *name, int skipPath) const
+    {
+        if (pattern == NULL || name == NULL) return 0;
+        if (skipPath) {
+            const Ch *base = name;
+            if (((name[0] | 0x20) >= 'a' && (name[0] | 0x20) <= 'z') && name[1] == ':')
+                base = name + 2;
+            for (const Ch *q = base; *q != '\0'; q++)
+                if (*q == '\\' || *q == '/') base = q + 1;
+            name = base;
+        }
+        const Ch *end = pattern;
+        while (*end != '\0') end++;
+        int dotted = 0;
+        for (const Ch *q = name; *q != '\0'; q++) dotted |= *q == '.';
+        /* "abc." also takes "abc": the trailing dot stands for an empty extension, but only for a
+           name that has no dot at all ("*." must not take "a.b") */
+        if (end > pattern && end[-1] == '.' && !dotted && Match(pattern, end - 1, name)) return 1;
+        if (dotStarEnds && end - pattern >= 2 && end[-2] == '.' && end[-1] == '*' &&
+            Match(pattern, end - 2, name))
+            return 1;
+        return Match(pattern, end, name);
+    }
+};
 
 int WildcardMatch(const char *pattern, const char *name, int skipPath)
 {
-    if (pattern == NULL || name == NULL) return 0;
-    if (skipPath) {
-        const char *base = name;
-        if (((name[0] | 0x20) >= 'a' && (name[0] | 0x20) <= 'z') && name[1] == ':') base = name + 2;
-        for (const char *q = base; *q != '\0'; q++)
-            if (*q == '\\' || *q == '/') base = q + 1;
-        name = base;
-    }
-    const char *end = pattern + strlen(pattern);
-    /* "abc." also takes "abc": the trailing dot stands for an empty extension, but only for a
-       name that has no dot at all ("*." must not take "a.b") */
-    if (end > pattern && end[-1] == '.' && strchr(name, '.') == NULL &&
-        Match(pattern, end - 1, name))
-        return 1;
-    return Match(pattern, end, name);
+    auto fold = [](char c) { return (char)FoldForMatch((unsigned char)c); };
+    Matcher<char, decltype(fold)> m{fold, 0};
+    return m.Whole(pattern, name, skipPath);
+}
+
+int WildcardMatchWide(const wchar_t *pattern, const wchar_t *name, int skipPath,
+                      wchar_t (*fold)(wchar_t))
+{
+    Matcher<wchar_t, wchar_t (*)(wchar_t)> m{fold, 1};
+    return m.Whole(pattern, name, skipPath);
 }

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "common/editbuffer.h"
+#include "common/editbuffer1.h"
 #include "host/farapi.h"
 
 /* The host is one process-wide object (its services take no context); reset it per test. */

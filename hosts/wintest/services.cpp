@@ -2,112 +2,26 @@
 #include <stdio.h>
 #include <string.h>
 
-#include <deque>
-#include <stdexcept>
-
 #include "common/wildcard.h"
-#include "wintest/wintest.h"
+#include "wintest/host1.h"
 
 Plugin g_plugin;
 
-static std::vector<Call> g_calls;
-static std::vector<std::string> g_errors;
-static std::deque<MenuScript> g_menus;
-static std::deque<std::function<int(FarDialogItem *, int)>> g_dialogs;
-static std::deque<std::function<void()>> g_editorSessions;
-static EditStack<Editor> g_editors;
-static int g_openScreens;
-static int g_wildText; /* the next ECTL_GETSTRING answers with a wild pointer */
 static char g_msgText[64][16];
 
 static const char ROOT_KEY[] = "Software\\Far\\Plugins";
+static const char SETTINGS_KEY[] = "Software\\Far\\Plugins\\ZOLT";
 /* The browse title carries the typed filter: checks read it back from the menu title. */
 static const char BROWSE_TITLE[] = "Browse [%s]";
-
-std::vector<Call> &Calls()
-{
-    return g_calls;
-}
-std::vector<std::string> &HostErrors()
-{
-    return g_errors;
-}
-
-std::vector<Call> CallsOf(const char *service, int command)
-{
-    std::vector<Call> out;
-    for (const Call &c : g_calls)
-        if (c.service == service && (command < 0 || c.command == command)) out.push_back(c);
-    return out;
-}
-
-void ResetHost()
-{
-    if (g_openScreens != 0)
-        g_errors.push_back("screens saved and not restored: " + std::to_string(g_openScreens));
-    if (!g_menus.empty() || !g_dialogs.empty() || !g_editorSessions.empty())
-        g_errors.push_back("scripted answers left unused");
-    g_calls.clear();
-    g_menus.clear();
-    g_dialogs.clear();
-    g_editorSessions.clear();
-    g_openScreens = 0;
-    g_wildText = 0;
-}
 
 static void CheckModule(const char *service, int module)
 {
     if (module != WT_MODULE_NUMBER)
-        g_errors.push_back(std::string(service) + " got plugin number " + std::to_string(module));
+        HostErrors().push_back(std::string(service) + " got plugin number " +
+                               std::to_string(module));
 }
 
 /* ---- Menu ---- */
-
-void ScriptMenu(MenuScript answer)
-{
-    g_menus.push_back(std::move(answer));
-}
-
-void ScriptMenuIndex(int index)
-{
-    ScriptMenu([index](const Call &, const int *) { return MenuAnswer{index, -1}; });
-}
-
-/* Like the host: a break key fires when its key and its whole modifier set equal the press;
-   the result is the item under the cursor (the first selected one). */
-void ScriptMenuKey(int vk, int modifiers)
-{
-    ScriptMenu([vk, modifiers](const Call &call, const int *keys) {
-        int cursor = call.selected >= 0 ? call.selected : 0;
-        for (int i = 0; keys != NULL && keys[i] != 0; i++)
-            if ((keys[i] & 0xFFFF) == vk && ((keys[i] >> 16) & 0xFFFF) == modifiers)
-                return MenuAnswer{cursor, i};
-        g_errors.push_back("key " + std::to_string(vk) + "+" + std::to_string(modifiers) +
-                           " fires no break key");
-        return MenuAnswer{-1, -1};
-    });
-}
-
-void ScriptMenuChar(char ch)
-{
-    SHORT scan = VkKeyScanA(ch);
-    if (scan == -1) {
-        g_errors.push_back(std::string("VkKeyScanA: no key types '") + ch + "'");
-        return;
-    }
-    int shift = (scan >> 8) & 0xFF, mods = 0;
-    if (shift & 1) mods |= PKF_SHIFT;
-    if (shift & 2) mods |= PKF_CONTROL;
-    if (shift & 4) mods |= PKF_ALT;
-    ScriptMenuKey(scan & 0xFF, mods);
-}
-
-void ScriptMenuThrow()
-{
-    ScriptMenu([](const Call &, const int *) -> MenuAnswer {
-        throw std::runtime_error("host service failed");
-    });
-}
 
 static int FARAPI HostMenu(int module, int, int, int, FarDword flags, const char *title,
                            const char *, const char *, const int *breakKeys, int *breakCode,
@@ -115,7 +29,6 @@ static int FARAPI HostMenu(int module, int, int, int, FarDword flags, const char
 {
     CheckModule("Menu", module);
     Call c;
-    c.service = "Menu";
     c.flags = flags;
     c.title = title != NULL ? title : "";
     for (int i = 0; i < count; i++) {
@@ -124,43 +37,37 @@ static int FARAPI HostMenu(int module, int, int, int, FarDword flags, const char
     }
     for (int i = 0; breakKeys != NULL && breakKeys[i] != 0; i++)
         c.breakKeys.push_back(breakKeys[i]);
-    c.text = "Menu \"" + c.title + "\" items=" + std::to_string(count);
-    g_calls.push_back(c);
     if (breakCode != NULL) *breakCode = -1;
-    if (g_menus.empty()) {
-        g_errors.push_back("Menu \"" + c.title + "\" with no scripted answer");
-        return -1;
-    }
-    MenuScript answer = g_menus.front();
-    g_menus.pop_front();
-    MenuAnswer a = answer(c, breakKeys);
+    MenuAnswer a = AnswerMenu(c);
     if (a.breakCode >= 0 && breakCode != NULL) *breakCode = a.breakCode;
     return a.index;
 }
 
 /* ---- Dialog, Message, GetMsg, screens, CmpName ---- */
 
-void ScriptDialog(std::function<int(FarDialogItem *, int)> answer)
-{
-    g_dialogs.push_back(std::move(answer));
-}
-
+/* The 1.x host writes the states and texts back into the caller's items. */
 static int FARAPI HostDialog(int module, int x1, int y1, int x2, int y2, const char *,
                              FarDialogItem *items, int count)
 {
     CheckModule("Dialog", module);
     Call c;
-    c.service = "Dialog";
     c.text = "Dialog " + std::to_string(x1) + "," + std::to_string(y1) + "," + std::to_string(x2) +
              "," + std::to_string(y2) + " items=" + std::to_string(count);
-    g_calls.push_back(c);
-    if (g_dialogs.empty()) {
-        g_errors.push_back("Dialog with no scripted answer");
-        return -1;
+    std::vector<DialogItem> held((size_t)count);
+    for (int i = 0; i < count; i++) {
+        held[(size_t)i].type = items[i].Type;
+        held[(size_t)i].selected = items[i].Selected;
+        held[(size_t)i].text =
+            std::string(items[i].Data, strnlen(items[i].Data, sizeof items[i].Data));
+        held[(size_t)i].focus = items[i].Focus;
+        held[(size_t)i].defaultButton = items[i].DefaultButton;
     }
-    auto answer = g_dialogs.front();
-    g_dialogs.pop_front();
-    return answer(items, count);
+    int result = AnswerDialog(c, held);
+    for (int i = 0; i < count; i++) {
+        items[i].Selected = held[(size_t)i].selected;
+        snprintf(items[i].Data, sizeof items[i].Data, "%s", held[(size_t)i].text.c_str());
+    }
+    return result;
 }
 
 static int FARAPI HostMessage(int module, FarDword flags, const char *, const char *const *items,
@@ -174,7 +81,7 @@ static int FARAPI HostMessage(int module, FarDword flags, const char *, const ch
         c.items.push_back(items[i] != NULL ? items[i] : "(null)");
     c.text = "Message";
     for (const std::string &s : c.items) c.text += " \"" + s + "\"";
-    g_calls.push_back(c);
+    Calls().push_back(c);
     return buttons > 0 ? 0 : -1;
 }
 
@@ -189,15 +96,14 @@ static const char *FARAPI HostGetMsg(int module, int id)
 
 static FarHandle FARAPI HostSaveScreen(int, int, int, int)
 {
-    g_openScreens++;
-    return (FarHandle)(intptr_t)g_openScreens;
+    return (FarHandle)(intptr_t)++OpenScreens();
 }
 
 static void FARAPI HostRestoreScreen(FarHandle h)
 {
     if (h == NULL) return;
-    if (g_openScreens <= 0) g_errors.push_back("RestoreScreen without SaveScreen");
-    else g_openScreens--;
+    if (OpenScreens() <= 0) HostErrors().push_back("RestoreScreen without SaveScreen");
+    else OpenScreens()--;
 }
 
 static int FARAPI HostCmpName(const char *pattern, const char *name, int skipPath)
@@ -206,30 +112,6 @@ static int FARAPI HostCmpName(const char *pattern, const char *name, int skipPat
 }
 
 /* ---- editors ---- */
-
-int PushEditor(const std::string &fileName, const std::vector<std::string> &lines, int line,
-               int col)
-{
-    Editor *e = g_editors.Push(fileName, lines);
-    e->curLine = line; /* as given: a script may place the cursor past the end */
-    e->curPos = col;
-    return e->id;
-}
-
-void PopEditor()
-{
-    g_editors.Pop();
-}
-
-Editor *CurrentEditor()
-{
-    return g_editors.Top();
-}
-
-void ScriptEditor(std::function<void()> inside)
-{
-    g_editorSessions.push_back(std::move(inside));
-}
 
 /* Modal: with a session scripted, the file opens (read from disk) at StartLine (1-based) and the
    session runs inside; otherwise the call only records what was asked. */
@@ -244,21 +126,9 @@ static int FARAPI HostEditorOpen(const char *fileName, const char *, int, int, i
     c.flags = flags;
     c.text = "Editor " + c.file + " line=" + std::to_string(startLine) +
              " col=" + std::to_string(startChar);
-    g_calls.push_back(c);
-    if (g_editorSessions.empty()) return 2;
-    auto inside = g_editorSessions.front();
-    g_editorSessions.pop_front();
-    size_t depth = g_editors.open.size();
-    PushEditor(c.file, SplitLines(ReadFileText(c.file)), startLine > 0 ? startLine - 1 : 0,
-               startChar > 0 ? startChar - 1 : 0);
-    inside();
-    while (g_editors.open.size() > depth) PopEditor();
+    Calls().push_back(c);
+    OpenScriptedEditor(c, startLine, startChar, 1);
     return 2;
-}
-
-void ScriptWildEditorText()
-{
-    g_wildText = 1;
 }
 
 static int GetString(Editor *e, EditorGetString *gs)
@@ -266,9 +136,8 @@ static int GetString(Editor *e, EditorGetString *gs)
     int n = gs->StringNumber < 0 ? e->curLine : gs->StringNumber;
     if (n < 0 || n >= (int)e->lines.size()) return 0;
     gs->StringText = e->lines[(size_t)n].c_str();
-    if (g_wildText)
+    if (TakeWildEditorText())
         gs->StringText = (const char *)(uintptr_t)0x10; /* the first page is never mapped */
-    g_wildText = 0;
     gs->StringEOL = "\r\n";
     gs->StringLength = (int)e->lines[(size_t)n].size();
     gs->SelStart = gs->SelEnd = -1;
@@ -295,8 +164,8 @@ static int FARAPI HostEditorControl(int command, void *param)
     c.command = command;
     c.text = "EditorControl " + std::to_string(command);
     if (e == NULL) {
-        g_errors.push_back("EditorControl " + std::to_string(command) + " with no editor open");
-        g_calls.push_back(c);
+        HostErrors().push_back("EditorControl " + std::to_string(command) + " with no editor open");
+        Calls().push_back(c);
         return 0;
     }
     c.file = e->fileName;
@@ -309,10 +178,10 @@ static int FARAPI HostEditorControl(int command, void *param)
     case ECTL_REDRAW: break;
     case ECTL_QUIT: e->quit = 1; break;
     default:
-        g_errors.push_back("EditorControl: unexpected command " + std::to_string(command));
+        HostErrors().push_back("EditorControl: unexpected command " + std::to_string(command));
         result = 0;
     }
-    g_calls.push_back(c);
+    Calls().push_back(c);
     return result;
 }
 
@@ -338,17 +207,6 @@ PluginStartupInfo HostRecord(const char *moduleName)
     return info;
 }
 
-/* GetProcAddress hands back a generic pointer; the casts pass through void * on purpose. */
-template <typename F>
-static int Resolve(HMODULE module, const char *name, F *out)
-{
-    FARPROC p = GetProcAddress(module, name);
-    void *raw;
-    memcpy(&raw, &p, sizeof raw);
-    *out = (F)raw;
-    return p != NULL;
-}
-
 std::string LoadPlugin(const char *path)
 {
     HMODULE module = LoadLibraryA(path);
@@ -356,9 +214,34 @@ std::string LoadPlugin(const char *path)
         return "LoadLibraryA(" + std::string(path) + ") failed: " + std::to_string(GetLastError());
     g_plugin.module = module;
     std::string missing;
-    if (!Resolve(module, "SetStartupInfo", &g_plugin.SetStartupInfo)) missing += " SetStartupInfo";
-    if (!Resolve(module, "GetPluginInfo", &g_plugin.GetPluginInfo)) missing += " GetPluginInfo";
-    if (!Resolve(module, "OpenPlugin", &g_plugin.OpenPlugin)) missing += " OpenPlugin";
-    if (!Resolve(module, "Configure", &g_plugin.Configure)) missing += " Configure";
+    if (!ResolveExport(module, "SetStartupInfo", &g_plugin.SetStartupInfo))
+        missing += " SetStartupInfo";
+    if (!ResolveExport(module, "GetPluginInfo", &g_plugin.GetPluginInfo))
+        missing += " GetPluginInfo";
+    if (!ResolveExport(module, "OpenPlugin", &g_plugin.OpenPlugin)) missing += " OpenPlugin";
+    if (!ResolveExport(module, "Configure", &g_plugin.Configure)) missing += " Configure";
     return missing.empty() ? "" : "exports not found:" + missing;
+}
+
+int OpenCommand(Place from)
+{
+    return g_plugin.OpenPlugin(from == FROM_EDITOR ? OPEN_EDITOR : OPEN_PLUGINSMENU, 0) ==
+           FAR_INVALID_HANDLE;
+}
+
+int ConfigureCommand()
+{
+    return g_plugin.Configure(0);
+}
+
+/* The registry's DWORD is the number type of this host generation. */
+std::string StoredValue(const char *name)
+{
+    std::string v = RegistryValue(SETTINGS_KEY, name);
+    return v.compare(0, 6, "dword:") == 0 ? "number:" + v.substr(6) : v;
+}
+
+void ForgetSettings()
+{
+    RegDeleteTreeA(HKEY_CURRENT_USER, SETTINGS_KEY);
 }

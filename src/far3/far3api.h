@@ -314,7 +314,8 @@ struct PluginStartupInfo {
     Unused DefDlgProc, ViewerControl, PluginsControl, FileFilterControl, RegExpControl,
         MacroControl;
     SettingsControlFn SettingsControl;
-    Unused Private, Instance, FreeScreen;
+    Unused Private, Instance;
+    RestoreScreenFn FreeScreen; /* frees a saved screen without restoring it */
 };
 
 /* The host's layout on both machine types (x64 first, x86 second). */

@@ -4,6 +4,7 @@
 #include "far3/bridge.h"
 #include "far3/adapter.h"
 #include "far3/far3text.h"
+#include "host/messages.h"
 
 #include <stdlib.h>
 #include <string.h>
@@ -86,6 +87,14 @@ extern "C" HANDLE WINAPI OpenW(const OpenInfo *info)
 
 extern "C" intptr_t WINAPI ConfigureW(const ConfigureInfo *)
 {
+    /* The options live in the host's settings service: a host without it gets the commands'
+       "host too old" warning, not a dialog whose changes would be dropped. */
+    if (g_host.SettingsControl == NULL) {
+        const char *items[3] = {BridgeGetMsg(MSG_WARNING_TITLE), BridgeGetMsg(MSG_HOST_TOO_OLD),
+                                BridgeGetMsg(MSG_OK)};
+        (void)BridgeMessage(BRIDGE_MSG_WARNING, NULL, items, 3, 1);
+        return 0;
+    }
     return BridgeConfigure();
 }
 

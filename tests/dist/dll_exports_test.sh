@@ -1,39 +1,54 @@
 #!/usr/bin/env bash
 # zolt.dll must export exactly the four entry points under their plain names and import only
-# system DLLs (the C and C++ runtimes are linked in); the package (`make dist`, built by
-# `make test` too) must hold it without debug sections, and an INSTALL.txt a Windows user can
-# follow: CR LF, the version, and the commands named as the menus name them.
+# system DLLs (the C and C++ runtimes are linked in); so must both builds of far3/zolt.dll, the
+# plugin for the current host generation, with its six entry points and its machine type. The
+# package (`make dist`, built by `make test` too) must hold zolt.dll without debug sections, and
+# an INSTALL.txt a Windows user can follow: CR LF, the version, and the commands named as the
+# menus name them.
 set -euo pipefail
 src="$2"
 dll="$src/build/mingw/zolt.dll"
 objdump=i686-w64-mingw32-objdump
+objdump64=x86_64-w64-mingw32-objdump
 missing() {
     echo "FAIL: missing $1"
-    echo "  this check reads the 32-bit Windows build; make it with:"
+    echo "  this check reads the 32-bit and 64-bit Windows builds; make them with:"
     echo "    cmake --preset mingw && cmake --build --preset mingw -j2    (make test and make dist do this too)"
+    echo "    cmake --preset mingw64 && cmake --build --preset mingw64 -j2    (make test does this too)"
     echo "  (the MinGW-w64 cross tools come with scripts/ensure-deps.sh win)"
     exit 1
 }
-[ -f "$dll" ] || missing "$dll"
-command -v "$objdump" >/dev/null ||
-    { echo "FAIL: $objdump not found: scripts/ensure-deps.sh win installs the MinGW-w64 tools"; exit 1; }
-info=$("$objdump" -p "$dll")
-
-exports=$(printf '%s\n' "$info" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | grep -E '^\s+\[' | grep -oE '\] [A-Za-z@0-9_]+$' | cut -c3- | sort)
-expected=$(printf '%s\n' Configure GetPluginInfo OpenPlugin SetStartupInfo)
-if [ "$exports" != "$expected" ]; then
-  echo "exports differ:"; printf '%s\n' "$exports"; exit 1
-fi
-
-imports=$(printf '%s\n' "$info" | grep -oE 'DLL Name: .*' | cut -d' ' -f3 | tr 'a-z' 'A-Z' | sort)
-for dll_name in $imports; do
-  case "$dll_name" in
-    KERNEL32.DLL|USER32.DLL|ADVAPI32.DLL|MSVCRT.DLL) ;;
-    *) echo "unexpected import: $dll_name"; exit 1 ;;
-  esac
+for tool in "$objdump" "$objdump64"; do
+  command -v "$tool" >/dev/null ||
+    { echo "FAIL: $tool not found: scripts/ensure-deps.sh win installs the MinGW-w64 tools"; exit 1; }
 done
-grep -q 'file format pei-i386' <<<"$info" || { echo "not a 32-bit DLL"; exit 1; }
-echo "zolt.dll: exports and imports as expected"
+
+# One row: the objdump that reads it, the DLL, its file format, and the export names it must
+# have, exactly.
+check_dll() {
+  local tool=$1 path=$2 format=$3 info exports imports dll_name
+  shift 3
+  [ -f "$path" ] || missing "$path"
+  info=$("$tool" -p "$path")
+  exports=$(printf '%s\n' "$info" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | grep -E '^\s+\[' | grep -oE '\] [A-Za-z@0-9_]+$' | cut -c3- | sort)
+  if [ "$exports" != "$(printf '%s\n' "$@" | sort)" ]; then
+    echo "$path: exports differ:"; printf '%s\n' "$exports"; exit 1
+  fi
+  imports=$(printf '%s\n' "$info" | grep -oE 'DLL Name: .*' | cut -d' ' -f3 | tr 'a-z' 'A-Z' | sort)
+  for dll_name in $imports; do
+    case "$dll_name" in
+      KERNEL32.DLL|USER32.DLL|ADVAPI32.DLL|MSVCRT.DLL) ;;
+      *) echo "$path: unexpected import: $dll_name"; exit 1 ;;
+    esac
+  done
+  "$tool" -f "$path" | grep -q "file format $format\$" || { echo "$path: not $format"; exit 1; }
+  echo "$path: exports, imports and machine type as expected"
+}
+
+check_dll "$objdump" "$dll" pei-i386 Configure GetPluginInfo OpenPlugin SetStartupInfo
+far3_exports="ConfigureW ExitFARW GetGlobalInfoW GetPluginInfoW OpenW SetStartupInfoW"
+check_dll "$objdump" "$src/build/mingw/far3/zolt.dll" pei-i386 $far3_exports
+check_dll "$objdump64" "$src/build/mingw64/far3/zolt.dll" pei-x86-64 $far3_exports
 
 version=$(sed -n 's/^project(zolt VERSION \([0-9.]*\).*/\1/p' "$src/CMakeLists.txt")
 zip="$src/build/mingw/zolt-$version-win32.zip"

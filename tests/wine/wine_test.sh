@@ -3,9 +3,12 @@
 # scenarios on real directories, Wine's registry and keyboard layout; then a tree indexed by the
 # DLL and by `zolt build` must give the same index files (full build, rebuild with nothing
 # changed, rebuild after touching one file).
-# Usage: wine_test.sh ZOLT_BINARY SOURCE_DIR [i686|x86_64]. Needs `make test` (the mingw and
-# mingw64 presets) first. i686 is the shipped DLL; where this machine cannot run 32-bit code the
-# run says why on a "SKIPPED:" line and exits 77.
+# Usage: wine_test.sh ZOLT_BINARY SOURCE_DIR [i686|x86_64] [far3]. Needs `make test` (the mingw
+# and mingw64 presets) first. i686 is the shipped DLL; where this machine cannot run 32-bit code
+# the run says why on a "SKIPPED:" line and exits 77.
+# far3: the plugin for the current host generation (far3/zolt.dll) under its own test host
+# instead; its index files must also be byte for byte those of the 1.x DLL of the same machine
+# type. The generated tree at scale is left to the 1.x run: both DLLs share the walk.
 # ZOLT_WINE_EXTRA_TREE: a command that fills the directory given as its one argument; when set,
 # that tree goes through the same parity check after the example tree (e.g. a generated tree
 # of some hundred thousand entries; ZOLT_WINE_BUILD_TIMEOUT bounds each build, default 120 s).
@@ -13,6 +16,7 @@ set -u
 zolt=$(realpath "$1")
 src=$(realpath "$2")
 arch=${3:-x86_64}
+mode=${4:-far1}
 failures=0
 
 fail() {
@@ -27,9 +31,16 @@ x86_64) bin="$src/build/mingw64" wine=/usr/lib/wine/wine64 winearch=win64 ;;
 esac
 wineserver=/usr/lib/wine/wineserver
 
+case "$mode" in
+far1) host=zolt-wintest.exe plugin=zolt.dll needed="zolt.dll zolt-faults.dll zolt-wintest.exe" ;;
+far3) host=zolt-wintest3.exe plugin=far3/zolt.dll
+      needed="far3/zolt.dll far3/zoltRus.lng zolt-wintest3.exe zolt.dll zolt-wintest.exe" ;;
+*) echo "FAIL: unknown plugin generation $mode"; exit 2 ;;
+esac
+
 preset=$([ "$arch" = i686 ] && echo mingw || echo mingw64)
 lacking=""
-for f in zolt.dll zolt-faults.dll zolt-wintest.exe; do
+for f in $needed; do
     [ -f "$bin/$f" ] || lacking="$lacking $f"
 done
 if [ -n "$lacking" ]; then
@@ -65,7 +76,7 @@ now_ms() { date +%s%3N; }
 
 # The first run also creates the prefix (10 to 30 s here); the bound leaves room for a slow machine.
 start=$(now_ms)
-if ! version=$(timeout -k 10 300 "$wine" "$bin/zolt-wintest.exe" --version 2>"$work/err"); then
+if ! version=$(timeout -k 10 300 "$wine" "$bin/$host" --version 2>"$work/err"); then
     echo "FAIL: Wine could not run the $arch test host:"
     sed 's/^/    /' "$work/err" | tail -20
     exit 1
@@ -74,9 +85,13 @@ echo "$version: Wine prefix ready in $(( ($(now_ms) - start) / 1000 )) s"
 
 mkdir "$work/scenarios"
 start=$(now_ms)
-timeout -k 10 300 "$wine" "$bin/zolt-wintest.exe" "$(windows_path "$bin/zolt.dll")" \
-    "$(windows_path "$work/scenarios")" "$(windows_path "$bin/zolt-faults.dll")" \
-    >"$work/out" 2>"$work/err"
+if [ "$mode" = far1 ]; then
+    set -- "$(windows_path "$bin/zolt-faults.dll")"
+else
+    set --
+fi
+timeout -k 10 300 "$wine" "$bin/$host" "$(windows_path "$bin/$plugin")" \
+    "$(windows_path "$work/scenarios")" "$@" >"$work/out" 2>"$work/err"
 rc=$?
 cat "$work/out"
 echo "scenarios: $(( $(now_ms) - start )) ms"
@@ -96,14 +111,26 @@ grep -v '^wine: \|^  *$' "$work/err" | grep -q . &&
 
 # ---- parity with `zolt build` ----
 
-# One Build project index by the DLL in $1; its own timing goes to the output.
+# One Build project index in $1 by the DLL $3 (default: the one under test) loaded by the test
+# host $4; its own timing goes to the output.
 dll_build() {
     local out
-    out=$(timeout -k 10 "${ZOLT_WINE_BUILD_TIMEOUT:-120}" "$wine" "$bin/zolt-wintest.exe" --build \
-        "$(windows_path "$bin/zolt.dll")" "$(windows_path "$1")" 2>&1)
+    out=$(timeout -k 10 "${ZOLT_WINE_BUILD_TIMEOUT:-120}" "$wine" "$bin/${4:-$host}" --build \
+        "$(windows_path "$bin/${3:-$plugin}")" "$(windows_path "$1")" 2>&1)
     local rc=$?
     echo "    $out"
     [ "$rc" = 0 ] || fail "$2: the DLL's build failed (exit status $rc)"
+}
+
+# far3: the same build by the 1.x DLL in the twin tree $1, whose index files must equal those
+# of the tree $2 byte for byte.
+twin_build() {
+    [ "$mode" = far3 ] || return 0
+    dll_build "$1" "$3 (1.x DLL)" zolt.dll zolt-wintest.exe
+    local f
+    for f in 'zoltprj$.Far' 'zoltpru$.Far'; do
+        cmp -s "$1/$f" "$2/$f" || fail "$3: $f differs from the 1.x DLL's"
+    done
 }
 
 linux_build() {
@@ -145,11 +172,14 @@ tree_parity() {
     "$2" "$w" || { fail "$label: cannot make the tree"; return; }
     find "$w" -type f -exec touch -h -d @1577934245 {} +
     cp -a "$w" "$l"
+    local o="$work/$1-twin"
+    [ "$mode" = far3 ] && cp -a "$w" "$o"
     echo "$label: $(find "$w" -type f | wc -l) files"
 
     dll_build "$w" "$label, full build"
     linux_build "$l" "$label, full build"
     compare "$label, full build" "$w" "$l"
+    twin_build "$o" "$w" "$label, full build"
 
     touch -d @1000000000 "$w/zoltprj\$.Far" "$w/zoltpru\$.Far"
     dll_build "$w" "$label, nothing changed"
@@ -158,13 +188,15 @@ tree_parity() {
 
     local one
     one=$(cd "$w" && find . -name '*.c' -type f | LC_ALL=C sort | head -1)
-    for side in "$w" "$l"; do
+    for side in "$w" "$l" "$o"; do
+        [ -d "$side" ] || continue
         printf 'int touched_fn(void) { return 1; }\n' >>"$side/$one"
         touch -d @1600000000 "$side/$one"
     done
     dll_build "$w" "$label, one file touched"
     linux_build "$l" "$label, one file touched"
     compare "$label, one file touched" "$w" "$l"
+    twin_build "$o" "$w" "$label, one file touched"
     grep -q '^touched_fn?' "$w/zoltprj\$.Far" || fail "$label: the touched file was not scanned again"
 }
 
@@ -192,7 +224,7 @@ echo "$wide" | grep -q -E '^wide_name\?src\\[!-~]+\?1\?[0-9]+\?[0-9]+$' && [ "$(
 # At scale: a generated tree of 300,000 entries (10,000 files) through the same three builds, in
 # the 32-bit run (or the 64-bit one where 32-bit code cannot run). The times are printed, not
 # judged: make bench measures them.
-if [ "$arch" = i686 ] || ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+if [ "$mode" = far1 ] && { [ "$arch" = i686 ] || ! /usr/lib/wine/wine --version >/dev/null 2>&1; }; then
     scale_tree() { python3 "$src/bench/synth.py" "$1" 300000; }
     tree_parity scale scale_tree
     n=$(wc -l <"$work/scale-wine/zoltprj\$.Far")
@@ -205,5 +237,5 @@ if [ -n "${ZOLT_WINE_EXTRA_TREE:-}" ]; then
 fi
 
 [ "$failures" = 0 ] &&
-    echo "parity ($arch): index files identical to zolt build's (less the files left out), nothing rewritten when nothing changed"
+    echo "parity ($arch, $mode): index files identical to zolt build's (less the files left out), nothing rewritten when nothing changed"
 exit $((failures > 0))

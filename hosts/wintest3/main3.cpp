@@ -1,0 +1,225 @@
+/* main3.cpp: zolt-wintest3.exe DLL WORKDIR: loads the plugin of the current host generation by
+   the host's rules and runs the scenarios in WORKDIR (a fresh directory): the 1.x test host's,
+   and those of this generation's own (loading, version, Unicode text).
+   zolt-wintest3.exe --build DLL DIR: runs Build project index in DIR once and says how long it
+   took. One line per scenario, "PASS name" or "FAIL name: why" ("SKIP name: why" for one this
+   machine type cannot run); exit status 1 on any failure. */
+#include <stdio.h>
+#include <string.h>
+
+#include "common/lng.h"
+#include "plugin/commands.h"
+#include "wintest3/host3.h"
+
+using namespace far3;
+
+static std::wstring g_dll;
+
+static std::string Folder(const std::wstring &path)
+{
+    return Narrow(path.substr(0, path.find_last_of(L"\\/")).c_str(), CP_ACP);
+}
+
+/* ---- what the shared scenarios call ---- */
+
+/* Handles and dialogs are the plugin's to give back before it returns. */
+static void CheckNothingLeftOpen(const char *entry)
+{
+    if (OpenSettingsHandles() != 0)
+        HostErrors().push_back(std::string(entry) + " left a settings handle open");
+    if (OpenDialogs() != 0) HostErrors().push_back(std::string(entry) + " left a dialog open");
+}
+
+int OpenCommand(Place from)
+{
+    OpenInfo info;
+    memset(&info, 0, sizeof info);
+    info.StructSize = sizeof info;
+    info.OpenFrom = from == FROM_EDITOR ? OPEN_EDITOR : OPEN_PLUGINSMENU;
+    info.Guid = &g_plugin.menuGuid;
+    HANDLE panel = g_plugin.OpenW(&info);
+    CheckNothingLeftOpen("OpenW");
+    RunDeferredEditors();
+    return panel == NULL; /* any other value would open a panel of the plugin */
+}
+
+int ConfigureCommand()
+{
+    ConfigureInfo info;
+    memset(&info, 0, sizeof info);
+    info.StructSize = sizeof info;
+    info.Guid = &g_plugin.configGuid;
+    intptr_t result = g_plugin.ConfigureW(&info);
+    CheckNothingLeftOpen("ConfigureW");
+    return (int)result;
+}
+
+/* ---- scenarios of this host generation ---- */
+
+static void LoadAndGlobalInfo()
+{
+    std::string error = LoadPlugin(g_dll);
+    Expect(error.empty(), error);
+    if (!error.empty()) return;
+    const VersionInfo &v = g_plugin.global.MinFarVersion;
+    printf("     MinFarVersion %lu.%lu.%lu.%lu, title \"%s\"\n", (unsigned long)v.Major,
+           (unsigned long)v.Minor, (unsigned long)v.Revision, (unsigned long)v.Build,
+           Narrow(g_plugin.title.c_str()).c_str());
+    Expect(v.Major == 3, "MinFarVersion.Major " + std::to_string(v.Major));
+}
+
+/* A host one build older than MinFarVersion refuses the plugin, one of that build takes it;
+   a startup record that ends before SettingsControl gets every command and the configuration
+   refused with a warning. */
+static void VersionRefused()
+{
+    VersionInfo min = g_plugin.global.MinFarVersion, older = min;
+    if (older.Build > 0) older.Build--;
+    else older.Minor--;
+    Expect(!CheckGlobalInfo(g_plugin.global, older).empty(), "an older host would load it");
+    ExpectEq(CheckGlobalInfo(g_plugin.global, min), "", "the oldest host it names");
+    StartPlugin(offsetof(PluginStartupInfo, SettingsControl), sizeof(FarStandardFunctions));
+    ExpectCommandsRefused();
+    Expect(ConfigureCommand() == 0 && CallsOf("Dialog").empty(), "configured without settings");
+    std::vector<Call> boxes = CallsOf("Message");
+    Expect(boxes.size() == 3 && boxes.back().text == boxes.front().text,
+           "configuring without settings gives no warning");
+}
+
+static void StartAndPluginInfo()
+{
+    StartPlugin(sizeof(PluginStartupInfo), sizeof(FarStandardFunctions));
+    PluginInfo info;
+    std::string error = ReadPluginInfo(&info);
+    Expect(error.empty(), "PluginInfo: " + error);
+    if (!error.empty()) return;
+    Expect(info.Flags == PF_EDITOR, "PluginInfo.Flags " + std::to_string(info.Flags));
+    ExpectEq(Narrow(info.PluginMenu.Strings[0]), "M0", "plugins menu line");
+    ExpectEq(Narrow(info.PluginConfig.Strings[0]), "M21", "config line");
+    Expect(memcmp(&g_plugin.menuGuid, &g_plugin.configGuid, sizeof(GUID)) != 0,
+           "the two lines share a GUID");
+}
+
+/* The Russian language file, UTF-8 with a BOM beside the DLL: its texts pass through the core's
+   code page and come back to the host as they were. */
+static void RussianTextsRoundTrip()
+{
+    std::string path = Folder(g_dll) + "\\zoltRus.lng";
+    ExpectEq(ReadFileText(path).substr(0, 3), "\xEF\xBB\xBF", "zoltRus.lng: the BOM");
+    LngFile lng;
+    if (LngLoad(path.c_str(), &lng) != 0 || lng.count < 35) {
+        Expect(false, path + ": cannot read 35 messages");
+        LngFree(&lng);
+        return;
+    }
+    std::string error = UseLanguageFile(path);
+    Expect(error.empty(), error);
+    ScriptMenuIndex(-1);
+    Expect(OpenCommand(FROM_PANELS), "open result");
+    PushEditor(g_root + "\\x.c", {"int q = nowhere_defined;"}, 0, 9);
+    ScriptMenuIndex(COMMAND_GOTO);
+    Expect(OpenCommand(FROM_EDITOR), "open result from the editor");
+    PopEditor();
+    ScriptDialog([&lng](std::vector<DialogItem> &items) {
+        Expect(items.size() > 5 && items[0].text == LngMessage(&lng, 21) &&
+                   items[5].text == LngMessage(&lng, 22),
+               "the dialog's Russian labels");
+        return -1;
+    });
+    Expect(ConfigureCommand() == 0, "cancelled configure result");
+    std::vector<Call> menus = CallsOf("Menu"), boxes = CallsOf("Message");
+    Expect(menus.size() == 2 && menus[0].items.size() == 2 && menus[1].items.size() == 3,
+           "the command menus");
+    if (menus.size() == 2 && menus[0].items.size() == 2 && menus[1].items.size() == 3) {
+        ExpectEq(menus[0].items[0], LngMessage(&lng, 1), "Browse");
+        ExpectEq(menus[0].items[1], LngMessage(&lng, 2), "Build");
+        ExpectEq(menus[1].items[2], LngMessage(&lng, 4), "Go back");
+    }
+    Expect(boxes.size() == 1, std::to_string(boxes.size()) + " message boxes, want 1");
+    if (boxes.size() == 1)
+        Expect(boxes[0].items == std::vector<std::string>{LngMessage(&lng, 3), LngMessage(&lng, 5),
+                                                          LngMessage(&lng, 8)},
+               "the not-found box: " + boxes[0].text);
+    UseLanguageFile("");
+    LngFree(&lng);
+}
+
+/* "here" ends at unit 19, after a Cyrillic letter and a character outside the basic plane (two
+   units): the core must see one byte per unit, or the cursor lands on the '('. The scan reads
+   the editor's text, but wants its file to exist. */
+static void SurrogatePairBeforeTheWord()
+{
+    Expect(WriteFileText(g_root + "\\u.c", "") == 0, "cannot write u.c");
+    PushEditor(g_root + "\\u.c",
+               {"int here(void) { return 0; }", "/*\xD1\x8B\xF0\x9F\x98\x80*/ int x = here();"}, 1,
+               19);
+    ScriptMenuIndex(COMMAND_GOTO);
+    Expect(OpenCommand(FROM_EDITOR), "open result");
+    ExpectEq(StoredValue("StrNumForBackOut"), "number:1", "back-out line");
+    ExpectEq(StoredValue("PosNumForBackOut"), "number:19", "back-out column");
+    ScriptMenuIndex(COMMAND_GOBACK);
+    Expect(OpenCommand(FROM_EDITOR), "open result of go back");
+    std::vector<Call> moves = CallsOf("EditorControl", ECTL_SETPOSITION);
+    Expect(moves.size() == 2, std::to_string(moves.size()) + " moves, want 2");
+    if (moves.size() == 2) {
+        ExpectEq(moves[0].text, "EditorControl 7 line=0 col=0", "go to");
+        ExpectEq(moves[1].text, "EditorControl 7 line=1 col=19", "go back");
+    }
+    PopEditor();
+}
+
+static int BuildOnly(const char *dir)
+{
+    std::string error = LoadPlugin(g_dll);
+    if (!error.empty()) {
+        printf("FAIL build %s: %s\n", dir, error.c_str());
+        return 1;
+    }
+    StartPlugin(sizeof(PluginStartupInfo), sizeof(FarStandardFunctions));
+    PluginInfo info;
+    error = ReadPluginInfo(&info);
+    if (!error.empty()) {
+        printf("FAIL build %s: PluginInfo: %s\n", dir, error.c_str());
+        return 1;
+    }
+    return BuildOnce(dir);
+}
+
+static const char *const MACHINE = sizeof(void *) == 4 ? "i686" : "x86_64";
+
+int main(int argc, char **argv)
+{
+    if (argc == 2 && strcmp(argv[1], "--version") == 0) {
+        printf("zolt-wintest3 %s %s\n", ZOLT_VERSION, MACHINE);
+        return 0;
+    }
+    TrapStaleRecordCalls();
+    if (argc == 4 && strcmp(argv[1], "--build") == 0) {
+        g_dll = Widen(argv[2], CP_ACP);
+        return BuildOnly(argv[3]);
+    }
+    if (argc != 3) {
+        fprintf(stderr, "usage: zolt-wintest3 DLL WORKDIR | --build DLL DIR | --version\n");
+        return 2;
+    }
+    g_dll = Widen(argv[1], CP_ACP);
+    if (!MakeTree(std::string(argv[2]) + "\\tree")) {
+        printf("FAIL setup: cannot create the tree under %s\n", argv[2]);
+        return 1;
+    }
+    Scenario("load: the export names, the six entry points, GetGlobalInfoW", LoadAndGlobalInfo);
+    if (g_plugin.OpenW == NULL) return 1;
+    Scenario("version: an older host refuses it, a record without settings refuses every command",
+             VersionRefused);
+    Scenario("start: the startup record copied, then overwritten; GetPluginInfoW",
+             StartAndPluginInfo);
+    RunCommandScenarios();
+    Scenario("text: Russian messages from zoltRus.lng come back unchanged", RussianTextsRoundTrip);
+    Scenario("text: a surrogate pair before the word under the cursor", SurrogatePairBeforeTheWord);
+    RunFatalScenarios();
+    Scenario("config: the dialog writes all ten values to the settings service",
+             ConfigWritesSettings);
+    ExitInfo exit = {sizeof exit, NULL};
+    g_plugin.ExitFARW(&exit);
+    return ScenariosFailed();
+}
