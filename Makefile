@@ -1,7 +1,10 @@
 # ZOLT: `make` builds, `make run` shows it on the bundled example tree, `make test` runs every test
-# (with a short pass of each fuzz target), `make fuzz` runs each fuzz target for FUZZ_TIME seconds.
+# (with a short pass of each fuzz target), `make fuzz` runs each fuzz target for FUZZ_TIME seconds,
+# `make install` installs zolt under PREFIX (in DESTDIR), `make deb` packs it for Debian.
 FUZZ_TIME ?= 60
-.PHONY: all build deps run test fuzz dist bench clean
+PREFIX ?= /usr/local
+DESTDIR ?=
+.PHONY: all build deps run test fuzz install deb dist bench clean
 
 all: build
 
@@ -32,6 +35,20 @@ fuzz:
 	@scripts/ensure-deps.sh fuzz
 	@fuzz/run.sh build
 	@fuzz/run.sh all $(FUZZ_TIME)
+
+# bin/zolt, share/zolt/ (language and help files), share/man/man1/zolt.1 and the bash completion
+# share/bash-completion/completions/zolt, from the optimized build.
+install: deps
+	cmake --preset release >/dev/null
+	cmake --build --preset release -j2
+	DESTDIR="$(DESTDIR)" cmake --install build/release --prefix "$(PREFIX)"
+
+# build/release/zolt_<version>_<arch>.deb: the same files under /usr (`dpkg -i` it).
+deb:
+	@scripts/ensure-deps.sh deb
+	cmake --preset release >/dev/null
+	cmake --build --preset release -j2
+	@scripts/make-deb.sh build/release
 
 # The Windows packages: zolt-VERSION-win32.zip for the 1.x host (32-bit), zolt-VERSION-x86.zip
 # and zolt-VERSION-x64.zip for the current host generation (32-bit and 64-bit): each the stripped

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a target needs when they are missing (only as root; one apt-get update).
-# Usage: scripts/ensure-deps.sh build|test|run|fuzz|win|bench
+# Usage: scripts/ensure-deps.sh build|test|run|fuzz|win|bench|deb
 set -euo pipefail
 
 build_pkgs="cmake make g++ libgtest-dev libncurses-dev"
@@ -10,7 +10,10 @@ fuzz_pkgs="cmake make clang libclang-rt-14-dev"
 # architecture, on kernels that run 32-bit code) and a 64-bit build of the same sources; python3
 # generates the tree of 300,000 entries the Wine test builds at scale.
 wine_pkgs="g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 wine32:i386 python3"
-test_pkgs="$build_pkgs tmux $mingw_pkgs $wine_pkgs clang libclang-rt-14-dev"
+# The Debian package: dpkg-shlibdeps names the libraries' packages; the install test reads the
+# manual page with man.
+deb_pkgs="$build_pkgs dpkg-dev"
+test_pkgs="$deb_pkgs man-db tmux $mingw_pkgs $wine_pkgs clang libclang-rt-14-dev"
 win_pkgs="$mingw_pkgs"
 bench_pkgs="$build_pkgs python3 bc strace linux-source-6.1 xz-utils universal-ctags exuberant-ctags global cscope hyperfine gnuplot-nox valgrind time"
 
@@ -20,6 +23,7 @@ case "${1:-build}" in
   fuzz) want="$fuzz_pkgs" ;;
   win) want="$win_pkgs" ;;
   bench) want="$bench_pkgs" ;;
+  deb) want="$deb_pkgs" ;;
   *) echo "ensure-deps: unknown target $1" >&2; exit 2 ;;
 esac
 

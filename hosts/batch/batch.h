@@ -13,12 +13,17 @@
    "Software\Far\Plugins", the store the configuration dialog writes). No screen: warning boxes
    become "zolt: TITLE: TEXT" lines on stderr, progress boxes a line that a terminal stderr
    overwrites (nothing otherwise), menus take queued answers, dialogs are cancelled. Texts come
-   from the language file for the locale: $ZOLT_DIST_DIR, then dist/ next to the program, then
-   the build's dist folder. Installing again forgets queued answers, editors and calls. */
-void InstallBatchHost(void);
+   from the language file for the locale in ZoltDistDir(), loaded on the first call. Installing
+   again forgets queued answers, picks, editors and calls. 0, or -1 when there is no language
+   file (said on stderr; nothing installed): the command cannot run. */
+int InstallBatchHost(void);
 
 /* --- menus: each Menu call takes the next queued answer; with none left it is cancelled --- */
 void BatchQueueMenuAnswer(int index);
+/* With no queued answer left, the menus take item, counted through their items in the order
+   they are shown: a menu that does not hold it is cancelled (its items counted), the one that
+   does takes it, and the menus after it are cancelled. */
+void BatchPickAcrossMenus(int item);
 struct BatchMenu {
     std::string title;
     std::vector<std::string> items;
@@ -54,6 +59,22 @@ int BatchEditorOpenCall(const char *fileName, int startLine, int startChar);
 void BatchResetEditors(void);
 
 /* Subcommands: argv[0] is the subcommand's name. Each returns the process exit status. */
+struct BatchCommand {
+    const char *name;
+    int (*run)(int argc, char **argv);
+    void (*usage)(FILE *out); /* its --help */
+    const char *summary;
+};
+enum { BATCH_COMMAND_COUNT = 5 };
+extern const BatchCommand BATCH_COMMANDS[BATCH_COMMAND_COUNT];
+/* zolt --help: the synopsis, what zolt is, every command's usage, its files, its environment
+   and its exit statuses. */
+void PrintUsage(FILE *out);
+/* The manual page zolt(1), roff: the same parts as PrintUsage, in sections. */
+void PrintManPage(FILE *out);
+/* A bash completion script for zolt: the commands and the option names. */
+void PrintBashCompletion(FILE *out);
+
 int RunScan(int argc, char **argv);
 void PrintScanUsage(FILE *out);
 int RunBuild(int argc, char **argv);

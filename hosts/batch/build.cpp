@@ -19,12 +19,14 @@ enum { EXIT_OK = 0, EXIT_WARNED = 1, EXIT_USAGE = 2 };
 void PrintBuildUsage(FILE *out)
 {
     fputs("usage: zolt build [DIR]\n"
-          "  Runs Build project index from the panels in DIR (default: the current directory),\n"
-          "  with the options `zolt config` shows, and prints one line: the files scanned (new\n"
-          "  or changed since the last build), the entries in the project index, whether the\n"
-          "  index files were written, and the time it took.\n"
-          "  Exit status: 0; 1 when the plugin showed a warning (on stderr); 2 on bad usage or\n"
-          "  when DIR is not a directory.\n",
+          "  Runs Build project index from the panels in DIR (default: the\n"
+          "  current directory), with the options `zolt config` shows, and prints\n"
+          "  one line: the files scanned (new or changed since the last build),\n"
+          "  the entries in the project index, whether the index files were\n"
+          "  written, and the time it took. Files left out (a relative path too\n"
+          "  long for the index) are counted on stderr.\n"
+          "  Exit status: 0; 1 when the plugin showed a warning (on stderr); 2 on\n"
+          "  bad usage or when DIR is not a directory.\n",
           out);
 }
 
@@ -54,7 +56,7 @@ static double Seconds(const struct timespec &from, const struct timespec &to)
 /* Runs the build in the current directory and prints the summary line. */
 static int BuildHere(void)
 {
-    InstallBatchHost();
+    if (InstallBatchHost() != 0) return EXIT_USAGE;
     CommandReport done;
     struct timespec start, end;
     clock_gettime(CLOCK_MONOTONIC, &start);

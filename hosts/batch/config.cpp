@@ -12,15 +12,61 @@ enum { EXIT_OK = 0, EXIT_NOT_STORED = 1, EXIT_USAGE = 2 };
 /* The options as the plugin keeps them: OPTION_FLAGS, then the mask. */
 static const char MASK_NAME[] = OPTION_MASK_NAME;
 
+/* What each option does, in OPTION_FLAGS order and then the mask. ORDER-OPTIONS */
+static const char *const MEANINGS[OPT_FLAG_COUNT + 1] = {
+    "the project scan keeps definitions declared static",
+    "the project scan keeps definitions declared inline",
+    "the project scan keeps ::-qualified names (A::f)",
+    "Browse from the panels closes its menu once a\n"
+    "definition is opened",
+    "as CtStatic, for the scan of the text in the editor\n"
+    "(Browse and Go to definition from the editor)",
+    "as CtInline, for the scan of the text in the editor",
+    "as CtCPP, for the scan of the text in the editor",
+    "the project scan descends into subdirectories",
+    "Browse from the panels opens the file at the\n"
+    "definition's line (0: at its first line)",
+    "';'-separated wildcard masks of the source files\n"
+    "the project scan reads (at most 511 bytes, may be\n"
+    "empty); *.MAC macro files are read whatever it says",
+};
+
+/* "  NAME [DEFAULT]" then the meaning, its lines in a column of their own. */
+static void PrintOption(FILE *out, const char *name, const char *def, const char *meaning)
+{
+    char head[64];
+    FormatTruncated(head, sizeof head, "  %s [%s]", name, def);
+    enum { COLUMN = 18 };
+    if (strlen(head) < COLUMN) fprintf(out, "%-*s", COLUMN, head);
+    else fprintf(out, "%s\n%*s", head, COLUMN, "");
+    for (const char *p = meaning; *p != '\0'; p++) {
+        fputc(*p, out);
+        if (*p == '\n') fprintf(out, "%*s", COLUMN, "");
+    }
+    fputc('\n', out);
+}
+
 void PrintConfigUsage(FILE *out)
 {
     fputs("usage: zolt config [NAME=VALUE ...]\n"
-          "  Sets the given options, then prints all ten as NAME=VALUE. Names (any case):\n"
-          "  CtStatic CtInline CtCPP QuitMenu CtStaticE CtInlineE CtCPPE Recurse MoveF take 0\n"
-          "  or 1; FileMask takes ';'-separated wildcard masks (at most 511 bytes, may be empty).\n"
-          "  Nothing is written unless every setting is valid.\n"
-          "  Exit status: 0; 1 when a value could not be stored; 2 on an unknown name or a bad\n"
-          "  value.\n",
+          "  Sets the given options, then prints all ten as NAME=VALUE. They are\n"
+          "  the options of the configuration dialog (F9 in the terminal program),\n"
+          "  in the same store. Names match in any case; each option but FileMask\n"
+          "  takes 0 (off) or 1 (on). Nothing is written unless every setting is\n"
+          "  valid. The options, with their defaults:\n",
+          out);
+    for (int i = 0; i < OPT_FLAG_COUNT; i++) {
+        char def[16];
+        FormatTruncated(def, sizeof def, "%u", (unsigned)OPTION_FLAGS[i].def);
+        PrintOption(out, OPTION_FLAGS[i].name, def, MEANINGS[i]);
+    }
+    PrintOption(out, MASK_NAME, SETTINGS_DEFAULT_MASK, MEANINGS[OPT_FILE_MASK]);
+    fputs("  The project scan is that of Build project index, and of Browse (and\n"
+          "  zolt list) from the panels where the directory has no index. A change\n"
+          "  of CtStatic, CtInline, CtCPP, Recurse or FileMask makes the next build\n"
+          "  a full one.\n"
+          "  Exit status: 0; 1 when a value could not be stored; 2 on an unknown\n"
+          "  name or a bad value.\n",
           out);
 }
 
@@ -91,7 +137,7 @@ int RunConfig(int argc, char **argv)
     Setting s;
     for (int i = 1; i < argc; i++) /* every setting is checked before the first is written */
         if (ParseSetting(argv[i], &s) != 0) return EXIT_USAGE;
-    InstallBatchHost();
+    if (InstallBatchHost() != 0) return EXIT_USAGE;
     int status = EXIT_OK;
     for (int i = 1; i < argc; i++) {
         if (ParseSetting(argv[i], &s) == 0 && Store(s) == 0) continue;

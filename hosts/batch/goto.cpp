@@ -12,16 +12,21 @@
 #include "platform/platform.h"
 #include "plugin/headless.h"
 
-enum { EXIT_LANDED = 0, EXIT_NOT_FOUND = 1, EXIT_USAGE = 2 };
+enum { EXIT_LANDED = 0, EXIT_NOT_FOUND = 1, EXIT_USAGE = 2, EXIT_CHOICES = 3 };
 
 void PrintGotoUsage(FILE *out)
 {
     fputs("usage: zolt goto FILE LINE COL [--pick N]\n"
-          "  Runs Go to definition from an editor on FILE with the cursor at LINE, COL (1-based)\n"
-          "  and prints where it lands as PATH:LINE:COL. When several definitions match, the\n"
-          "  choice menu's items are printed as N<TAB>text and the menu is cancelled, unless\n"
-          "  --pick N chooses item N. Exit status: 0 landed; 1 nothing found (the reason on\n"
-          "  stderr); 2 bad usage, or no item N in the choice menu.\n",
+          "  Runs Go to definition from an editor on FILE with the cursor at LINE,\n"
+          "  COL (1-based) and prints where it lands as PATH:LINE:COL, PATH\n"
+          "  absolute (also when it lands in FILE itself). When several\n"
+          "  definitions match, the items of the choice menu are printed as\n"
+          "  N<TAB>text and the menu is cancelled, unless --pick N chooses item N.\n"
+          "  The items are numbered from 0 through every menu the lookup shows\n"
+          "  (one per index file with several matches), as --pick counts them.\n"
+          "  Exit status: 0 landed; 1 nothing found (the reason on stderr); 2 bad\n"
+          "  usage, or no item N in the choice menus; 3 the choices were listed\n"
+          "  and none was picked.\n",
           out);
 }
 
@@ -57,16 +62,24 @@ static int ParseArgs(int argc, char **argv, const char **file, int *line, int *c
     return positional == 3 ? 0 : -1;
 }
 
-static void PrintChoiceMenus(void)
+static size_t CountMenuItems(void)
 {
-    const std::vector<BatchMenu> &menus = BatchMenus();
-    for (size_t m = 0; m < menus.size(); m++)
-        for (size_t i = 0; i < menus[m].items.size(); i++)
-            printf("%zu\t%s\n", i, menus[m].items[i].c_str());
+    size_t n = 0;
+    for (const BatchMenu &m : BatchMenus()) n += m.items.size();
+    return n;
 }
 
-/* Prints the landing place; 0, or -1 when the command went nowhere. */
-static int PrintLanding(const char *file, const BatchEditor *edited)
+/* The items of every menu shown, numbered through them all as --pick counts them. */
+static void PrintChoiceMenus(void)
+{
+    size_t n = 0;
+    for (const BatchMenu &m : BatchMenus())
+        for (const std::string &item : m.items) printf("%zu\t%s\n", n++, item.c_str());
+}
+
+/* Prints the landing place (edited: the edited file's absolute native path); 0, or -1 when the
+   command went nowhere. */
+static int PrintLanding(const char *edited, const BatchEditor *editor)
 {
     const std::vector<BatchEditorCall> &opened = BatchEditorCalls();
     if (!opened.empty()) {
@@ -76,8 +89,8 @@ static int PrintLanding(const char *file, const BatchEditor *edited)
         printf("%s:%d:%d\n", native, c.startLine, c.startChar);
         return 0;
     }
-    if (edited != NULL && edited->moves > 0) {
-        printf("%s:%d:%d\n", file, edited->curLine + 1, edited->curPos + 1);
+    if (editor != NULL && editor->moves > 0) {
+        printf("%s:%d:%d\n", edited, editor->curLine + 1, editor->curPos + 1);
         return 0;
     }
     return -1;
@@ -86,16 +99,14 @@ static int PrintLanding(const char *file, const BatchEditor *edited)
 /* Why nothing was landed on, when the plugin itself said nothing: the exit status. */
 static int ExplainNoLanding(int pick, int line, int col)
 {
-    const std::vector<BatchMenu> &menus = BatchMenus();
-    for (size_t m = 0; m < menus.size(); m++) {
-        size_t items = menus[m].items.size();
-        if (pick >= 0 && (size_t)pick >= items) {
-            fprintf(stderr, "zolt: goto: --pick %d: the choice menu has %zu items (0 to %zu)\n",
-                    pick, items, items - 1);
-            return EXIT_USAGE;
-        }
+    size_t items = CountMenuItems();
+    if (pick >= 0 && items > 0 && (size_t)pick >= items) {
+        fprintf(stderr, "zolt: goto: --pick %d: the choice menus have %zu items (0 to %zu)\n", pick,
+                items, items - 1);
+        return EXIT_USAGE;
     }
-    if (menus.empty() && BatchWarningCount() == 0)
+    if (pick < 0 && items > 0) return EXIT_CHOICES;
+    if (BatchMenus().empty() && BatchWarningCount() == 0)
         fprintf(stderr, "zolt: goto: no name at line %d, column %d\n", line, col);
     return EXIT_NOT_FOUND;
 }
@@ -119,13 +130,13 @@ int RunGoto(int argc, char **argv)
         fprintf(stderr, "zolt: goto: cannot read %s\n", file);
         return EXIT_USAGE;
     }
-    InstallBatchHost();
+    if (InstallBatchHost() != 0) return EXIT_USAGE;
     BatchOpenEditor(pluginPath, lines, line - 1, col - 1);
-    if (pick >= 0) BatchQueueMenuAnswer(pick);
+    if (pick >= 0) BatchPickAcrossMenus(pick);
     CommandReport report;
     RunHeadlessCommand(OPEN_EDITOR, COMMAND_GOTO, &report);
     BatchEndProgress();
     if (pick < 0) PrintChoiceMenus();
-    if (PrintLanding(file, BatchCurrentEditor()) == 0) return EXIT_LANDED;
+    if (PrintLanding(native, BatchCurrentEditor()) == 0) return EXIT_LANDED;
     return ExplainNoLanding(pick, line, col);
 }

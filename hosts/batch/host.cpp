@@ -1,7 +1,5 @@
 /* host.cpp: the batch host's service record: just enough host for headless commands. */
-#include <limits.h>
 #include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
 
@@ -9,17 +7,14 @@
 
 #include "base/text.h"
 #include "batch/batch.h"
-#include "common/lng.h"
+#include "common/distdir.h"
 #include "common/wildcard.h"
 #include "plugin/plugin.h"
 
-#ifndef ZOLT_DIST_DIR
-#define ZOLT_DIST_DIR "dist"
-#endif
-
 static LngFile g_lng;
-static int g_lngTried;
+static int g_lngLoaded = -2; /* LoadZoltTexts' result; -2 before the first try */
 static std::deque<int> g_menuAnswers;
+static int g_pick = -1; /* an item counted across the menus still to come; -1 none */
 static std::vector<BatchMenu> g_menus;
 static int g_warnings;
 static int g_progressShown; /* a progress line waits on the terminal to be overwritten */
@@ -85,6 +80,11 @@ static int FARAPI BatchMenuCall(int, int, int, int, FarDword, const char *title,
         int answer = g_menuAnswers.front();
         g_menuAnswers.pop_front();
         if (answer >= 0 && answer < count) m.result = answer;
+    } else if (g_pick >= 0 && g_pick < count) {
+        m.result = g_pick;
+        g_pick = -1; /* taken: a later menu is cancelled */
+    } else if (g_pick >= 0) {
+        g_pick -= count; /* in a later menu, if one comes */
     }
     g_menus.push_back(m);
     return m.result;
@@ -122,40 +122,18 @@ static int FARAPI BatchEditorControlCall(int command, void *param)
     return BatchEditorControl(command, param);
 }
 
-/* dist/ in the directory of the running program, or "" when it cannot be told. */
-static void DistNextToProgram(char *out, size_t size)
+/* 0, or -1 when there is no language file (said once on stderr). */
+static int LoadTexts(void)
 {
-    char exe[PATH_MAX];
-    out[0] = '\0';
-    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
-    if (n <= 0) return;
-    exe[n] = '\0';
-    char *slash = strrchr(exe, '/');
-    if (slash == NULL) return;
-    *slash = '\0';
-    if (FormatTruncated(out, size, "%s/dist", exe)) out[0] = '\0';
+    if (g_lngLoaded == -2) g_lngLoaded = LoadZoltTexts(&g_lng);
+    return g_lngLoaded;
 }
 
-static void LoadTexts(void)
+int InstallBatchHost(void)
 {
-    if (g_lngTried) return;
-    g_lngTried = 1;
-    char nextToProgram[PATH_MAX];
-    DistNextToProgram(nextToProgram, sizeof nextToProgram);
-    const char *fromEnv = getenv("ZOLT_DIST_DIR");
-    const char *dirs[] = {fromEnv, nextToProgram, ZOLT_DIST_DIR};
-    for (const char *dir : dirs) {
-        if (dir == NULL || dir[0] == '\0') continue;
-        if (LngLoadForLocale(dir, LngEnvLocale(), &g_lng) == 0) return;
-        LngFree(&g_lng);
-    }
-    fputs("zolt: no language file (zolt*.lng) found; messages will be empty\n", stderr);
-}
-
-void InstallBatchHost(void)
-{
-    LoadTexts();
+    if (LoadTexts() != 0) return -1;
     g_menuAnswers.clear();
+    g_pick = -1;
     g_menus.clear();
     g_warnings = 0;
     BatchResetEditors();
@@ -174,11 +152,17 @@ void InstallBatchHost(void)
     info.CmpName = BatchCmpName;
     info.EditorControl = BatchEditorControlCall;
     SetStartupInfo(&info);
+    return 0;
 }
 
 void BatchQueueMenuAnswer(int index)
 {
     g_menuAnswers.push_back(index);
+}
+
+void BatchPickAcrossMenus(int item)
+{
+    g_pick = item;
 }
 
 const std::vector<BatchMenu> &BatchMenus(void)

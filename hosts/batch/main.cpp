@@ -4,35 +4,16 @@
 #include <sys/stat.h>
 
 #include "batch/batch.h"
+#include "common/distdir.h"
 #include "term/term.h"
 
-struct Subcommand {
-    const char *name;
-    int (*run)(int argc, char **argv);
-    const char *summary;
-};
-
-static const Subcommand SUBCOMMANDS[] = {
-    {"scan", RunScan, "print the definitions found in source and macro files"},
-    {"build", RunBuild, "build the project index of a directory, as from the panels"},
-    {"config", RunConfig, "show or set the options"},
-    {"list", RunList, "list the definitions Browse shows for a typed prefix"},
-    {"goto", RunGoto, "go to the definition of the word at a place in a file"},
-};
-
-static void PrintUsage(FILE *out)
+/* The terminal program needs its texts before the screen is taken: 0, or -1 (said on stderr). */
+static int CheckTexts(void)
 {
-    fputs("usage: zolt [DIR]            the terminal program on DIR\n"
-          "       zolt edit FILE [LINE]  the terminal program, starting in the editor\n"
-          "       zolt COMMAND [ARGS...]\n       zolt --help | --version\n\ncommands:\n",
-          out);
-    for (const Subcommand &c : SUBCOMMANDS) fprintf(out, "  %-6s %s\n", c.name, c.summary);
-    fputc('\n', out);
-    PrintScanUsage(out);
-    PrintBuildUsage(out);
-    PrintConfigUsage(out);
-    PrintListUsage(out);
-    PrintGotoUsage(out);
+    LngFile texts;
+    int result = LoadZoltTexts(&texts);
+    LngFree(&texts);
+    return result;
 }
 
 static int RunEdit(int argc, char **argv)
@@ -42,12 +23,13 @@ static int RunEdit(int argc, char **argv)
         fputs("usage: zolt edit FILE [LINE]\n", stderr);
         return 2;
     }
+    if (CheckTexts() != 0) return 1;
     return RunTerminalEditor(argv[1], line);
 }
 
 int main(int argc, char **argv)
 {
-    if (argc < 2) return RunTerminal(NULL);
+    if (argc < 2) return CheckTexts() != 0 ? 1 : RunTerminal(NULL);
     if (strcmp(argv[1], "--help") == 0 || strcmp(argv[1], "-h") == 0) {
         PrintUsage(stdout);
         return 0;
@@ -56,7 +38,7 @@ int main(int argc, char **argv)
         printf("zolt %s\n", ZOLT_VERSION);
         return 0;
     }
-    for (const Subcommand &c : SUBCOMMANDS)
+    for (const BatchCommand &c : BATCH_COMMANDS)
         if (strcmp(argv[1], c.name) == 0) return c.run(argc - 1, argv + 1);
     if (strcmp(argv[1], "edit") == 0) return RunEdit(argc - 1, argv + 1);
     struct stat sb;
@@ -65,5 +47,5 @@ int main(int argc, char **argv)
         fprintf(stderr, "zolt: unknown command '%s' (see zolt --help)\n", argv[1]);
         return 2;
     }
-    return RunTerminal(argv[1]); /* zolt DIR */
+    return CheckTexts() != 0 ? 1 : RunTerminal(argv[1]); /* zolt DIR */
 }

@@ -10,17 +10,19 @@ enum { EXIT_OK = 0, EXIT_UNREADABLE = 1, EXIT_USAGE = 2 };
 
 void PrintScanUsage(FILE *out)
 {
-    fputs("usage: zolt scan [--static=0|1] [--inline=0|1] [--qualified=0|1] [--] FILE...\n"
-          "  Scans each FILE (*.MAC as a macro file, any other as C/C++) as the project index\n"
-          "  build would, all files in one run, and prints every entry in the order it was\n"
-          "  appended: NAME?FILE?LINE; a file without definitions gives ?FILE?0.\n"
-          "  FILE is printed as given, with '/' turned into '\\' (the index's path form);\n"
-          "  entries of a FILE of 64 or more characters are not kept, as in an index.\n"
+    fputs("usage: zolt scan [--static=0|1] [--inline=0|1] [--qualified=0|1]\n"
+          "                 [--] FILE...\n"
+          "  Scans each FILE (*.MAC as a macro file, any other as C/C++) as the\n"
+          "  project index build would, all files in one run, and prints every\n"
+          "  entry in the order it was appended: NAME?FILE?LINE; a file without\n"
+          "  definitions gives ?FILE?0. FILE is printed as given, with '/' turned\n"
+          "  into '\\' (the index's path form); entries of a FILE of 64 or more\n"
+          "  characters are not kept, as in an index.\n"
           "  --static     record static functions (default 0)\n"
           "  --inline     record inline functions (default 1)\n"
           "  --qualified  record ::-qualified names (default 1)\n"
-          "  Exit status: 0; 1 when a file could not be opened (the others are still\n"
-          "  scanned) or memory ran out; 2 on bad usage.\n",
+          "  Exit status: 0; 1 when a file could not be opened (the others are\n"
+          "  still scanned) or memory ran out; 2 on bad usage.\n",
           out);
 }
 
@@ -81,7 +83,7 @@ int RunScan(int argc, char **argv)
         PrintScanUsage(stderr);
         return EXIT_USAGE;
     }
-    InstallBatchHost();
+    if (InstallBatchHost() != 0) return EXIT_USAGE;
     if (BeginFileScan(&st, &filters) != 0) {
         fputs("zolt: out of memory\n", stderr);
         return EXIT_UNREADABLE;

@@ -5,15 +5,11 @@
 #include <unistd.h>
 
 #include "base/text.h"
-#include "common/lng.h"
+#include "common/distdir.h"
 #include "common/wildcard.h"
 #include "term/draw_p.h"
 #include "term/services_p.h"
 #include "term/term.h"
-
-#ifndef ZOLT_DIST_DIR
-#define ZOLT_DIST_DIR "dist"
-#endif
 
 enum { PLUGIN_LINES_MAX = 16 };
 
@@ -23,8 +19,7 @@ static int g_started;
 
 const char *DistDir(void)
 {
-    const char *dir = getenv("ZOLT_DIST_DIR");
-    return dir && *dir ? dir : ZOLT_DIST_DIR;
+    return ZoltDistDir();
 }
 
 const char *HostMsg(int n)

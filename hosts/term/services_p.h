@@ -24,7 +24,7 @@ int EditorAskClose(EditorModel *e);
 /* Plugin glue: loads the language file, hands the service record to the plugin. */
 void HostStart(void);
 const char *HostMsg(int n);
-const char *DistDir(void);         /* language and help files: $ZOLT_DIST_DIR or the built-in one */
+const char *DistDir(void);         /* language and help files: ZoltDistDir() */
 void PluginMenuFrom(int openFrom); /* F11: the host's plugins menu, then OpenPlugin */
 void PluginConfigMenu(void);       /* F9: the host's configuration menu, then Configure */
 int PanelRun(void);

@@ -35,8 +35,9 @@ int IsWordChar(int c);        /* identifier byte, judged on its OEM form */
    into word (WORD_SIZE bytes). No identifier there: word is left as it was. 0, or -1 when
    there was no memory for the line's copy (word left as it was). */
 int ExtractWord(char *word, const char *text, int length, int pos);
-/* The editor's info and the word under its cursor (WORD_SIZE bytes): 1, 0 for no word, -1 for
-   none because memory ran out (a command tells the user instead of doing nothing). */
+/* The editor's info and the word under its cursor (WORD_SIZE bytes), cut as an index cuts a
+   name (its first NAME_SIZE - 1 characters): 1, 0 for no word, -1 for none because memory ran
+   out (a command tells the user instead of doing nothing). */
 int WordAtCursor(EditorInfo *info, char *word);
 
 /* --- cursor placement --- */

@@ -99,5 +99,7 @@ int WordAtCursor(EditorInfo *info, char *word)
     (void)HostEditorControl(ECTL_GETSTRING, &egs);
     word[0] = '\0';
     if (ExtractWord(word, egs.StringText, egs.StringLength, info->CurPos) != 0) return -1;
+    /* an index keeps the first 63 characters of a name: a longer word is compared as it was cut */
+    if (strlen(word) >= NAME_SIZE) word[NAME_SIZE - 1] = '\0';
     return word[0] != '\0';
 }

@@ -7,6 +7,7 @@
 #include "base/limits.h"
 #include "browse/browse.h"
 #include "index/index.h"
+#include "platform/platform.h"
 #include "plugin/plugin.h"
 #include "scanner/scanner.h"
 #include "settings/settings.h"
@@ -17,9 +18,14 @@ int ListDefinitions(FILE *out, const char *prefix, CommandReport *report)
     BrowserState st;
     memset(&st, 0, sizeof st);
     /* the browse command's own steps: its state, its source of entries, its slice */
-    if (InitState(&st) == 0 && LoadIndex(&st, 0) <= 0) {
-        report->entries = WritePrefixRange(out, prefix, &st);
-        report->ran = 1;
+    if (InitState(&st) == 0) {
+        FILE *f = FileOpen(st.indexFileName, "rb"); /* LoadIndex scans when this fails */
+        report->noIndex = f == NULL;
+        if (f != NULL) fclose(f);
+        if (LoadIndex(&st, 0) <= 0) {
+            report->entries = WritePrefixRange(out, prefix, &st);
+            report->ran = 1;
+        }
     }
     ReleaseState(&st);
     return report->entries;

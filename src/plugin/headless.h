@@ -25,6 +25,7 @@ struct CommandReport {
                         when another build held the directory);
                         list and scan: the NAME?FILE?LINE lines written */
     int indexFiles; /* build: an IndexFilesOutcome */
+    int noIndex;    /* list: no project index file could be read; the entries come from a scan */
 };
 
 /* Runs one command of the command menu (a CommandItem) without showing the menu, as OpenPlugin

@@ -75,6 +75,12 @@ TEST_F(BatchHostTest, MenusTakeTheQueuedAnswersThenCancel)
     EXPECT_EQ(BatchMenus()[0].result, 1);
     EXPECT_EQ(BatchMenus()[2].title, "U");
     EXPECT_EQ(HostDialog(57, 20, nullptr, 0), -1);
+
+    // a pick counts through the menus as they come: the second menu's item 1 is item 3
+    BatchPickAcrossMenus(3);
+    EXPECT_EQ(HostMenu(0, "V", nullptr, nullptr, nullptr, items, 2), -1);
+    EXPECT_EQ(HostMenu(0, "V", nullptr, nullptr, nullptr, items, 2), 1);
+    EXPECT_EQ(HostMenu(0, "V", nullptr, nullptr, nullptr, items, 2), -1); // taken: cancelled
 }
 
 TEST_F(BatchHostTest, EditorControlWorksOnTheCurrentEditor)

@@ -17,16 +17,19 @@ unset LC_ALL LC_MESSAGES LANG
 cp -r "$src/examples" "$work/tree"
 cd "$work/tree" || exit 1
 
-# Before any build the list comes from a fresh scan, which writes nothing.
-scanned=$("$zolt" list . buf_)
+# Before any build the list comes from a fresh scan, which writes nothing and says so once.
+scanned=$("$zolt" list . buf_ 2>"$work/err")
 [ -e 'zoltprj$.Far' ] && fail "list wrote an index file"
+expect "a scan instead of an index is said once" "$(grep -c 'fresh scan' "$work/err")" 1
 "$zolt" build . >/dev/null || fail "build"
-indexed=$("$zolt" list . buf_)
+indexed=$("$zolt" list . buf_ 2>"$work/err")
 expect "list from the index equals list from a scan" "$indexed" "$scanned"
+expect "list from the index says nothing" "$(cat "$work/err")" ""
 # The run of index lines whose names start with the prefix, ASCII case ignored.
 expected=$(tr -d '\r' < 'zoltprj$.Far' | grep -i '^buf_')
 expect "list buf_" "$indexed" "$expected"
 expect "list BUF_ ignores case" "$("$zolt" list . BUF_)" "$expected"
+expect "list PREFIX: the current directory" "$("$zolt" list buf_)" "$expected"
 expect "list without a prefix" "$("$zolt" list . | wc -l)" "$(wc -l < 'zoltprj$.Far')"
 out=$("$zolt" list . zzzz_no_such); rc=$?
 expect "no match: status" "$rc" 0
@@ -41,11 +44,11 @@ col=$(grep 'buf_split_line(b)' src/cmdline.c | awk '{print index($0, "buf_split_
 expect "goto in the edited file's own tree" "$("$zolt" goto src/cmdline.c "$line" "$col")" \
     "$work/tree/src/buffer.c:66:1"
 printf 'int helper(void) { return 0; }\nint x(void) { return helper(); }\n' > src/self.c
-expect "goto within the edited text" "$("$zolt" goto src/self.c 2 23)" "src/self.c:1:1"
+expect "goto within the edited text" "$("$zolt" goto src/self.c 2 23)" "$work/tree/src/self.c:1:1"
 # Several matches: the items are listed and the menu is cancelled; --pick chooses.
 printf 'int x = buf_;\n' > src/prefix.c
 items=$("$zolt" goto src/prefix.c 1 9); rc=$?
-expect "choice menu cancelled: status" "$rc" 1
+expect "choice menu cancelled: status" "$rc" 3
 expect "choice menu items" "$(printf '%s\n' "$items" | wc -l)" "$(printf '%s\n' "$expected" | wc -l)"
 case "$items" in 0$'\t'" buf_count_lines"*) ;; *) fail "first item: ${items%%$'\n'*}" ;; esac
 expect "--pick 1" "$("$zolt" goto src/prefix.c 1 9 --pick 1)" "$work/tree/src/buffer.c:52:1"
@@ -73,8 +76,30 @@ expect "goto in a long directory" "$("$zolt" goto "$deep/use.c" 1 10)" "$deep/de
 expect "goto on a device" "$(timeout 20 "$zolt" goto /dev/zero 1 1 2>/dev/null; echo $?)" 2
 mkdir fifos && cp src/self.c fifos/ && mkfifo 'fifos/zoltprj$.Far' 'fifos/zoltpru$.Far'
 expect "list over a FIFO index" "$(timeout 20 "$zolt" list fifos helper 2>/dev/null)" "helper?self.c?1"
-expect "goto over a FIFO index" "$(cd fifos && timeout 20 "$zolt" goto self.c 2 23)" "self.c:1:1"
+expect "goto over a FIFO index" "$(cd fifos && timeout 20 "$zolt" goto self.c 2 23)" \
+    "$work/tree/fifos/self.c:1:1"
 timeout 20 "$zolt" build fifos >/dev/null 2>&1; expect "build over a FIFO update index" $? 0
+
+# A name longer than the 63 characters an index keeps is found by its first 63, in another
+# file and in the edited text.
+long=long_$(printf 'x%.0s' $(seq 1 65))
+printf 'int %s(void) { return 0; }\n' "$long" >src/long.c
+printf 'int y(void) { return %s(); }\n' "$long" >src/uselong.c
+printf 'int %s(void) { return 0; }\nint z(void) { return %s(); }\n' "self$long" "self$long" \
+    >src/selflong.c
+"$zolt" build . >/dev/null
+expect "goto a 70-character name" "$("$zolt" goto src/uselong.c 1 30)" "$work/tree/src/long.c:1:1"
+expect "goto a 70-character name in the edited text" "$("$zolt" goto src/selflong.c 2 30)" \
+    "$work/tree/src/selflong.c:1:1"
+# Two indexes with matches, src/ and the tree's: one numbering through both menus, as --pick counts.
+(cd src && "$zolt" build . >/dev/null)
+items=$("$zolt" goto src/prefix.c 1 9)
+expect "two menus: numbered through" "$(printf '%s\n' "$items" | cut -f1 | tr '\n' ' ')" \
+    "$(seq 0 $(($(printf '%s\n' "$items" | wc -l) - 1)) | tr '\n' ' ')"
+last=$(printf '%s\n' "$items" | tail -1)
+case "$last" in *'src\buffer.c '*) ;; *) fail "the second menu's last item: $last" ;; esac
+expect "--pick in the second menu" "$("$zolt" goto src/prefix.c 1 9 --pick "${last%%$'\t'*}")" \
+    "$work/tree/src/buffer.c:${last##* }:1"
 
 [ "$failures" = 0 ] && echo "list and goto: all checks passed"
 exit $((failures > 0))

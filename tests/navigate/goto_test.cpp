@@ -121,7 +121,9 @@ std::string Pad(const std::string &s, size_t n)
 TEST_F(NavFixture, WordUnderTheCursorDecidesTheLookup)
 {
     std::string id(1500, 'L');
-    tree.Write("p/zoltprj$.Far", "Alpha_1?def.c?5\r\n" + id.substr(0, 1023) +
+    std::string id70 = "Cut_" + std::string(66, 'q'); // an index keeps its first 63 characters
+    tree.Write("p/zoltprj$.Far", "Alpha_1?def.c?5\r\n" + id70.substr(0, 63) + "?cut.c?4\r\n" +
+                                     id.substr(0, 1023) +
                                      "?long.c?8\r\n"
                                      "\x8F\xE0\xA8\xA2\xA5\xE2?ru.c?6\r\n");
     const struct {
@@ -137,6 +139,7 @@ TEST_F(NavFixture, WordUnderTheCursorDecidesTheLookup)
         {"x = Alpha_1(y);", 11, nullptr, 0},
         {"x = Alpha_1(y);", 15, nullptr, 0},
         {id, 1200, "p\\long.c", 8},
+        {"x = " + id70 + ";", 70, "p\\cut.c", 4},
         {"s = \xE0\xA8\xA2\xA5\xE2 + \x8F\xE0\xA8\xA2\xA5\xE2\xB3;", 12, "p\\ru.c", 6},
         {"s = \x8F\xE0\xA8\xA2\xA5\xE2\xB3;", 10, nullptr, 0}, // on the box character
     };
