@@ -201,6 +201,17 @@ static intptr_t WINAPI HostAdvControl(const GUID *pluginId, AdvancedControlComma
                                       intptr_t, void *param2)
 {
     IsPluginGuid("AdvControl", pluginId);
+    if (command == ACTL_GETWINDOWINFO && param2 != NULL) {
+        /* the current window: the top editor, else the panels */
+        WindowInfo *w = (WindowInfo *)param2;
+        if (!StructSizeOk("ACTL_GETWINDOWINFO", w->StructSize, sizeof *w) || w->Pos != -1)
+            return 0;
+        Editor *e = CurrentEditor();
+        w->Type = e != NULL ? WTYPE_EDITOR : WTYPE_PANELS;
+        w->Id = e != NULL ? e->id : 0;
+        w->Flags = WIF_CURRENT | (e != NULL && e->modified ? WIF_MODIFIED : 0);
+        return 1;
+    }
     if (command != ACTL_GETFARMANAGERVERSION || param2 == NULL) {
         HostErrors().push_back("AdvControl: unexpected command " + std::to_string(command));
         return 0;
@@ -247,7 +258,7 @@ static int GetInfo(Editor *e, EditorInfo *info)
     info->TopScreenLine = e->topLine;
     info->LeftPos = e->leftPos;
     info->TabSize = 8;
-    info->CurState = e->modified ? 1 : 0; /* ECSTATE_MODIFIED */
+    info->CurState = 0; /* as the real host: a change shows in the window list only */
     info->CodePage = CP_UTF8;
     return 1;
 }
