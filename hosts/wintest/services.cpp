@@ -115,9 +115,14 @@ static int FARAPI HostCmpName(const char *pattern, const char *name, int skipPat
 
 /* Modal: with a session scripted, the file opens (read from disk) at StartLine (1-based) and the
    session runs inside; otherwise the call only records what was asked. */
-static int FARAPI HostEditorOpen(const char *fileName, const char *, int, int, int, int,
+static int FARAPI HostEditorOpen(const char *fileName, const char *title, int, int, int, int,
                                  FarDword flags, int startLine, int startChar)
 {
+    /* the current host's loader for plugins of this generation opens nothing without a title */
+    if (title == NULL) {
+        HostErrors().push_back("Editor without a title");
+        return 0;
+    }
     Call c;
     c.service = "Editor";
     c.file = fileName != NULL ? fileName : "(null)";

@@ -320,7 +320,9 @@ int BridgeEditorInfoGet(BridgeEditorInfo *out)
     static char fileName[MAX_PATH * 4];
     EditorInfo info;
     memset(&info, 0, sizeof info);
-    info.StructSize = sizeof info;
+    /* the record as hosts before the window areas had it: they take no longer one, and later
+       hosts take it as it is */
+    info.StructSize = offsetof(EditorInfo, WindowArea);
     if (!Editor(ECTL_GETINFO, 0, &info)) return 0;
     out->editorId = (int)info.EditorID;
     out->windowSizeX = (int)info.WindowSizeX;

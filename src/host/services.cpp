@@ -96,5 +96,7 @@ int HostDialog(int width, int height, FarDialogItem *items, int count)
 int HostEditor(const char *fileName, int startLine, int startChar)
 {
     if (!g_far.Editor) return 0;
-    return g_far.Editor(fileName, NULL, 0, 0, -1, -1, 0, startLine, startChar);
+    /* The file name as the title, which is what no title shows: the current host's loader for
+       plugins of this generation opens no editor when the title is missing. */
+    return g_far.Editor(fileName, fileName, 0, 0, -1, -1, 0, startLine, startChar);
 }

@@ -425,11 +425,12 @@ TEST_F(TestHostTest, EditorCallRunsItsSession)
     EXPECT_EQ(editors[1].col, 5);
     EXPECT_EQ(
         TestHostTranscript(CALL_EDITOR | CALL_EDITORCONTROL),
-        "Editor(file=\"C:\\src\\b.c\", title=null, rect=0,0,-1,-1, flags=0x0, line=0, col=0) -> 2\n"
-        "Editor(file=\"C:\\src\\lib.c\", title=null, rect=0,0,-1,-1, flags=0x0, line=30, col=5) -> "
-        "2\n"
-        "Editor(file=\"C:\\src\\lib.c\", title=null, rect=0,0,-1,-1, flags=0x0, line=-1, col=-1) "
-        "-> 2\n"
+        "Editor(file=\"C:\\src\\b.c\", title=\"C:\\src\\b.c\", rect=0,0,-1,-1, flags=0x0, line=0, "
+        "col=0) -> 2\n"
+        "Editor(file=\"C:\\src\\lib.c\", title=\"C:\\src\\lib.c\", rect=0,0,-1,-1, flags=0x0, "
+        "line=30, col=5) -> 2\n"
+        "Editor(file=\"C:\\src\\lib.c\", title=\"C:\\src\\lib.c\", rect=0,0,-1,-1, flags=0x0, "
+        "line=-1, col=-1) -> 2\n"
         "EditorControl(QUIT) -> 1, closed editor 3\n");
 }
 
