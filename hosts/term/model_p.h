@@ -57,9 +57,6 @@ int IsPlainKey(KeyEvent k, int vk); /* vk with no modifier held */
 
 /* ---------------- code page 866 and UTF-8 ---------------- */
 
-/* Builds the byte-to-Unicode table with iconv; 0, or -1 when the conversion is missing
-   (bytes above 127 then show as '?'). Safe to call more than once. */
-int CharsetInit(void);
 wchar_t Cp866ToWide(unsigned char b);
 int WideToCp866(wchar_t w);          /* -1 when the character has no code page 866 byte */
 int Utf8Encode(int cp, char out[4]); /* the bytes of a code point; 0 when it has none */

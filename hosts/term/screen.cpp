@@ -44,7 +44,6 @@ int ScreenOpen(void)
 {
     if (g_open) return 0;
     setlocale(LC_ALL, "");
-    (void)CharsetInit(); /* without the table only ASCII shows */
     CharsetSetUtf8(strcmp(nl_langinfo(CODESET), "UTF-8") == 0);
     set_escdelay(25);
     if (!newterm(NULL, stdout, stdin)) return -1;

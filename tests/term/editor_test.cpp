@@ -319,7 +319,6 @@ struct Utf8Terminal {
     Utf8Terminal()
     {
         setlocale(LC_CTYPE, "C.UTF-8");
-        CharsetInit();
         CharsetSetUtf8(1);
     }
     ~Utf8Terminal()
@@ -437,7 +436,6 @@ TEST(TermEditor, SearchAndGoToLine)
 
 TEST(TermEditor, PromptLineTakesAnyCharacter)
 {
-    CharsetInit();
     LineInput in;
     const int start[] = {'a', 'b'};
     InputInit(&in, start, 2);
