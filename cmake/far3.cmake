@@ -32,20 +32,4 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
 else()
   set(ZOLT3_ARCH x86)
 endif()
-configure_file(${CMAKE_SOURCE_DIR}/dist/INSTALL3.txt ${CMAKE_BINARY_DIR}/far3-INSTALL.txt @ONLY
-               NEWLINE_STYLE CRLF)
-set(ZOLT3_DIST_NAME zolt-${PROJECT_VERSION}-${ZOLT3_ARCH})
-set(ZOLT3_ZIP ${CMAKE_BINARY_DIR}/${ZOLT3_DIST_NAME}.zip)
-add_custom_command(OUTPUT ${ZOLT3_ZIP} ${CMAKE_BINARY_DIR}/${ZOLT3_DIST_NAME}-unstripped.dll
-  COMMAND ${CMAKE_COMMAND} -E rm -rf package3
-  COMMAND ${CMAKE_COMMAND} -E make_directory package3
-  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:zolt3> ${ZOLT3_DIST_NAME}-unstripped.dll
-  COMMAND ${CMAKE_STRIP} --strip-debug -o package3/zolt.dll $<TARGET_FILE:zolt3>
-  COMMAND ${CMAKE_COMMAND} -E copy ${ZOLT3_TEXT_FILES} package3/
-  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_BINARY_DIR}/far3-INSTALL.txt package3/INSTALL.txt
-  COMMAND ${CMAKE_COMMAND} -E rm -f ${ZOLT3_ZIP}
-  COMMAND ${CMAKE_COMMAND} -E chdir package3 ${CMAKE_COMMAND} -E tar cf ${ZOLT3_ZIP} --format=zip
-          zolt.dll zoltEng.lng zoltRus.lng zoltEng.hlf zoltRus.hlf INSTALL.txt
-  DEPENDS zolt3 ${ZOLT3_TEXT_FILES} ${CMAKE_BINARY_DIR}/far3-INSTALL.txt
-  WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
-add_custom_target(dist3 DEPENDS ${ZOLT3_ZIP})
+zolt_package(dist3 zolt3 ${ZOLT3_ARCH} ${CMAKE_SOURCE_DIR}/dist/INSTALL3.txt ${ZOLT3_TEXT_FILES})

@@ -30,48 +30,55 @@ foreach(dll zolt zolt-faults)
   target_link_options(${dll} PRIVATE -static -static-libgcc -static-libstdc++)
 endforeach()
 
-# The package users install: the DLL without its debug sections, with its language and help
-# files and INSTALL.txt (CR LF, version filled in). The DLL as linked, debug information and all,
-# stays beside the zip for reading crash addresses.
-set(ZOLT_DIST_FILES
+# A package users install: target's DLL as zolt.dll without its debug sections, with the
+# language and help files and INSTALL.txt (CR LF, version filled in from install_in), as
+# zolt-<version>-<suffix>.zip made by the target dist_target. The DLL as linked, debug information
+# and all, stays beside the zip for reading crash addresses.
+function(zolt_package dist_target dll suffix install_in)
+  set(name zolt-${PROJECT_VERSION}-${suffix})
+  set(zip ${CMAKE_BINARY_DIR}/${name}.zip)
+  set(install ${CMAKE_BINARY_DIR}/${name}-INSTALL.txt)
+  configure_file(${install_in} ${install} @ONLY NEWLINE_STYLE CRLF)
+  add_custom_command(OUTPUT ${zip} ${CMAKE_BINARY_DIR}/${name}-unstripped.dll
+    COMMAND ${CMAKE_COMMAND} -E rm -rf package-${suffix}
+    COMMAND ${CMAKE_COMMAND} -E make_directory package-${suffix}
+    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:${dll}> ${name}-unstripped.dll
+    COMMAND ${CMAKE_STRIP} --strip-debug -o package-${suffix}/zolt.dll $<TARGET_FILE:${dll}>
+    COMMAND ${CMAKE_COMMAND} -E copy ${ARGN} package-${suffix}/
+    COMMAND ${CMAKE_COMMAND} -E copy ${install} package-${suffix}/INSTALL.txt
+    COMMAND ${CMAKE_COMMAND} -E rm -f ${zip}
+    COMMAND ${CMAKE_COMMAND} -E chdir package-${suffix} ${CMAKE_COMMAND} -E tar cf ${zip}
+            --format=zip zolt.dll zoltEng.lng zoltRus.lng zoltEng.hlf zoltRus.hlf INSTALL.txt
+    DEPENDS ${dll} ${ARGN} ${install}
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+  add_custom_target(${dist_target} DEPENDS ${zip})
+endfunction()
+
+# A test or benchmark program for Windows: our host headers, strict warnings, runtimes linked in.
+function(zolt_windows_program target)
+  add_executable(${target} ${ARGN})
+  target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/hosts ${CMAKE_SOURCE_DIR}/src)
+  target_compile_options(${target} PRIVATE ${ZOLT_HOST_WARNINGS})
+  target_compile_definitions(${target} PRIVATE ZOLT_VERSION="${PROJECT_VERSION}")
+  target_link_libraries(${target} PRIVATE advapi32 user32)
+  target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++)
+endfunction()
+
+zolt_package(dist zolt win32 ${CMAKE_SOURCE_DIR}/dist/INSTALL.txt
   ${CMAKE_SOURCE_DIR}/dist/zoltEng.lng ${CMAKE_SOURCE_DIR}/dist/zoltRus.lng
   ${CMAKE_SOURCE_DIR}/dist/zoltEng.hlf ${CMAKE_SOURCE_DIR}/dist/zoltRus.hlf)
-configure_file(${CMAKE_SOURCE_DIR}/dist/INSTALL.txt ${CMAKE_BINARY_DIR}/INSTALL.txt @ONLY
-               NEWLINE_STYLE CRLF)
-set(ZOLT_DIST_NAME zolt-${PROJECT_VERSION}-win32)
-set(ZOLT_ZIP ${CMAKE_BINARY_DIR}/${ZOLT_DIST_NAME}.zip)
-add_custom_command(OUTPUT ${ZOLT_ZIP} ${CMAKE_BINARY_DIR}/${ZOLT_DIST_NAME}-unstripped.dll
-  COMMAND ${CMAKE_COMMAND} -E rm -rf package
-  COMMAND ${CMAKE_COMMAND} -E make_directory package
-  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:zolt> ${ZOLT_DIST_NAME}-unstripped.dll
-  COMMAND ${CMAKE_STRIP} --strip-debug -o package/zolt.dll $<TARGET_FILE:zolt>
-  COMMAND ${CMAKE_COMMAND} -E copy ${ZOLT_DIST_FILES} ${CMAKE_BINARY_DIR}/INSTALL.txt package/
-  COMMAND ${CMAKE_COMMAND} -E rm -f ${ZOLT_ZIP}
-  COMMAND ${CMAKE_COMMAND} -E chdir package ${CMAKE_COMMAND} -E tar cf ${ZOLT_ZIP} --format=zip
-          zolt.dll zoltEng.lng zoltRus.lng zoltEng.hlf zoltRus.hlf INSTALL.txt
-  DEPENDS zolt ${ZOLT_DIST_FILES} ${CMAKE_BINARY_DIR}/INSTALL.txt
-  WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
-add_custom_target(dist DEPENDS ${ZOLT_ZIP})
 
 # zolt-wintest.exe: loads zolt.dll like the host does and runs scripted scenarios on real
 # directories, the registry and the keyboard layout (tests/wine runs it under Wine).
 file(GLOB ZOLT_WINTEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/hosts/wintest/*.cpp)
-add_executable(zolt-wintest ${ZOLT_WINTEST_SOURCES} ${CMAKE_SOURCE_DIR}/hosts/common/wildcard.cpp
+zolt_windows_program(zolt-wintest ${ZOLT_WINTEST_SOURCES} ${CMAKE_SOURCE_DIR}/hosts/common/wildcard.cpp
                ${CMAKE_SOURCE_DIR}/hosts/common/editbuffer.cpp)
-target_include_directories(zolt-wintest PRIVATE ${CMAKE_SOURCE_DIR}/hosts ${CMAKE_SOURCE_DIR}/src)
-target_compile_options(zolt-wintest PRIVATE ${ZOLT_HOST_WARNINGS})
-target_compile_definitions(zolt-wintest PRIVATE ZOLT_VERSION="${PROJECT_VERSION}")
-target_link_libraries(zolt-wintest PRIVATE advapi32 user32)
-target_link_options(zolt-wintest PRIVATE -static -static-libgcc -static-libstdc++)
 
 # winbench.exe: what make bench times under Wine (a walk reading every source, the DLL's build
 # and browse through a bare host, the table's growth).
-add_executable(winbench ${CMAKE_SOURCE_DIR}/bench/winbench.cpp ${ZOLT_REGISTRY}
-               ${CMAKE_SOURCE_DIR}/hosts/common/wildcard.cpp)
-target_include_directories(winbench PRIVATE ${CMAKE_SOURCE_DIR}/hosts ${CMAKE_SOURCE_DIR}/src)
-target_compile_options(winbench PRIVATE ${ZOLT_HOST_WARNINGS})
-target_link_libraries(winbench PRIVATE zoltcore advapi32 user32)
-target_link_options(winbench PRIVATE -static -static-libgcc -static-libstdc++)
+zolt_windows_program(winbench ${CMAKE_SOURCE_DIR}/bench/winbench.cpp ${ZOLT_REGISTRY}
+                     ${CMAKE_SOURCE_DIR}/hosts/common/wildcard.cpp)
+target_link_libraries(winbench PRIVATE zoltcore)
 
 # The plugin for the current host generation and its test host.
 include(cmake/far3.cmake OPTIONAL)

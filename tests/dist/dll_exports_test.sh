@@ -51,30 +51,39 @@ check_dll "$objdump" "$src/build/mingw/far3/zolt.dll" pei-i386 $far3_exports
 check_dll "$objdump64" "$src/build/mingw64/far3/zolt.dll" pei-x86-64 $far3_exports
 
 version=$(sed -n 's/^project(zolt VERSION \([0-9.]*\).*/\1/p' "$src/CMakeLists.txt")
-zip="$src/build/mingw/zolt-$version-win32.zip"
-unstripped="$src/build/mingw/zolt-$version-win32-unstripped.dll"
-[ -f "$zip" ] || missing "$zip (the package)"
-[ -f "$unstripped" ] || missing "$unstripped (the DLL as linked)"
-pkg=$(mktemp -d)
-trap 'rm -rf "$pkg"' EXIT
-(cd "$pkg" && cmake -E tar xf "$zip")
-for f in zolt.dll zoltEng.lng zoltRus.lng zoltEng.hlf zoltRus.hlf INSTALL.txt; do
-  [ -f "$pkg/$f" ] || { echo "the package lacks $f"; exit 1; }
-done
-"$objdump" -h "$pkg/zolt.dll" | grep -q '\.debug_' && { echo "the packaged DLL keeps debug sections"; exit 1; }
-"$objdump" -h "$unstripped" | grep -q '\.debug_info' || { echo "the unstripped DLL has no debug information"; exit 1; }
-[ "$("$objdump" -p "$pkg/zolt.dll" | grep -c -E '\] (Configure|GetPluginInfo|OpenPlugin|SetStartupInfo)$')" = 4 ] ||
-  { echo "the packaged DLL lost its exports"; exit 1; }
-
-install="$pkg/INSTALL.txt"
-[ "$(grep -c $'\r$' "$install")" = "$(wc -l <"$install")" ] || { echo "INSTALL.txt: not every line ends in CR LF"; exit 1; }
-grep -q "ZOLT $version " "$install" || { echo "INSTALL.txt: no version $version"; exit 1; }
-for heading in Install Uninstall; do
-  grep -q "^$heading"$'\r$' "$install" || { echo "INSTALL.txt: no $heading steps"; exit 1; }
-done
-# The plugins-menu line, the four commands and the configuration line, hot-key marks removed.
-for n in 0 1 2 3 4 21; do
-  text=$(grep '^"' "$src/dist/zoltEng.lng" | sed -n "$((n + 1))p" | tr -d '"&\r')
-  grep -qF "\"$text\"" "$install" || { echo "INSTALL.txt: the menus' \"$text\" is not named"; exit 1; }
-done
-echo "package: $(basename "$zip") with a stripped DLL, $(basename "$unstripped") beside it, INSTALL.txt as expected"
+# Each package: the stripped DLL with its exports, the language and help files, and INSTALL.txt.
+check_package() { # build dir, zip suffix, objdump, export names
+  local dir=$1 suffix=$2 tool=$3
+  shift 3
+  local zip="$dir/zolt-$version-$suffix.zip" unstripped="$dir/zolt-$version-$suffix-unstripped.dll"
+  [ -f "$zip" ] || missing "$zip (the package)"
+  [ -f "$unstripped" ] || missing "$unstripped (the DLL as linked)"
+  local pkg
+  pkg=$(mktemp -d)
+  (cd "$pkg" && cmake -E tar xf "$zip")
+  for f in zolt.dll zoltEng.lng zoltRus.lng zoltEng.hlf zoltRus.hlf INSTALL.txt; do
+    [ -f "$pkg/$f" ] || { echo "$zip lacks $f"; exit 1; }
+  done
+  "$tool" -h "$pkg/zolt.dll" | grep -q '\.debug_' && { echo "$zip: the DLL keeps debug sections"; exit 1; }
+  "$tool" -h "$unstripped" | grep -q '\.debug_info' || { echo "$unstripped has no debug information"; exit 1; }
+  local pattern
+  pattern=$(echo "$@" | tr ' ' '|')
+  [ "$("$tool" -p "$pkg/zolt.dll" | grep -c -E "\] ($pattern)\$")" = $# ] ||
+    { echo "$zip: the packaged DLL lost its exports"; exit 1; }
+  local install="$pkg/INSTALL.txt"
+  [ "$(grep -c $'\r$' "$install")" = "$(wc -l <"$install")" ] || { echo "$zip: INSTALL.txt: not every line ends in CR LF"; exit 1; }
+  grep -q "ZOLT $version " "$install" || { echo "$zip: INSTALL.txt: no version $version"; exit 1; }
+  for heading in Install Uninstall; do
+    grep -q "^$heading"$'\r$' "$install" || { echo "$zip: INSTALL.txt: no $heading steps"; exit 1; }
+  done
+  # The plugins-menu line, the four commands and the configuration line, hot-key marks removed.
+  for n in 0 1 2 3 4 21; do
+    text=$(grep '^"' "$src/dist/zoltEng.lng" | sed -n "$((n + 1))p" | tr -d '"&\r')
+    grep -qF "\"$text\"" "$install" || { echo "$zip: INSTALL.txt: the menus' \"$text\" is not named"; exit 1; }
+  done
+  rm -rf "$pkg"
+  echo "package: $(basename "$zip") with a stripped DLL, $(basename "$unstripped") beside it, INSTALL.txt as expected"
+}
+check_package "$src/build/mingw" win32 "$objdump" Configure GetPluginInfo OpenPlugin SetStartupInfo
+check_package "$src/build/mingw" x86 "$objdump" $far3_exports
+check_package "$src/build/mingw64" x64 "$objdump64" $far3_exports
