@@ -89,8 +89,7 @@ int FARAPI TestEditorOpen(const char *fileName, const char *title, int x1, int y
              ", line=" + std::to_string(startLine) + ", col=" + std::to_string(startChar) + ")";
     if (fileName == nullptr) HostError("Editor without a file name");
     /* the current host's loader for plugins of this generation opens no editor without a title */
-    if (fileName != nullptr && title == nullptr)
-        HostError("Editor without a title");
+    if (fileName != nullptr && title == nullptr) HostError("Editor without a title");
     /* record before the script runs, so calls made inside the editor follow this line */
     size_t at = RecordCall(c);
     int result = 2; /* closed unmodified */

@@ -204,8 +204,7 @@ static intptr_t WINAPI HostAdvControl(const GUID *pluginId, AdvancedControlComma
     if (command == ACTL_GETWINDOWINFO && param2 != NULL) {
         /* the current window: the top editor, else the panels */
         WindowInfo *w = (WindowInfo *)param2;
-        if (!StructSizeOk("ACTL_GETWINDOWINFO", w->StructSize, sizeof *w) || w->Pos != -1)
-            return 0;
+        if (!StructSizeOk("ACTL_GETWINDOWINFO", w->StructSize, sizeof *w) || w->Pos != -1) return 0;
         Editor *e = CurrentEditor();
         w->Type = e != NULL ? WTYPE_EDITOR : WTYPE_PANELS;
         w->Id = e != NULL ? e->id : 0;

@@ -59,8 +59,8 @@ struct BridgeDialogItem {
     int type;
     int x1, y1, x2, y2;
     int focus, defaultButton;
-    int selected;   /* in: initial state; out: the check box's state */
-    uint32_t flags; /* the core's DIF_* bits; the colour bits are dropped */
+    int selected;                /* in: initial state; out: the check box's state */
+    uint32_t flags;              /* the core's DIF_* bits; the colour bits are dropped */
     char text[BRIDGE_TEXT_SIZE]; /* in: initial text; out: an edit field's text */
 };
 /* The closing item's index, -1 when cancelled or the dialog could not be shown. */
@@ -76,13 +76,13 @@ int BridgeCmpName(const char *pattern, const char *name, int skipPath);
 struct BridgeEditorInfo {
     int editorId;
     const char *fileName; /* stays valid until the next call */
-    int windowSizeX, windowSizeY, totalLines, curLine, curPos, curTabPos, topScreenLine,
-        leftPos, overtype, blockType, blockStartLine;
+    int windowSizeX, windowSizeY, totalLines, curLine, curPos, curTabPos, topScreenLine, leftPos,
+        overtype, blockType, blockStartLine;
     uint32_t options;
     int tabSize, bookmarkCount;
     uint32_t curState;
 };
-enum { BRIDGE_EDITOR_MODIFIED = 1 }; /* curState: the same bits as the core's */
+enum { BRIDGE_EDITOR_MODIFIED = 1 };             /* curState: the same bits as the core's */
 int BridgeEditorInfoGet(BridgeEditorInfo *info); /* 0 when no editor is current */
 struct BridgeEditorString {
     const char *text, *eol; /* one byte per UTF-16 unit; valid until the next call */

@@ -147,8 +147,8 @@ static int FARAPI CoreDialog(int, int x1, int y1, int x2, int y2, const char *he
         b[i].y2 = item->Y2;
         b[i].focus = item->Focus;
         b[i].defaultButton = item->DefaultButton;
-        b[i].selected = item->Type == DI_CHECKBOX || item->Type == DI_RADIOBUTTON ? item->Selected
-                                                                                 : 0;
+        b[i].selected =
+            item->Type == DI_CHECKBOX || item->Type == DI_RADIOBUTTON ? item->Selected : 0;
         b[i].flags = item->Flags;
         CopyTruncatedN(b[i].text, sizeof b[i].text, item->Data, sizeof item->Data);
     }
@@ -157,8 +157,7 @@ static int FARAPI CoreDialog(int, int x1, int y1, int x2, int y2, const char *he
         FarDialogItem *item = &items[i];
         if (item->Type == DI_CHECKBOX || item->Type == DI_RADIOBUTTON)
             item->Selected = b[i].selected;
-        else if (IsEditType(item->Type))
-            CopyTruncated(item->Data, sizeof item->Data, b[i].text);
+        else if (IsEditType(item->Type)) CopyTruncated(item->Data, sizeof item->Data, b[i].text);
     }
     free(b);
     return r;

@@ -268,11 +268,11 @@ typedef intptr_t(WINAPI *EditorControlFn)(intptr_t EditorID, EditorControlComman
 typedef intptr_t(WINAPI *AdvControlFn)(const GUID *PluginId, AdvancedControlCommand Command,
                                        intptr_t Param1, void *Param2);
 typedef intptr_t(WINAPI *WindowProcFn)(HANDLE hDlg, intptr_t Msg, intptr_t Param1, void *Param2);
-typedef HANDLE(WINAPI *DialogInitFn)(const GUID *PluginId, const GUID *Id, intptr_t X1,
-                                     intptr_t Y1, intptr_t X2, intptr_t Y2,
-                                     const wchar_t *HelpTopic, const FarDialogItem *Item,
-                                     size_t ItemsNumber, intptr_t Reserved, Flags64 Flags,
-                                     WindowProcFn DlgProc, void *Param);
+typedef HANDLE(WINAPI *DialogInitFn)(const GUID *PluginId, const GUID *Id, intptr_t X1, intptr_t Y1,
+                                     intptr_t X2, intptr_t Y2, const wchar_t *HelpTopic,
+                                     const FarDialogItem *Item, size_t ItemsNumber,
+                                     intptr_t Reserved, Flags64 Flags, WindowProcFn DlgProc,
+                                     void *Param);
 typedef intptr_t(WINAPI *DialogRunFn)(HANDLE hDlg);
 typedef void(WINAPI *DialogFreeFn)(HANDLE hDlg);
 typedef intptr_t(WINAPI *SendDlgMessageFn)(HANDLE hDlg, intptr_t Msg, intptr_t Param1,

@@ -40,9 +40,9 @@ static UINT FileCodePage(void)
 
 void PathToCore(const wchar_t *path, char *out, size_t size)
 {
-    int n = size <= INT32_MAX ? WideCharToMultiByte(FileCodePage(), 0, path, -1, out, (int)size,
-                                                    NULL, NULL)
-                              : 0;
+    int n = size <= INT32_MAX
+                ? WideCharToMultiByte(FileCodePage(), 0, path, -1, out, (int)size, NULL, NULL)
+                : 0;
     if (n <= 0) out[0] = '\0';
 }
 

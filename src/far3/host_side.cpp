@@ -1,8 +1,8 @@
 /* host_side.cpp: the host's half of the adapter: the entry points this host generation calls,
    the copy of its startup record, and the services the core's half passes on, converted between
    UTF-16 and the core's bytes. */
-#include "far3/bridge.h"
 #include "far3/adapter.h"
+#include "far3/bridge.h"
 #include "far3/far3text.h"
 #include "host/messages.h"
 
@@ -12,12 +12,18 @@
 using namespace far3;
 
 /* Fixed forever: the host keeps the options and the user's hot keys under them. */
-const GUID PLUGIN_GUID = {0x5a4f4c54, 0x3c2e, 0x4b8d, {0x9e, 0x61, 0x2f, 0x7b, 0x0c, 0x4d, 0x88, 0x13}};
-static const GUID MENU_GUID = {0x5a4f4c54, 0x3c2e, 0x4b8d, {0x9e, 0x61, 0x2f, 0x7b, 0x0c, 0x4d, 0x88, 0x14}};
-static const GUID CONFIG_GUID = {0x5a4f4c54, 0x3c2e, 0x4b8d, {0x9e, 0x61, 0x2f, 0x7b, 0x0c, 0x4d, 0x88, 0x15}};
-static const GUID CONFIG_DIALOG_GUID = {0x5a4f4c54, 0x3c2e, 0x4b8d, {0x9e, 0x61, 0x2f, 0x7b, 0x0c, 0x4d, 0x88, 0x16}};
-static const GUID MENU_BOX_GUID = {0x5a4f4c54, 0x3c2e, 0x4b8d, {0x9e, 0x61, 0x2f, 0x7b, 0x0c, 0x4d, 0x88, 0x17}};
-static const GUID MESSAGE_BOX_GUID = {0x5a4f4c54, 0x3c2e, 0x4b8d, {0x9e, 0x61, 0x2f, 0x7b, 0x0c, 0x4d, 0x88, 0x18}};
+const GUID PLUGIN_GUID = {
+    0x5a4f4c54, 0x3c2e, 0x4b8d, {0x9e, 0x61, 0x2f, 0x7b, 0x0c, 0x4d, 0x88, 0x13}};
+static const GUID MENU_GUID = {
+    0x5a4f4c54, 0x3c2e, 0x4b8d, {0x9e, 0x61, 0x2f, 0x7b, 0x0c, 0x4d, 0x88, 0x14}};
+static const GUID CONFIG_GUID = {
+    0x5a4f4c54, 0x3c2e, 0x4b8d, {0x9e, 0x61, 0x2f, 0x7b, 0x0c, 0x4d, 0x88, 0x15}};
+static const GUID CONFIG_DIALOG_GUID = {
+    0x5a4f4c54, 0x3c2e, 0x4b8d, {0x9e, 0x61, 0x2f, 0x7b, 0x0c, 0x4d, 0x88, 0x16}};
+static const GUID MENU_BOX_GUID = {
+    0x5a4f4c54, 0x3c2e, 0x4b8d, {0x9e, 0x61, 0x2f, 0x7b, 0x0c, 0x4d, 0x88, 0x17}};
+static const GUID MESSAGE_BOX_GUID = {
+    0x5a4f4c54, 0x3c2e, 0x4b8d, {0x9e, 0x61, 0x2f, 0x7b, 0x0c, 0x4d, 0x88, 0x18}};
 
 /* The oldest host build whose plugin interface is the one declared in far3api.h. */
 enum { MIN_HOST_BUILD = 2927 };
@@ -54,9 +60,9 @@ extern "C" void WINAPI SetStartupInfoW(const PluginStartupInfo *info)
     char moduleName[MAX_PATH];
     PathToCore(g_host.ModuleName != NULL ? g_host.ModuleName : L"", moduleName, sizeof moduleName);
     g_host.ModuleName = NULL; /* the host's string */
-    BridgeStart(moduleName, info->StructSize >= offsetof(PluginStartupInfo, SettingsControl) +
-                                                    sizeof(void *) &&
-                                g_fsf.ProcessName != NULL);
+    BridgeStart(moduleName,
+                info->StructSize >= offsetof(PluginStartupInfo, SettingsControl) + sizeof(void *) &&
+                    g_fsf.ProcessName != NULL);
 }
 
 extern "C" void WINAPI GetPluginInfoW(PluginInfo *info)
@@ -98,9 +104,7 @@ extern "C" intptr_t WINAPI ConfigureW(const ConfigureInfo *)
     return BridgeConfigure();
 }
 
-extern "C" void WINAPI ExitFARW(const ExitInfo *)
-{
-}
+extern "C" void WINAPI ExitFARW(const ExitInfo *) {}
 
 /* ---- services ---- */
 
@@ -208,8 +212,8 @@ int BridgeMessage(uint32_t flags, const char *help, const char *const *items, si
     if (texts != NULL && lines != NULL) {
         for (size_t i = 0; i < count; i++) lines[i] = texts[i].Set(items[i]);
         WideText wHelp;
-        r = g_host.Message(&PLUGIN_GUID, &MESSAGE_BOX_GUID, boxFlags, wHelp.Set(help), lines,
-                           count, buttons);
+        r = g_host.Message(&PLUGIN_GUID, &MESSAGE_BOX_GUID, boxFlags, wHelp.Set(help), lines, count,
+                           buttons);
         /* a box without buttons answers 0, as the core knows it */
         if (buttons == 0 && (flags & BRIDGE_MSG_ERRORTYPE) == 0) r = 0;
     }
@@ -262,8 +266,8 @@ int BridgeDialog(int x1, int y1, int x2, int y2, const char *help, BridgeDialogI
                 if (b->type == DI_CHECKBOX || b->type == DI_RADIOBUTTON) {
                     b->selected = (int)g_host.SendDlgMessage(h, DM_GETCHECK, (intptr_t)i, NULL);
                 } else if (IsEditItem(b->type)) {
-                    const wchar_t *w = (const wchar_t *)g_host.SendDlgMessage(
-                        h, DM_GETCONSTTEXTPTR, (intptr_t)i, NULL);
+                    const wchar_t *w = (const wchar_t *)g_host.SendDlgMessage(h, DM_GETCONSTTEXTPTR,
+                                                                              (intptr_t)i, NULL);
                     UnitsToCore(w != NULL ? w : L"", sizeof b->text, b->text);
                 }
             }

@@ -20,8 +20,7 @@ struct StoreKey {
 
 static intptr_t Settings(HANDLE h, SettingsCommand command, intptr_t param1, void *param2)
 {
-    return g_host.SettingsControl != NULL ? g_host.SettingsControl(h, command, param1, param2)
-                                          : 0;
+    return g_host.SettingsControl != NULL ? g_host.SettingsControl(h, command, param1, param2) : 0;
 }
 
 /* The key below the plugin's root named by path's parts after the first, created or opened. */

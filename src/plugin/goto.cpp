@@ -83,7 +83,8 @@ void GoBack(void)
     int line = (int)GetDwordSetting("", BACK_LINE, (uint32_t)-1);
     int col = (int)GetDwordSetting("", BACK_POS, 0);
     int id = (int)GetDwordSetting("", BACK_EDITOR, (uint32_t)-1);
-    if (id != info.EditorID) { /* the jump opened this editor: closing it returns to the one below */
+    if (id !=
+        info.EditorID) { /* the jump opened this editor: closing it returns to the one below */
         /* a host may close an editor told to quit without asking: changes would be lost */
         if (info.CurState & ECSTATE_MODIFIED) ShowWarning(MSG_UNSAVED_CHANGES);
         else (void)HostEditorControl(ECTL_QUIT, NULL);

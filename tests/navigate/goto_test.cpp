@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "host/messages.h"
 #include "base/alloc.h"
 #include "host/host.h"
+#include "host/messages.h"
 #include "index/index.h"
 #include "navigate/navigate.h"
 #include "plugin/plugin.h"

@@ -82,4 +82,3 @@ int StoreQueryValue(StoreKey *k, const char *name, int *type, void *data, uint32
     *size = n;
     return r == ERROR_MORE_DATA ? 1 : 0;
 }
-
