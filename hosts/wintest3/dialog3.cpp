@@ -21,6 +21,12 @@ struct HeldDialog {
     int ran = 0;
 };
 static std::list<HeldDialog> g_dialogs;
+static int g_noTexts; /* the next dialog answers DM_GETCONSTTEXTPTR with null */
+
+void ScriptNoDialogTexts()
+{
+    g_noTexts = 1;
+}
 
 int OpenDialogs()
 {
@@ -106,7 +112,8 @@ intptr_t WINAPI HostSendDlgMessage(HANDLE h, intptr_t msg, intptr_t param1, void
         return 0;
     }
     if (msg == DM_GETCHECK) return d->items[(size_t)param1].selected;
-    if (msg == DM_GETCONSTTEXTPTR) return (intptr_t)d->texts[(size_t)param1].c_str();
+    if (msg == DM_GETCONSTTEXTPTR)
+        return g_noTexts ? 0 : (intptr_t)d->texts[(size_t)param1].c_str();
     HostErrors().push_back("SendDlgMessage: unexpected message " + std::to_string(msg));
     return 0;
 }
@@ -116,6 +123,7 @@ void WINAPI HostDialogFree(HANDLE h)
     for (auto it = g_dialogs.begin(); it != g_dialogs.end(); ++it)
         if ((HANDLE) & *it == h) {
             g_dialogs.erase(it);
+            g_noTexts = 0;
             return;
         }
     HostErrors().push_back("DialogFree: not a dialog handle");

@@ -61,5 +61,6 @@ int StructSizeOk(const char *what, size_t structSize, size_t least);
 int IsPluginGuid(const char *service, const GUID *id); /* 0, and an error, for another one */
 int OpenSettingsHandles();                             /* created and not yet freed */
 int OpenDialogs();                                     /* initialised and not yet freed */
+void ScriptNoDialogTexts(); /* the next dialog has no text for DM_GETCONSTTEXTPTR (null) */
 
 #endif

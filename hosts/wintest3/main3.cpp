@@ -168,6 +168,22 @@ static void SurrogatePairBeforeTheWord()
     PopEditor();
 }
 
+/* The shared run, then a host that gives no text back for the mask field: the options keep the
+   mask they showed instead of saving an empty one. */
+static void ConfigWritesSettings3()
+{
+    ConfigWritesSettings();
+    std::string kept = StoredValue("FileMask");
+    ScriptNoDialogTexts();
+    ScriptDialog([](std::vector<DialogItem> &items) {
+        if (items.size() <= 16) return -1;
+        items[13].text = "*.zz";
+        return 16; /* Save */
+    });
+    Expect(ConfigureCommand() == 1, "configure result without texts");
+    ExpectEq(StoredValue("FileMask"), kept, "FileMask without a text from the host");
+}
+
 static int BuildOnly(const char *dir)
 {
     std::string error = LoadPlugin(g_dll);
@@ -217,8 +233,9 @@ int main(int argc, char **argv)
     Scenario("text: Russian messages from zoltRus.lng come back unchanged", RussianTextsRoundTrip);
     Scenario("text: a surrogate pair before the word under the cursor", SurrogatePairBeforeTheWord);
     RunFatalScenarios();
-    Scenario("config: the dialog writes all ten values to the settings service",
-             ConfigWritesSettings);
+    Scenario("config: the dialog writes all ten values to the settings service; a field the host "
+             "gives no text for keeps its own",
+             ConfigWritesSettings3);
     ExitInfo exit = {sizeof exit, NULL};
     g_plugin.ExitFARW(&exit);
     return ScenariosFailed();

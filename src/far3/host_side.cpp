@@ -268,7 +268,9 @@ int BridgeDialog(int x1, int y1, int x2, int y2, const char *help, BridgeDialogI
                 } else if (IsEditItem(b->type)) {
                     const wchar_t *w = (const wchar_t *)g_host.SendDlgMessage(h, DM_GETCONSTTEXTPTR,
                                                                               (intptr_t)i, NULL);
-                    UnitsToCore(w != NULL ? w : L"", sizeof b->text, b->text);
+                    /* no text from the host: the field keeps what it showed, not an empty one
+                       the options would then save */
+                    if (w != NULL) UnitsToCore(w, sizeof b->text, b->text);
                 }
             }
             g_host.DialogFree(h);
