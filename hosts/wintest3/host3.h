@@ -29,9 +29,10 @@ extern const far3::VersionInfo HOST_VERSION;
 std::string LoadPlugin(const std::wstring &path);
 /* GetGlobalInfoW's answer judged for a host of version host: "" when it would be loaded. */
 std::string CheckGlobalInfo(const far3::GlobalInfo &info, const far3::VersionInfo &host);
-/* SetStartupInfoW with a record of structSize bytes (the rest zero) and a function table of
-   fsfSize bytes; both are overwritten once the call has returned, as the host's locals are. */
-void StartPlugin(size_t structSize, size_t fsfSize);
+/* SetStartupInfoW with a record of structSize bytes (the rest zero, or with keepRest the host's
+   functions all the same, which the plugin must not take) and a function table of fsfSize
+   bytes; both are overwritten once the call has returned, as the host's locals are. */
+void StartPlugin(size_t structSize, size_t fsfSize, int keepRest = 0);
 /* A run of the plugin ends when it calls through a record after SetStartupInfoW returned. */
 void TrapStaleRecordCalls();
 /* GetPluginInfoW, judged: one plugins-menu and one configuration line, each with its GUID (kept

@@ -161,7 +161,7 @@ static void Clobber(void *record, size_t size)
     for (size_t i = 0; i < size / sizeof *slot; i++) slot[i] = STALE;
 }
 
-void StartPlugin(size_t structSize, size_t fsfSize)
+void StartPlugin(size_t structSize, size_t fsfSize, int keepRest)
 {
     /* host-owned storage standing in for the host function's locals */
     static PluginStartupInfo info;
@@ -170,8 +170,10 @@ void StartPlugin(size_t structSize, size_t fsfSize)
     GetModuleFileNameW(g_plugin.module, moduleName, MAX_PATH);
     info = HostRecord();
     fsf = HostFunctions();
-    memset((char *)&info + structSize, 0, sizeof info - std::min(structSize, sizeof info));
-    memset((char *)&fsf + fsfSize, 0, sizeof fsf - std::min(fsfSize, sizeof fsf));
+    if (!keepRest) {
+        memset((char *)&info + structSize, 0, sizeof info - std::min(structSize, sizeof info));
+        memset((char *)&fsf + fsfSize, 0, sizeof fsf - std::min(fsfSize, sizeof fsf));
+    }
     info.StructSize = structSize;
     fsf.StructSize = fsfSize;
     info.ModuleName = moduleName;

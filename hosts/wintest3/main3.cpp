@@ -84,6 +84,19 @@ static void VersionRefused()
     std::vector<Call> boxes = CallsOf("Message");
     Expect(boxes.size() == 3 && boxes.back().text == boxes.front().text,
            "configuring without settings gives no warning");
+    /* records whose sizes leave out the file-name compare: the pointer to the function table
+       or the function itself, with what lies past the sizes filled in all the same */
+    static const struct {
+        size_t record, functions;
+    } SHORT_RECORDS[] = {
+        {offsetof(PluginStartupInfo, FSF), sizeof(FarStandardFunctions)},
+        {sizeof(PluginStartupInfo), offsetof(FarStandardFunctions, ProcessName)},
+    };
+    for (const auto &row : SHORT_RECORDS) {
+        ResetHost();
+        StartPlugin(row.record, row.functions, 1);
+        ExpectCommandsRefused();
+    }
 }
 
 static void StartAndPluginInfo()
