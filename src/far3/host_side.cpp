@@ -205,14 +205,24 @@ int BridgeMessage(uint32_t flags, const char *help, const char *const *items, si
                        ((flags & BRIDGE_MSG_KEEPBACKGROUND) ? FMSG_KEEPBACKGROUND : 0) |
                        ((flags & BRIDGE_MSG_LEFTALIGN) ? FMSG_LEFTALIGN : 0) |
                        ((flags & BRIDGE_MSG_ALLINONE) ? FMSG_ALLINONE : 0);
-    if (flags & BRIDGE_MSG_ALLINONE) count = 1; /* one text with its line breaks */
-    WideText *texts = new (std::nothrow) WideText[count > 0 ? count : 1];
-    const wchar_t **lines = (const wchar_t **)calloc(count > 0 ? count : 1, sizeof *lines);
+    WideText wHelp, all;
+    WideText *texts = NULL;
+    const wchar_t **lines = NULL;
+    const wchar_t *const *shown = NULL;
+    if (flags & BRIDGE_MSG_ALLINONE) {
+        /* items is really one text with its line breaks, and so is what the host takes */
+        shown = (const wchar_t *const *)all.Set((const char *)items);
+    } else {
+        texts = new (std::nothrow) WideText[count > 0 ? count : 1];
+        lines = (const wchar_t **)calloc(count > 0 ? count : 1, sizeof *lines);
+        /* a missing line is an empty one */
+        for (size_t i = 0; texts != NULL && lines != NULL && i < count; i++)
+            lines[i] = items[i] != NULL ? texts[i].Set(items[i]) : L"";
+        if (texts != NULL) shown = lines;
+    }
     intptr_t r = -1;
-    if (texts != NULL && lines != NULL) {
-        for (size_t i = 0; i < count; i++) lines[i] = texts[i].Set(items[i]);
-        WideText wHelp;
-        r = g_host.Message(&PLUGIN_GUID, &MESSAGE_BOX_GUID, boxFlags, wHelp.Set(help), lines, count,
+    if (shown != NULL || ((flags & BRIDGE_MSG_ALLINONE) && items == NULL)) {
+        r = g_host.Message(&PLUGIN_GUID, &MESSAGE_BOX_GUID, boxFlags, wHelp.Set(help), shown, count,
                            buttons);
         /* a box without buttons answers 0, as the core knows it */
         if (buttons == 0 && (flags & BRIDGE_MSG_ERRORTYPE) == 0) r = 0;
