@@ -60,8 +60,11 @@ intptr_t WINAPI HostSettingsControl(HANDLE h, far3::SettingsCommand command, int
 /* The host's rule for a record passed to it: a StructSize below ours fails the call. */
 int StructSizeOk(const char *what, size_t structSize, size_t least);
 int IsPluginGuid(const char *service, const GUID *id); /* 0, and an error, for another one */
-int OpenSettingsHandles();                             /* created and not yet freed */
-int OpenDialogs();                                     /* initialised and not yet freed */
+/* ECTL_GETINFO reports its lines this much further down (0: as they are), for a file longer
+   than an int counts. */
+void ScriptLineShift(intptr_t shift);
+int OpenSettingsHandles();  /* created and not yet freed */
+int OpenDialogs();          /* initialised and not yet freed */
 void ScriptNoDialogTexts(); /* the next dialog has no text for DM_GETCONSTTEXTPTR (null) */
 
 #endif

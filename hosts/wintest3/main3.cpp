@@ -179,6 +179,16 @@ static void SurrogatePairBeforeTheWord()
         ExpectEq(moves[1].text, "EditorControl 7 line=1 col=19", "go back");
     }
     PopEditor();
+    /* a cursor line past what an int holds is kept as the last one, not cut to a small one */
+    if (sizeof(intptr_t) > 4) {
+        ScriptLineShift(INTPTR_MAX / 2 + 1);
+        PushEditor(g_root + "\\u.c", {"int here(void) { return 0; }", "int x = here();"}, 1, 9);
+        ScriptMenuIndex(COMMAND_GOTO);
+        Expect(OpenCommand(FROM_EDITOR), "open result past 2^62 lines");
+        ScriptLineShift(0);
+        ExpectEq(StoredValue("StrNumForBackOut"), "number:2147483647", "back-out line past 2^62");
+        PopEditor();
+    }
 }
 
 /* The shared run, then a host that gives no text back for the mask field: the options keep the

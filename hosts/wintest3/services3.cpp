@@ -16,6 +16,12 @@ static std::map<intptr_t, std::wstring> g_msgText; /* stable per message, as the
 static LngFile g_lng;                              /* the language file GetMsg serves, if any */
 static int g_lngLoaded;
 static std::wstring g_lineText; /* the last ECTL_GETSTRING's text, the host's until the next call */
+static intptr_t g_lineShift;    /* added to the line numbers ECTL_GETINFO reports */
+
+void ScriptLineShift(intptr_t shift)
+{
+    g_lineShift = shift;
+}
 
 /* ---- text ---- */
 
@@ -250,8 +256,8 @@ static int GetInfo(Editor *e, EditorInfo *info)
     info->EditorID = e->id;
     info->WindowSizeX = e->width;
     info->WindowSizeY = e->height;
-    info->TotalLines = (intptr_t)e->lines.size();
-    info->CurLine = e->curLine;
+    info->TotalLines = (intptr_t)e->lines.size() + g_lineShift;
+    info->CurLine = e->curLine + g_lineShift;
     info->CurPos = e->curPos;
     info->CurTabPos = e->curPos;
     info->TopScreenLine = e->topLine;

@@ -331,6 +331,12 @@ static intptr_t Editor(EditorControlCommand command, intptr_t param1, void *para
                : 0;
 }
 
+/* A host's number where the core keeps an int: one past its range stays at its end. */
+static int ClampToInt(intptr_t v)
+{
+    return v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : (int)v;
+}
+
 int BridgeEditorInfoGet(BridgeEditorInfo *out)
 {
     static char fileName[MAX_PATH * 4];
@@ -340,21 +346,21 @@ int BridgeEditorInfoGet(BridgeEditorInfo *out)
        hosts take it as it is */
     info.StructSize = offsetof(EditorInfo, WindowArea);
     if (!Editor(ECTL_GETINFO, 0, &info)) return 0;
-    out->editorId = (int)info.EditorID;
-    out->windowSizeX = (int)info.WindowSizeX;
-    out->windowSizeY = (int)info.WindowSizeY;
-    out->totalLines = (int)info.TotalLines;
-    out->curLine = (int)info.CurLine;
-    out->curPos = (int)info.CurPos;
-    out->curTabPos = (int)info.CurTabPos;
-    out->topScreenLine = (int)info.TopScreenLine;
-    out->leftPos = (int)info.LeftPos;
-    out->overtype = (int)info.Overtype;
-    out->blockType = (int)info.BlockType;
-    out->blockStartLine = (int)info.BlockStartLine;
+    out->editorId = ClampToInt(info.EditorID);
+    out->windowSizeX = ClampToInt(info.WindowSizeX);
+    out->windowSizeY = ClampToInt(info.WindowSizeY);
+    out->totalLines = ClampToInt(info.TotalLines);
+    out->curLine = ClampToInt(info.CurLine);
+    out->curPos = ClampToInt(info.CurPos);
+    out->curTabPos = ClampToInt(info.CurTabPos);
+    out->topScreenLine = ClampToInt(info.TopScreenLine);
+    out->leftPos = ClampToInt(info.LeftPos);
+    out->overtype = ClampToInt(info.Overtype);
+    out->blockType = ClampToInt(info.BlockType);
+    out->blockStartLine = ClampToInt(info.BlockStartLine);
     out->options = (uint32_t)info.Options;
-    out->tabSize = (int)info.TabSize;
-    out->bookmarkCount = (int)info.BookmarkCount;
+    out->tabSize = ClampToInt(info.TabSize);
+    out->bookmarkCount = info.BookmarkCount > INT32_MAX ? INT32_MAX : (int)info.BookmarkCount;
     out->curState = (uint32_t)info.CurState;
     /* The host leaves the changed bit out of the editor's state (seen in build 6727); the window
        list has it. */
@@ -369,7 +375,10 @@ int BridgeEditorInfoGet(BridgeEditorInfo *out)
     /* the name: asked for its size first, then fetched */
     fileName[0] = '\0';
     intptr_t size = Editor(ECTL_GETFILENAME, 0, NULL);
-    wchar_t *name = size > 0 ? (wchar_t *)calloc((size_t)size + 1, sizeof *name) : NULL;
+    /* one unit more than the host may write: the name ends in a NUL whatever it wrote */
+    wchar_t *name = size > 0 && size < INTPTR_MAX - 1
+                        ? (wchar_t *)calloc((size_t)size + 2, sizeof *name)
+                        : NULL;
     if (name != NULL && Editor(ECTL_GETFILENAME, size + 1, name) > 0)
         PathToCore(name, fileName, sizeof fileName);
     free(name);
@@ -394,8 +403,8 @@ int BridgeEditorStringGet(int line, BridgeEditorString *s)
     s->text = text.data;
     s->eol = eol.data;
     s->length = (int)length;
-    s->selStart = (int)egs.SelStart;
-    s->selEnd = (int)egs.SelEnd;
+    s->selStart = ClampToInt(egs.SelStart);
+    s->selEnd = ClampToInt(egs.SelEnd);
     return 1;
 }
 
