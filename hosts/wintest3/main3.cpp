@@ -111,6 +111,15 @@ static void StartAndPluginInfo()
     ExpectEq(Narrow(info.PluginConfig.Strings[0]), "M21", "config line");
     Expect(memcmp(&g_plugin.menuGuid, &g_plugin.configGuid, sizeof(GUID)) != 0,
            "the two lines share a GUID");
+    /* a menu's answer past its items, one that cut to an int would be Browse, chooses nothing */
+    if (sizeof(intptr_t) > 4) {
+        ScriptMenuShift(INTPTR_MAX / 2 + 1);
+        ScriptMenuIndex(COMMAND_BROWSE);
+        Expect(OpenCommand(FROM_PANELS), "open result of a menu answer past its items");
+        ScriptMenuShift(0);
+        Expect(CallsOf("Menu").size() == 1 && CallsOf("Message").empty(),
+               "a menu answer past its items ran a command");
+    }
 }
 
 /* The Russian language file, UTF-8 with a BOM beside the DLL: its texts pass through the core's
@@ -250,7 +259,8 @@ int main(int argc, char **argv)
     if (g_plugin.OpenW == NULL) return 1;
     Scenario("version: an older host refuses it, a record without settings refuses every command",
              VersionRefused);
-    Scenario("start: the startup record copied, then overwritten; GetPluginInfoW",
+    Scenario("start: the startup record copied, then overwritten; GetPluginInfoW; a menu answer "
+             "past its items",
              StartAndPluginInfo);
     RunCommandScenarios();
     Scenario("text: Russian messages from zoltRus.lng come back unchanged", RussianTextsRoundTrip);

@@ -22,6 +22,12 @@ void ScriptLineShift(intptr_t shift)
 {
     g_lineShift = shift;
 }
+static intptr_t g_menuShift; /* added to the item a menu answers */
+
+void ScriptMenuShift(intptr_t shift)
+{
+    g_menuShift = shift;
+}
 
 /* ---- text ---- */
 
@@ -131,8 +137,8 @@ static intptr_t WINAPI HostMenu(const GUID *pluginId, const GUID *, intptr_t, in
                               breakKeys[i].VirtualKeyCode);
     if (breakCode != NULL) *breakCode = -1; /* all of an intptr_t, 8 bytes on x64 */
     MenuAnswer a = AnswerMenu(c);
-    if (a.breakCode >= 0 && breakCode != NULL) *breakCode = a.breakCode;
-    return a.index;
+    if (a.breakCode >= 0 && breakCode != NULL) *breakCode = a.breakCode + g_menuShift;
+    return a.index >= 0 ? a.index + g_menuShift : a.index;
 }
 
 /* ---- Message, screens, ProcessName, AdvControl ---- */

@@ -188,7 +188,9 @@ int BridgeMenu(uint32_t flags, const char *title, const char *bottom, const char
         r = g_host.Menu(&PLUGIN_GUID, &MENU_BOX_GUID, -1, -1, 0, menuFlags, wTitle.Set(title),
                         wBottom.Set(bottom), wHelp.Set(help), breakKeys != NULL ? keys : NULL,
                         &code, menu, count);
-        *breakCode = (int)code;
+        /* an answer outside the menu or its keys is none at all, not one cut to an int */
+        if (r < -1 || r >= (intptr_t)count) r = -1;
+        *breakCode = code >= 0 && code < (intptr_t)keyCount ? (int)code : -1;
     }
     free(keys);
     free(block);
