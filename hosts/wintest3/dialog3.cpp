@@ -99,7 +99,7 @@ intptr_t WINAPI HostDialogRun(HANDLE h)
         if (d->maxLength[i] > 0 && text.size() > d->maxLength[i]) text.resize(d->maxLength[i]);
         d->texts.push_back(text);
     }
-    return result;
+    return result >= 0 ? result + AnswerShift() : result;
 }
 
 intptr_t WINAPI HostSendDlgMessage(HANDLE h, intptr_t msg, intptr_t param1, void *)

@@ -63,8 +63,10 @@ int IsPluginGuid(const char *service, const GUID *id); /* 0, and an error, for a
 /* ECTL_GETINFO reports its lines this much further down (0: as they are), for a file longer
    than an int counts. */
 void ScriptLineShift(intptr_t shift);
-/* Menus answer their item and break key this much further on (0: as scripted). */
-void ScriptMenuShift(intptr_t shift);
+/* Menus answer their item and break key, dialogs their closing item, this much further on (0:
+   as scripted). */
+void ScriptAnswerShift(intptr_t shift);
+intptr_t AnswerShift();
 int OpenSettingsHandles();  /* created and not yet freed */
 int OpenDialogs();          /* initialised and not yet freed */
 void ScriptNoDialogTexts(); /* the next dialog has no text for DM_GETCONSTTEXTPTR (null) */

@@ -113,10 +113,10 @@ static void StartAndPluginInfo()
            "the two lines share a GUID");
     /* a menu's answer past its items, one that cut to an int would be Browse, chooses nothing */
     if (sizeof(intptr_t) > 4) {
-        ScriptMenuShift(INTPTR_MAX / 2 + 1);
+        ScriptAnswerShift(INTPTR_MAX / 2 + 1);
         ScriptMenuIndex(COMMAND_BROWSE);
         Expect(OpenCommand(FROM_PANELS), "open result of a menu answer past its items");
-        ScriptMenuShift(0);
+        ScriptAnswerShift(0);
         Expect(CallsOf("Menu").size() == 1 && CallsOf("Message").empty(),
                "a menu answer past its items ran a command");
     }
@@ -214,6 +214,18 @@ static void ConfigWritesSettings3()
     });
     Expect(ConfigureCommand() == 1, "configure result without texts");
     ExpectEq(StoredValue("FileMask"), kept, "FileMask without a text from the host");
+    /* a closing item past the dialog's, one that cut to an int would be Save, saves nothing */
+    if (sizeof(intptr_t) > 4) {
+        ScriptAnswerShift(INTPTR_MAX / 2 + 1);
+        ScriptDialog([](std::vector<DialogItem> &items) {
+            if (items.size() <= 16) return -1;
+            items[13].text = "*.zz";
+            return 16;
+        });
+        Expect(ConfigureCommand() == 0, "configure result of a closing item past the dialog's");
+        ScriptAnswerShift(0);
+        ExpectEq(StoredValue("FileMask"), kept, "FileMask after a closing item past the dialog's");
+    }
 }
 
 static int BuildOnly(const char *dir)
@@ -267,7 +279,7 @@ int main(int argc, char **argv)
     Scenario("text: a surrogate pair before the word under the cursor", SurrogatePairBeforeTheWord);
     RunFatalScenarios();
     Scenario("config: the dialog writes all ten values to the settings service; a field the host "
-             "gives no text for keeps its own",
+             "gives no text for keeps its own; a closing item past the dialog's saves nothing",
              ConfigWritesSettings3);
     ExitInfo exit = {sizeof exit, NULL};
     g_plugin.ExitFARW(&exit);

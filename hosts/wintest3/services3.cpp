@@ -22,11 +22,16 @@ void ScriptLineShift(intptr_t shift)
 {
     g_lineShift = shift;
 }
-static intptr_t g_menuShift; /* added to the item a menu answers */
+static intptr_t g_answerShift; /* added to the item a menu or a dialog answers */
 
-void ScriptMenuShift(intptr_t shift)
+void ScriptAnswerShift(intptr_t shift)
 {
-    g_menuShift = shift;
+    g_answerShift = shift;
+}
+
+intptr_t AnswerShift()
+{
+    return g_answerShift;
 }
 
 /* ---- text ---- */
@@ -137,8 +142,8 @@ static intptr_t WINAPI HostMenu(const GUID *pluginId, const GUID *, intptr_t, in
                               breakKeys[i].VirtualKeyCode);
     if (breakCode != NULL) *breakCode = -1; /* all of an intptr_t, 8 bytes on x64 */
     MenuAnswer a = AnswerMenu(c);
-    if (a.breakCode >= 0 && breakCode != NULL) *breakCode = a.breakCode + g_menuShift;
-    return a.index >= 0 ? a.index + g_menuShift : a.index;
+    if (a.breakCode >= 0 && breakCode != NULL) *breakCode = a.breakCode + g_answerShift;
+    return a.index >= 0 ? a.index + g_answerShift : a.index;
 }
 
 /* ---- Message, screens, ProcessName, AdvControl ---- */

@@ -272,6 +272,7 @@ int BridgeDialog(int x1, int y1, int x2, int y2, const char *help, BridgeDialogI
                                      wHelp.Set(help), dlg, count, 0, 0, NULL, NULL);
         if (h != INVALID_HANDLE_VALUE && h != NULL) {
             r = g_host.DialogRun(h);
+            if (r < -1 || r >= (intptr_t)count) r = -1; /* no item of ours: as if cancelled */
             /* the items are not written back: read the results before the dialog goes */
             for (size_t i = 0; i < count && r >= 0; i++) {
                 BridgeDialogItem *b = &items[i];
