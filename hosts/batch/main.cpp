@@ -29,6 +29,7 @@ static int RunEdit(int argc, char **argv)
 
 int main(int argc, char **argv)
 {
+    AnchorZoltDistDir();
     if (argc < 2) return CheckTexts() != 0 ? 1 : RunTerminal(NULL);
     if (strcmp(argv[1], "--help") == 0 || strcmp(argv[1], "-h") == 0) {
         PrintUsage(stdout);

@@ -54,6 +54,16 @@ const char *ZoltDistDir(void)
     return g_dir;
 }
 
+void AnchorZoltDistDir(void)
+{
+    const char *env = getenv("ZOLT_DIST_DIR");
+    char cwd[PATH_MAX], path[PATH_MAX];
+    if (env == NULL || env[0] == '\0' || env[0] == '/' || getcwd(cwd, sizeof cwd) == NULL ||
+        FormatTruncated(path, sizeof path, "%s/%s", cwd, env))
+        return;
+    (void)setenv("ZOLT_DIST_DIR", path, 1);
+}
+
 int LoadZoltTexts(LngFile *out)
 {
     memset(out, 0, sizeof *out);

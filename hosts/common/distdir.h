@@ -11,6 +11,10 @@
    the next call. */
 const char *ZoltDistDir(void);
 
+/* Makes a relative $ZOLT_DIST_DIR absolute against the current directory: the program calls it
+   at its start, before a command or the panel changes directory (and the help is read later). */
+void AnchorZoltDistDir(void);
+
 /* Loads the language file for the user's locale from ZoltDistDir() into out (LngFree it). 0, or
    -1 after a "zolt: " line on stderr saying where the files were looked for. */
 int LoadZoltTexts(LngFile *out);

@@ -38,6 +38,11 @@ text=$(ZOLT_DIST_DIR=$work/tree warns "$root/usr/bin/zolt")
 case "$text" in *"$work/tree"*$'\n'"status 2") ;; *) fail "ZOLT_DIST_DIR without files: $text" ;; esac
 text=$(ZOLT_DIST_DIR=$root/usr/share/zolt warns "$work/bin/zolt")
 case "$text" in "zolt: "?*": "?*$'\n'"status 1") ;; *) fail "ZOLT_DIST_DIR wins: $text" ;; esac
+# A relative ZOLT_DIST_DIR names a folder of the directory zolt started in, also once a command
+# has entered the one it works on.
+text=$(cd "$root/usr/share" && ZOLT_DIST_DIR=zolt "$work/bin/zolt" build "$work/tree" 2>&1
+    echo "status $?")
+case "$text" in "files scanned: 1,"*$'\n'"status 0") ;; *) fail "relative ZOLT_DIST_DIR: $text" ;; esac
 
 # The manual page holds every line of --help (headings aside), and man finds it.
 skipped=""
