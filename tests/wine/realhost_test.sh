@@ -25,9 +25,15 @@ fi
 
 work=$(mktemp -d /tmp/zolt-realhost.XXXXXX)
 session="zolt-realhost-$$"
-cleanup() {
+# The host and every process of its prefix, gone before the next start (a host still closing
+# keeps its profile, and the next one would stop at once).
+stop_host() {
     tmux kill-session -t "$session" 2>/dev/null
     WINEPREFIX="$work/home/prefix" /usr/lib/wine/wineserver -k 2>/dev/null
+    WINEPREFIX="$work/home/prefix" /usr/lib/wine/wineserver -w 2>/dev/null
+}
+cleanup() {
+    stop_host
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -47,7 +53,7 @@ cp -r "$src/examples/." "$work/linux/"
 export XDG_CONFIG_HOME="$work/config"
 "$zolt" build "$work/linux" >/dev/null || { echo "FAIL: zolt build"; exit 1; }
 
-screen() { tmux capture-pane -p -t "$session"; }
+screen() { tmux capture-pane -p -t "$session" 2>/dev/null; }
 failures=0
 check() { # what, then a test command
     local what=$1
@@ -137,7 +143,7 @@ db=$(find "$work/home/prefix" -path '*PluginsData*' -iname '5A4F4C54-3C2E-4B8D-9
 check "configuration: kept in the host's settings database" test -n "$db"
 
 # The same host in Russian: the plugin's messages come from its Russian language file.
-tmux kill-session -t "$session" 2>/dev/null
+stop_host
 tmux new-session -d -s "$session" -x 120 -y 40 "cd '$work/tree' && PATH='$work/bin:$PATH' \
     WINEPREFIX='$work/home/prefix' WINEARCH=win64 WINEDEBUG=-all \
     wine '$work/home/bin$bits/Far.exe' -set:Language.Main=Russian 2>/dev/null"
@@ -151,7 +157,7 @@ keys Escape
 if [ "$bits" = 32 ]; then
     mkdir -p "$work/plugin1/ZOLT"
     cp "$src/build/mingw/zolt.dll" "$src"/dist/zolt*.lng "$src"/dist/zolt*.hlf "$work/plugin1/ZOLT/"
-    tmux kill-session -t "$session" 2>/dev/null
+    stop_host
     rm -rf "$work/home/bin$bits/Plugins"
     drive "$work/plugin1/ZOLT" "1.x library through the host's loader for old plugins: "
 fi
