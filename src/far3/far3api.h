@@ -62,6 +62,8 @@ enum {
     DI_SINGLEBOX = 2,
     DI_DOUBLEBOX = 3,
     DI_EDIT = 4,
+    DI_PSWEDIT = 5,
+    DI_FIXEDIT = 6,
     DI_BUTTON = 7,
     DI_CHECKBOX = 8,
     DI_RADIOBUTTON = 9

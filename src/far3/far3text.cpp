@@ -13,11 +13,6 @@ void BytesToUnits(const char *bytes, size_t n, wchar_t *out)
     for (size_t i = 0; i < n; i++) out[i] = (wchar_t)Cp866ToUnicode((unsigned char)bytes[i]);
 }
 
-wchar_t CoreCharToUnit(unsigned char c)
-{
-    return (wchar_t)Cp866ToUnicode(c);
-}
-
 void BytesFromUnits(const wchar_t *units, size_t n, char *out)
 {
     for (size_t i = 0; i < n; i++) {
@@ -51,43 +46,42 @@ WideText::~WideText()
     free(heap_);
 }
 
-const wchar_t *WideText::Keep(wchar_t *text)
+wchar_t *WideText::Room(size_t units)
 {
+    if (units <= sizeof local_ / sizeof local_[0]) return local_;
     free(heap_);
-    heap_ = text;
-    text_ = text;
-    return text_;
+    heap_ = (wchar_t *)malloc(units * sizeof *heap_);
+    return heap_;
 }
 
 const wchar_t *WideText::Set(const char *text)
 {
-    if (text == nullptr) {
-        text_ = nullptr;
-        return nullptr;
-    }
+    static wchar_t empty[1];
+    text_ = nullptr;
+    if (text == nullptr) return nullptr;
     size_t n = strlen(text);
-    wchar_t *w = (wchar_t *)malloc((n + 1) * sizeof *w);
+    wchar_t *w = Room(n + 1);
     if (w == nullptr) {
-        text_ = L"";
+        text_ = empty;
         return text_;
     }
     BytesToUnits(text, n, w);
     w[n] = L'\0';
-    return Keep(w);
+    text_ = w;
+    return text_;
 }
 
 const wchar_t *WidePath::Set(const char *path)
 {
+    text_ = nullptr;
     size_t n = path != nullptr ? strlen(path) : 0;
     if (path == nullptr || n >= INT32_MAX) return nullptr;
     int units = MultiByteToWideChar(FileCodePage(), 0, path, (int)n + 1, NULL, 0);
-    wchar_t *w = units > 0 ? (wchar_t *)malloc((size_t)units * sizeof *w) : nullptr;
-    if (w == nullptr ||
-        MultiByteToWideChar(FileCodePage(), 0, path, (int)n + 1, w, units) != units) {
-        free(w);
+    wchar_t *w = units > 0 ? Room((size_t)units) : nullptr;
+    if (w == nullptr || MultiByteToWideChar(FileCodePage(), 0, path, (int)n + 1, w, units) != units)
         return nullptr;
-    }
-    return Keep(w);
+    text_ = w;
+    return text_;
 }
 
 bool LineBuffer::Fit(size_t length)

@@ -16,12 +16,11 @@ void BytesToUnits(const char *bytes, size_t n, wchar_t *out);
 void BytesFromUnits(const wchar_t *units, size_t n, char *out);
 /* A terminated text into out (size bytes, size > 0), cut to fit, one byte per unit. */
 void UnitsToCore(const wchar_t *text, size_t size, char *out);
-wchar_t CoreCharToUnit(unsigned char c);
 /* A file name from the host into out (size bytes); an empty text when it does not fit. */
 void PathToCore(const wchar_t *path, char *out, size_t size);
 
 /* A converted copy of a core text for one host call; Set gives null for a null text and an
-   empty text when memory ran out. */
+   empty text when memory ran out. Short texts (masks, names in a walk) need no allocation. */
 class WideText {
 public:
     WideText() = default;
@@ -32,16 +31,17 @@ public:
     const wchar_t *Get() const { return text_; }
 
 protected:
-    const wchar_t *Keep(wchar_t *text); /* takes ownership */
+    wchar_t *Room(size_t units); /* the inline buffer or a heap block; null when out of memory */
+    wchar_t local_[96];
     wchar_t *heap_ = nullptr;
-    const wchar_t *text_ = nullptr;
+    wchar_t *text_ = nullptr;
 };
 
 /* The same for a file name: null when it cannot be converted (an unusable name). */
 class WidePath : public WideText {
 public:
     const wchar_t *Set(const char *path);
-    wchar_t *Get() const { return heap_; }
+    wchar_t *Get() const { return text_; }
 };
 
 /* A growing buffer of bytes for a line handed to the core. */

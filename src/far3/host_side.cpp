@@ -1,6 +1,7 @@
 /* host_side.cpp: the host's half of the adapter: the entry points this host generation calls,
    the copy of its startup record, and the services the core's half passes on, converted between
    UTF-16 and the core's bytes. */
+#include "base/cp866.h"
 #include "far3/adapter.h"
 #include "far3/bridge.h"
 #include "far3/far3text.h"
@@ -174,7 +175,7 @@ int BridgeMenu(uint32_t flags, const char *title, const char *bottom, const char
                 selected = 1;
             }
             if (item.checked) menu[i].Flags |= MIF_CHECKED;
-            if (item.checked > 1) menu[i].Flags |= CoreCharToUnit((unsigned char)item.checked);
+            if (item.checked > 1) menu[i].Flags |= Cp866ToUnicode((unsigned char)item.checked);
             if (item.separator) menu[i].Flags |= MIF_SEPARATOR;
         }
         for (size_t i = 0; i < keyCount; i++) {
@@ -236,7 +237,7 @@ int BridgeMessage(uint32_t flags, const char *help, const char *const *items, si
 
 static int IsEditItem(int type)
 {
-    return type == DI_EDIT || type == 5 /* password */ || type == 6 /* fixed */;
+    return type == DI_EDIT || type == DI_PSWEDIT || type == DI_FIXEDIT;
 }
 
 int BridgeDialog(int x1, int y1, int x2, int y2, const char *help, BridgeDialogItem *items,
