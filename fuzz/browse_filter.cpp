@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         snprintf(e.name, sizeof e.name, "%s", l.substr(0, q1).c_str());
         if (q1 != std::string::npos)
             snprintf(e.file, sizeof e.file, "%s", l.substr(q1 + 1, q2 - q1 - 1).c_str());
-        if (q2 != std::string::npos) e.line = (uint16_t)atoi(l.c_str() + q2 + 1);
+        if (q2 != std::string::npos) e.line = (uint32_t)atoi(l.c_str() + q2 + 1);
         if (AppendEntry(&e, &st, 0) != 0) FuzzFail("the table did not grow");
     }
     SortTable(&st);

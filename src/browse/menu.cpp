@@ -1,5 +1,7 @@
-/* menu.cpp: the browse menu's items: one text per entry of the table. */
+/* menu.cpp: the browse menu's items: one text per entry shown. */
 #include "browse/browse.h"
+
+#include <string.h>
 
 #include "base/alloc.h"
 #include "base/limits.h"
@@ -38,17 +40,8 @@ static void FillItemText(FarMenuItem *item, const DefinitionEntry *e, int fromEd
                           shortFile);
 }
 
-int MakeMenuItems(BrowserState *st, int fromEditor)
+void FillMenuItems(FarMenuItem *items, const BrowseSlice *s, int fromEditor)
 {
-    st->menuItems = (FarMenuItem *)MemAlloc((size_t)st->count * sizeof(FarMenuItem));
-    if (st->menuItems == NULL) return -1;
-    for (int i = 0; i < st->count; i++)
-        FillItemText(&st->menuItems[i], &st->entries[i], fromEditor);
-    return 0;
-}
-
-void ReleaseMenuItems(BrowserState *st)
-{
-    MemFree(st->menuItems);
-    st->menuItems = NULL;
+    memset(items, 0, (size_t)s->shown * sizeof *items);
+    for (int i = 0; i < s->shown; i++) FillItemText(&items[i], &s->entries[i], fromEditor);
 }

@@ -56,7 +56,11 @@ enum Msg {
     /* go back would close an editor whose changes are not saved */
     MSG_UNSAVED_CHANGES = 35,
 
-    MSG_COUNT = 36
+    /* browse and lookup at any index size */
+    MSG_BROWSE_BOUNDED = 36, /* format: %d entries match, %s of them shown */
+    MSG_INDEX_DAMAGED = 37,
+
+    MSG_COUNT = 38
 };
 
 #endif

@@ -49,7 +49,8 @@ int ParseLine(const char *line, int update, DefinitionEntry *e)
     CopyField(e->name, f.name, f.nameLength);
     CopyField(e->file, f.file, f.fileLength);
     const char *p = f.rest;
-    e->line = (uint16_t)ReadNumber(&p);
+    uint32_t number = ReadNumber(&p);
+    e->line = number <= (uint32_t)INT32_MAX ? number : (uint32_t)INT32_MAX; /* one a host can reach */
     if (!update) return 0;
 
     FileTime t = UNKNOWN_TIME;

@@ -62,6 +62,9 @@ struct IndexFields {
 /* Splits the line [line, end): 1, or 0 when it has fewer than two '?'. Readers apply their own
    cuts to the fields. */
 int SplitIndexLine(const char *line, const char *end, IndexFields *f);
+/* NAME?FILE?LINE[?LOW?HIGH] (NUL-terminated): 0 and the entry, fields cut to 63 characters and
+   the write time read for the update file; -1 for a line with fewer than two '?'. */
+int ParseLine(const char *line, int update, DefinitionEntry *e);
 enum {
     INDEX_LINE_ROOM = 2 * 63 + 3 * 10 + 4 + 1
 }; /* the longest line FormatIndexLine makes, its NUL */
@@ -69,6 +72,52 @@ enum {
    the bytes of "%.63s?%.63s?%u", and "?%u?%u" of the write time for the update file. Returns
    its length. */
 size_t FormatIndexLine(char *out, const DefinitionEntry *e, int update);
+/* --- the project index read where it lies --- */
+/* A sorted index file seen through a window of VIEW_WINDOW bytes, so that an index of any size
+   is searched and listed in a bounded amount of memory. Reads are ordinary reads: a file that
+   changes under the view makes it fail, never crash. */
+enum {
+    VIEW_WINDOW = 256 * 1024, /* bytes of the file held at a time */
+    VIEW_LINE_MAX = 4096      /* a longer line (none is written) makes the file damaged */
+};
+enum ViewFault {
+    VIEW_OK = 0,
+    VIEW_UNREADABLE = 1, /* a read failed */
+    VIEW_CHANGED = 2,    /* the file became shorter than it was when opened */
+    VIEW_DAMAGED = 3     /* a NUL byte, an overlong line or lines out of order: not our index */
+};
+struct IndexView {
+    RandomFile *file;
+    uint64_t size;
+    uint64_t windowStart;
+    size_t windowLength;
+    char *window;
+    int fault; /* the first ViewFault met; every read fails after it */
+};
+/* One line of the view: text (not NUL-terminated, valid until the next read of the view) and
+   its length without the line end; where it starts and where the next one does. */
+struct IndexLine {
+    const char *text;
+    size_t length;
+    uint64_t start;
+    uint64_t next;
+};
+/* 0, 1 when there is no such regular file, -1 when memory ran out. */
+int OpenIndexView(IndexView *v, const char *path);
+void CloseIndexView(IndexView *v); /* also after a failed open */
+/* The line that starts at at: 1, 0 at the end of the file, -1 when the view failed (fault). */
+int ViewLine(IndexView *v, uint64_t at, IndexLine *line);
+/* Where the first line whose name compares at or after key (its first k bytes, ASCII case
+   folded, as the index is sorted) starts, or with upper set the first line after every name
+   that begins with key; the file's size when there is none. 0, or -1 when the view failed. */
+int ViewBound(IndexView *v, const char *key, size_t k, int upper, uint64_t *at);
+/* How a line's name compares with the first k bytes of key in the index's order: -1 before
+   them, 0 beginning with them, 1 after. */
+int CompareNameKey(const char *line, size_t length, const char *key, size_t k);
+/* 0 when line may follow the name in previous (NAME_SIZE bytes, "" before the first line) in a
+   sorted index, and previous becomes line's name (cut to 63); -1 (the view damaged) otherwise. */
+int ViewCheckOrder(IndexView *v, char *previous, const IndexLine *line);
+
 #define UPDATE_INDEX_NAME "zoltpru$.Far"
 #define PROJECT_INDEX_NAME "zoltprj$.Far"
 /* The scan options the index files were built with, beside them; a change means a full scan. */

@@ -25,8 +25,6 @@ struct LineReader {
 void StartLines(LineReader *r, FILE *f);
 /* The next line piece into line (INDEX_LINE_SIZE bytes, NUL-terminated): 1, or 0 at the end. */
 int NextLine(LineReader *r, char *line);
-/* NAME?FILE?LINE[?LOW?HIGH]: 0 and the entry, or -1 for a line with fewer than two '?'. */
-int ParseLine(const char *line, int update, DefinitionEntry *e);
 
 /* The table's sort order without moving the entries: keys[i].entry is the i-th entry. */
 struct SortKey {

@@ -66,7 +66,7 @@ int CompareEntries(const DefinitionEntry *a, const DefinitionEntry *b)
 {
     int d = CompareFolded(a->name, b->name);
     if (d == 0) d = CompareFolded(a->file, b->file);
-    if (d == 0) d = (int)a->line - (int)b->line;
+    if (d == 0) d = (a->line > b->line) - (a->line < b->line);
     return d;
 }
 

@@ -72,60 +72,75 @@ int IsPathOutsideIndex(const char *file)
     return 0;
 }
 
+/* The run of lines beginning with word, met one line at a time: the file is sorted, so lines
+   before the first one with the word's initial are passed over by one byte, and the matching
+   lines form one run. */
+struct RunScan {
+    const char *word;
+    int length;
+    int initial; /* the word's first byte, folded */
+    int active;  /* a line with that initial was met */
+    int count;
+    IndexMatch *matches; /* MATCH_MAX of them */
+};
+
+static void StartRun(RunScan *r, const char *word, IndexMatch *matches)
+{
+    r->word = word;
+    r->length = (int)strlen(word);
+    r->initial = FoldCase((unsigned char)word[0]);
+    r->active = 0;
+    r->count = 0;
+    r->matches = matches;
+}
+
+/* One line [line, end): 1 to go on, 0 when the run is over or full. */
+static int RunLine(RunScan *r, const char *line, const char *end)
+{
+    if (!r->active) r->active = line < end && FoldCase((unsigned char)line[0]) == r->initial;
+    if (!r->active) return 1;
+    if (LineBeginsWith(line, end, r->word, r->length)) {
+        /* a line without fields still counts, as a match that leads nowhere */
+        (void)ParseIndexLineIn(line, end, &r->matches[r->count]);
+        return ++r->count < MATCH_MAX;
+    }
+    return r->count == 0;
+}
+
 /* Fills matches[] from the run of lines beginning with word; returns how many (<= MATCH_MAX). */
 static int ScanRun(const char *word, const char *text, const char *end, IndexMatch *matches)
 {
-    int n = (int)strlen(word), count = 0;
-    if (text == end || *text == '\0') return 0;
-    int first = FoldCase((unsigned char)word[0]);
-    /* the file is sorted: lines before the first one with the word's initial are skipped by one
-       byte, and the matching lines form one run */
-    int active = FoldCase((unsigned char)text[0]) == first;
-    for (const char *line = text;;) {
-        if (active) {
-            if (LineBeginsWith(line, end, word, n)) {
-                /* a line without fields still counts, as a match that leads nowhere */
-                (void)ParseIndexLineIn(line, end, &matches[count]);
-                if (++count == MATCH_MAX) break;
-            } else if (count > 0) {
-                break;
-            }
-        }
+    RunScan r;
+    StartRun(&r, word, matches);
+    for (const char *line = text; line < end && *line != '\0';) {
+        if (!RunLine(&r, line, end)) break;
         line = LineEnd(line, end);
-        if (line == end || *line == '\0') break;
-        line++;
-        if (line == end || *line == '\0') break;
-        if (!active) active = FoldCase((unsigned char)line[0]) == first;
+        if (line < end && *line != '\0') line++;
     }
-    return count;
+    return r.count;
 }
 
-/* How a line's name compares, in the index's sort order, with the word's first k bytes
-   (ASCII, no separator among them): -1 before them, 0 beginning with them, 1 after. */
-static int CompareNamePrefix(const char *line, const char *end, const char *word, size_t k)
+/* The bytes of the word that order the index's lines: its leading ASCII part, since other bytes
+   fold differently in the sort and in the comparison with the word. */
+static size_t OrderingPrefix(const char *word)
 {
-    for (size_t i = 0; i < k; i++) {
-        if (line + i == end || line[i] == '?' || line[i] == '\n' || line[i] == '\r') return -1;
-        int a = UpperAscii((unsigned char)line[i]), b = UpperAscii((unsigned char)word[i]);
-        if (a != b) return a < b ? -1 : 1;
-    }
-    return 0;
-}
-
-size_t IndexRunStart(const char *text, size_t length, const char *word)
-{
-    /* only the word's leading ASCII part orders the lines: other bytes fold differently in the
-       sort and in the comparison with the word */
     size_t k = 0;
     while (word[k] != '\0' && (unsigned char)word[k] < 0x80 && word[k] != '?' && word[k] != '\n' &&
            word[k] != '\r')
         k++;
+    return k;
+}
+
+size_t IndexRunStart(const char *text, size_t length, const char *word)
+{
+    size_t k = OrderingPrefix(word);
     if (k == 0) return 0;
     size_t lo = 0, hi = length; /* lines starting before lo sort before the prefix */
     while (lo < hi) {
         size_t start = lo + (hi - lo) / 2;
         while (start > lo && text[start - 1] != '\n') start--;
-        if (CompareNamePrefix(text + start, text + length, word, k) >= 0) {
+        const char *lineEnd = LineEnd(text + start, text + length);
+        if (CompareNameKey(text + start, (size_t)(lineEnd - (text + start)), word, k) >= 0) {
             hi = start;
         } else {
             const char *lf = (const char *)memchr(text + start, '\n', hi - start);
@@ -135,15 +150,33 @@ size_t IndexRunStart(const char *text, size_t length, const char *word)
     return lo;
 }
 
-static int CollectMatchesIn(BrowserState *st, const char *word, const char *text, const char *end,
-                            int *cancelled)
+/* The run of a large sorted index, read where it lies: found by halves, and read only as far
+   as the lines begin with the word's ordering prefix, so that any file answers in a few reads.
+   The count of matches, or -1 when the file is not a sorted index or could not be read. */
+static int ViewRun(IndexView *v, const char *word, IndexMatch *matches)
 {
-    st->matchCount = 0;
-    if (word[0] == '\0') return 0;
-    /* about 800 KB: never on the stack */
-    IndexMatch *matches = (IndexMatch *)MemAlloc(MATCH_MAX * sizeof *matches);
-    if (matches == NULL) return 0;
-    st->matchCount = ScanRun(word, text, end, matches);
+    size_t k = OrderingPrefix(word);
+    uint64_t at = 0;
+    if (k > 0 && ViewBound(v, word, k, 0, &at) != 0) return -1;
+    RunScan r;
+    StartRun(&r, word, matches);
+    IndexLine line;
+    char previous[NAME_SIZE] = "";
+    int got;
+    while ((got = ViewLine(v, at, &line)) == 1) {
+        if (ViewCheckOrder(v, previous, &line) != 0) return -1;
+        if (k > 0 && CompareNameKey(line.text, line.length, word, k) != 0) break;
+        if (!RunLine(&r, line.text, line.text + line.length)) break;
+        at = line.next;
+    }
+    return got < 0 ? -1 : r.count;
+}
+
+/* Offers the matchCount matches found: 1 when one was chosen (candidatePath = its FILE, or ""
+   when that leaves the index's directory; foundLine = its LINE). A cancelled choice sets
+   *cancelled. */
+static int ChooseMatch(BrowserState *st, const IndexMatch *matches, int *cancelled)
+{
     int chosen = -2; /* nothing chosen, nothing cancelled */
     if (st->matchCount == 1) chosen = 0;
     else if (st->matchCount >= 2 && st->choose != NULL)
@@ -155,8 +188,42 @@ static int CollectMatchesIn(BrowserState *st, const char *word, const char *text
         CopyTruncated(st->candidatePath, sizeof st->candidatePath, file);
         st->foundLine = matches[chosen].line;
     }
-    MemFree(matches);
     return chosen >= 0;
+}
+
+/* About 800 KB: never on the stack. Null when there is no memory. */
+static IndexMatch *NewMatches(void)
+{
+    return (IndexMatch *)MemAlloc(MATCH_MAX * sizeof(IndexMatch));
+}
+
+static int CollectMatchesIn(BrowserState *st, const char *word, const char *text, const char *end,
+                            int *cancelled)
+{
+    st->matchCount = 0;
+    if (word[0] == '\0') return 0;
+    IndexMatch *matches = NewMatches();
+    if (matches == NULL) return 0;
+    st->matchCount = ScanRun(word, text, end, matches);
+    int chosen = ChooseMatch(st, matches, cancelled);
+    MemFree(matches);
+    return chosen;
+}
+
+/* A large index, through a view: its run found by halves. A file that is no sorted index, or
+   that cannot be read in full, sets indexFault and yields nothing. */
+static int CollectMatchesInView(BrowserState *st, const char *word, IndexView *v, int *cancelled)
+{
+    st->matchCount = 0;
+    if (word[0] == '\0') return 0;
+    IndexMatch *matches = NewMatches();
+    if (matches == NULL) return 0;
+    int count = ViewRun(v, word, matches);
+    if (count < 0) st->indexFault = 1;
+    st->matchCount = count > 0 ? count : 0;
+    int chosen = ChooseMatch(st, matches, cancelled);
+    MemFree(matches);
+    return chosen;
 }
 
 int CollectMatches(BrowserState *st, const char *word, const char *text, int *cancelled)
@@ -216,13 +283,12 @@ int TryIndexFile(BrowserState *st, const char *word, const char *dir, char *resu
 {
     if (st->candidatePath[0] == '\0') return 0;
     int found = 0;
-    MappedFile map;
-    if (!ZOLT_PLAIN && FileMapRead(st->candidatePath, &map) == 0) {
-        /* a large index is sorted: the run cannot begin before the first line that sorts at or
-           after the word; a small one is read from its start */
-        size_t from = map.size >= BISECT_MIN ? IndexRunStart(map.data, map.size, word) : 0;
-        found = CollectMatchesIn(st, word, map.data + from, map.data + map.size, cancelled);
-        FileUnmap(&map);
+    IndexView view;
+    memset(&view, 0, sizeof view);
+    /* a large index is sorted and read where it lies, from the line where its run can begin; a
+       small one is read whole and searched from its start */
+    if (!ZOLT_PLAIN && OpenIndexView(&view, st->candidatePath) == 0 && view.size >= BISECT_MIN) {
+        found = CollectMatchesInView(st, word, &view, cancelled);
     } else {
         char *text;
         size_t length;
@@ -230,6 +296,7 @@ int TryIndexFile(BrowserState *st, const char *word, const char *dir, char *resu
             found = CollectMatches(st, word, text, cancelled);
         MemFree(text);
     }
+    CloseIndexView(&view);
     if (!found) return 0;
     result[0] = '\0';
     if (st->candidatePath[0] == '\0') return 1; /* a matching line without fields */
@@ -287,5 +354,6 @@ int LookupInIndexFiles(BrowserState *st)
         else PositionEditor(&info, st->foundLine - 1, 0);
         return LOOKUP_OPENED;
     }
-    return cancelled ? LOOKUP_CANCELLED : LOOKUP_NOT_FOUND;
+    if (cancelled) return LOOKUP_CANCELLED;
+    return st->indexFault ? LOOKUP_DAMAGED_INDEX : LOOKUP_NOT_FOUND;
 }

@@ -11,8 +11,8 @@ struct BrowserState;
 struct EditorInfo;
 
 enum {
-    INDEX_FILE_MAX = 256 * 1024 * 1024, /* bytes read whole when an index cannot be mapped */
-    BISECT_MIN = 1024 * 1024            /* an index this large is searched by halves for its run */
+    INDEX_FILE_MAX = 256 * 1024 * 1024, /* bytes of an index read whole */
+    BISECT_MIN = 1024 * 1024 /* an index this large is read where it lies, searched by halves */
 };
 
 /* One matching line of a project index file. */
@@ -52,11 +52,12 @@ enum LookupResult {
     LOOKUP_NO_WORD = 1,   /* no word under the cursor */
     LOOKUP_NO_MEMORY = 2, /* the word could not be read: memory ran out */
     LOOKUP_CANCELLED = 3, /* a choice menu was cancelled */
-    LOOKUP_NOT_FOUND = 4  /* nothing to open */
+    LOOKUP_NOT_FOUND = 4, /* nothing to open */
+    LOOKUP_DAMAGED_INDEX = 5 /* nothing to open, and an index was no sorted index or unreadable */
 };
 /* Looks the word under the cursor up in the index files of the edited file's directory, its
    two ancestors and the file-system root; opens or moves to the chosen definition. A
-   LookupResult. Uses candidatePath, foundLine, matchCount. */
+   LookupResult. Uses candidatePath, foundLine, matchCount, indexFault. */
 int LookupInIndexFiles(BrowserState *st);
 /* One index file (candidatePath). 1 when a match was chosen: result holds the definition's path,
    dir + "\" + FILE when joinDir is set, FILE unchanged otherwise; "" when the match has no FILE

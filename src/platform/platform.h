@@ -62,15 +62,15 @@ enum { LARGE_BLOCK_MIN = 128 * 1024 * 1024 }; /* above a piece of a build's tabl
 void *LargeBlockResize(void *block, size_t oldSize, size_t size);
 void LargeBlockFree(void *block); /* null is allowed */
 
-/* A regular file's bytes mapped read-only into memory (not NUL-terminated). */
-struct MappedFile {
-    const char *data;
-    size_t size;
-};
-/* 0 and the mapping, or -1 when the file is missing, empty, not a regular file, or cannot be
-   mapped; the file may be replaced or removed while it is mapped. */
-int FileMapRead(const char *path, MappedFile *m);
-void FileUnmap(MappedFile *m);
+/* A regular file read at any offset with ordinary reads: a file that shrinks, grows or is
+   replaced while it is open gives short reads or old bytes, never a fault. */
+struct RandomFile;
+/* 0, the handle and the file's size; 1 when the file is missing, not a regular file or cannot
+   be opened; -1 when memory ran out. */
+int FileOpenRandom(const char *path, RandomFile **f, uint64_t *size);
+/* Reads up to n bytes at offset: how many were read (0 past the end), or -1 on an error. */
+long FileReadAt(RandomFile *f, uint64_t offset, void *buf, size_t n);
+void FileCloseRandom(RandomFile *f); /* null is allowed */
 /* The calling process's identifier: names a temporary file no other process writes. */
 unsigned long CurrentProcessId(void);
 /* 1 while a process with that identifier exists, 0 otherwise. */

@@ -27,6 +27,7 @@ static void ReportLookup(int result)
 {
     if (result == LOOKUP_NO_MEMORY) ShowWarning(MSG_NO_MEMORY);
     else if (result == LOOKUP_NOT_FOUND) (void)HostWarningBox(MSG_GOTO, MSG_NOT_FOUND, MSG_OK);
+    else if (result == LOOKUP_DAMAGED_INDEX) ShowWarning(MSG_INDEX_DAMAGED);
 }
 
 /* The back-out position: where the last jump started. */
@@ -39,7 +40,7 @@ static const char BACK_EDITOR[] = "EditorIdForBackOut";
 static int ExactDefinitionLine(const BrowserState *st, const char *word)
 {
     for (int i = 0; i < st->count; i++)
-        if (strcmp(st->entries[i].name, word) == 0) return st->entries[i].line;
+        if (strcmp(st->entries[i].name, word) == 0) return (int)st->entries[i].line;
     return 0;
 }
 

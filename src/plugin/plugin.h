@@ -25,11 +25,13 @@ int InitState(BrowserState *st);
 void ShowCommandProgress(int kind, int count);
 
 /* --- the commands; each runs over a state InitState prepared --- */
-/* Browse: the project index (or a scan) into the menu; warns when there is nothing to show. */
+/* Browse: from the panels the project index read where it lies (without one, a scan), from the
+   editor the edited text's definitions, into the menu; warns when there is nothing to show,
+   when memory ran out and when the index is damaged. */
 void BrowseCommand(BrowserState *st, int openFrom);
 /* Runs the browse menu over the sorted, non-empty main table until it is closed.
    openFrom: the host's open-from code (OPEN_EDITOR moves the editor cursor instead of opening).
-   Allocates and frees menuItems; warning 7 when memory runs out. */
+   Allocates and frees menuItems (the items of one pass); warning 7 when memory runs out. */
 void BrowseDefinitions(BrowserState *st, int openFrom);
 /* The panel command: load the update index, scan "*.*", write the files when they are stale. */
 void BuildProjectIndex(BrowserState *st);

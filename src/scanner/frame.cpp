@@ -43,7 +43,7 @@ int RecordDefinition(const char *name, int line, const DirEntry *entry, Source *
     /* a name taken across lines must not break the one-line-per-entry index files */
     for (char *p = e.name; *p != '\0'; p++)
         if (*p == '\n' || *p == '\r') *p = ' ';
-    e.line = (uint16_t)(line & 0xFFFF);
+    e.line = line > 0 ? (uint32_t)line : 0;
     return Record(&e, src);
 }
 

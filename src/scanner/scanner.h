@@ -26,8 +26,8 @@ enum ScanCode {
    0 scanned, 1 cannot be opened (nothing recorded), -1 the sink could not take an entry. */
 int ScanSource(const DirEntry *entry, BrowserState *st, const EntrySink *sink);
 
-/* Appends one definition: the name cut to 63 characters (line breaks become blanks), the line
-   modulo 65536, and in file mode relDir + long name and the write time. A file path that does
+/* Appends one definition: the name cut to 63 characters (line breaks become blanks), the line,
+   and in file mode relDir + long name and the write time. A file path that does
    not fit 63 characters drops the entry (result 0). Goes to the sink of the scan src belongs
    to. 0, or -1 when the sink could not take it. */
 int RecordDefinition(const char *name, int line, const DirEntry *entry, Source *src,

@@ -11,15 +11,15 @@
 #include "platform/platform.h"
 
 #pragma pack(push, 1)
-/* One definition; the layout is fixed at 138 bytes (the table's memory budget counts on it). */
+/* One definition; the layout is fixed at 140 bytes (the table's memory budget counts on it). */
 struct DefinitionEntry {
     char name[NAME_SIZE]; /* 63 chars; empty in a placeholder entry */
     char file[NAME_SIZE]; /* relDir + long name, 63 chars; empty for editor-text entries */
-    uint16_t line;        /* 1-based, modulo 65536; 0 in a placeholder */
+    uint32_t line;        /* 1-based; 0 in a placeholder */
     FileTime writeTime;   /* low half first; only build and update-file entries carry one */
 };
 #pragma pack(pop)
-static_assert(sizeof(DefinitionEntry) == 138, "DefinitionEntry is 138 bytes");
+static_assert(sizeof(DefinitionEntry) == 140, "DefinitionEntry is 140 bytes");
 
 /* A piece of a build's main table (see SealTableChunk). */
 struct TableChunk {

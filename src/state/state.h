@@ -80,6 +80,7 @@ struct BrowserState {
     ChooseFn choose; /* set by the command's driver; null: nothing is chosen among several */
     int foundLine;
     int matchCount;
+    int indexFault; /* an index file tried was no sorted index, or could not be read in full */
     char candidatePath
         [LOOKUP_PATH_SIZE]; /* index path of a try, then the chosen FILE; a result path's size */
 };

@@ -55,7 +55,7 @@ struct BrowseFixture : ::testing::Test {
         memset(&e, 0, sizeof e);
         strncpy(e.name, name, sizeof e.name - 1);
         strncpy(e.file, file, sizeof e.file - 1);
-        e.line = (uint16_t)line;
+        e.line = (uint32_t)line;
         ASSERT_EQ(AppendEntry(&e, &st, 0), 0);
     }
     void AddNames(const std::vector<const char *> &names)

@@ -34,7 +34,7 @@ DefinitionEntry Entry(const char *name, const char *file, int line)
     memset(&e, 0, sizeof e);
     strncpy(e.name, name, sizeof e.name - 1);
     strncpy(e.file, file, sizeof e.file - 1);
-    e.line = (uint16_t)line;
+    e.line = (uint32_t)line;
     return e;
 }
 
@@ -178,6 +178,7 @@ TEST(IndexLine, FormatAndSplit)
         {"f", "a\\b.c", 7, 0, {0, 0}, "f?a\\b.c?7"},
         {"f", "a\\b.c", 7, 1, {4294967295u, 2}, "f?a\\b.c?7?4294967295?2"},
         {"", "", 65535, 0, {0, 0}, "??65535"},
+        {"big", "dcn.h", 222893, 1, {1, 2}, "big?dcn.h?222893?1?2"},
         {longName.c_str(), "x.c", 0, 0, {0, 0}, longName.substr(0, 63) + "?x.c?0"},
     };
     for (const Row &r : rows) {
@@ -185,7 +186,7 @@ TEST(IndexLine, FormatAndSplit)
         memset(&e, 0, sizeof e);
         memcpy(e.name, r.name, strnlen(r.name, sizeof e.name));
         memcpy(e.file, r.file, strlen(r.file));
-        e.line = (uint16_t)r.line;
+        e.line = (uint32_t)r.line;
         SetEntryWriteTime(&e, &r.time);
         char out[INDEX_LINE_ROOM];
         EXPECT_EQ(FormatIndexLine(out, &e, r.update), r.expected.size());

@@ -117,7 +117,8 @@ TEST(DistLanguageFiles, ChosenByLocale)
 TEST(DistLanguageFiles, FormatsHoldExactlyTheirConversion)
 {
     std::map<int, std::string> formats = {
-        {MSG_BROWSE_TITLE, "s"}, {MSG_SCAN_PROGRESS, "d"}, {MSG_LOAD_PROGRESS, "d"}};
+        {MSG_BROWSE_TITLE, "s"}, {MSG_SCAN_PROGRESS, "d"}, {MSG_LOAD_PROGRESS, "d"},
+        {MSG_BROWSE_BOUNDED, "ds"}};
     for (const char *file : LANG_FILES) {
         Messages m = LoadDist(file);
         ASSERT_EQ(m.text.size(), (size_t)MSG_COUNT) << file;

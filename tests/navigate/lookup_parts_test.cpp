@@ -274,7 +274,7 @@ TEST_F(PartsFixture, RunStartAgreesWithAScanFromTheStart)
         memset(&entries[i], 0, sizeof entries[i]);
         snprintf(entries[i].name, sizeof entries[i].name, "%s", names[i].c_str());
         snprintf(entries[i].file, sizeof entries[i].file, "f%zu.c", i % 3);
-        entries[i].line = (uint16_t)(i + 1);
+        entries[i].line = (uint32_t)(i + 1);
     }
     std::sort(entries.begin(), entries.end(),
               [](const DefinitionEntry &a, const DefinitionEntry &b) {

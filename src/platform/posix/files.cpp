@@ -9,7 +9,6 @@
 #include <stdio.h>
 #include <string.h>
 #include <sys/file.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -195,30 +194,46 @@ void LargeBlockFree(void *block)
     MemFree(block);
 }
 
-int FileMapRead(const char *path, MappedFile *m)
+struct RandomFile {
+    int fd;
+};
+
+int FileOpenRandom(const char *path, RandomFile **f, uint64_t *size)
 {
-    m->data = NULL;
-    m->size = 0;
+    *f = NULL;
+    *size = 0;
     char native[NATIVE_PATH_SIZE];
-    if (ToNativePath(path, native, sizeof native) != 0) return -1;
+    if (ToNativePath(path, native, sizeof native) != 0) return 1;
     struct stat sb;
     int fd = OpenRegular(native, &sb);
-    if (fd < 0) return -1;
-    void *p = MAP_FAILED;
-    if (sb.st_size > 0 && (uint64_t)sb.st_size <= (uint64_t)SIZE_MAX)
-        p = mmap(NULL, (size_t)sb.st_size, PROT_READ, MAP_PRIVATE, fd, 0);
-    close(fd);
-    if (p == MAP_FAILED) return -1;
-    m->data = (const char *)p;
-    m->size = (size_t)sb.st_size;
+    if (fd < 0) return 1;
+    RandomFile *r = (RandomFile *)MemAlloc(sizeof *r);
+    if (r == NULL) {
+        close(fd);
+        return -1;
+    }
+    r->fd = fd;
+    *f = r;
+    *size = (uint64_t)sb.st_size;
     return 0;
 }
 
-void FileUnmap(MappedFile *m)
+long FileReadAt(RandomFile *f, uint64_t offset, void *buf, size_t n)
 {
-    if (m->data != NULL) munmap((void *)m->data, m->size);
-    m->data = NULL;
-    m->size = 0;
+    if (offset > (uint64_t)INT64_MAX) return 0;
+    if (n > (size_t)LONG_MAX) n = (size_t)LONG_MAX;
+    for (;;) {
+        ssize_t got = pread(f->fd, buf, n, (off_t)offset);
+        if (got >= 0) return (long)got;
+        if (errno != EINTR) return -1;
+    }
+}
+
+void FileCloseRandom(RandomFile *f)
+{
+    if (f == NULL) return;
+    close(f->fd);
+    MemFree(f);
 }
 
 int IsProcessRunning(unsigned long pid)

@@ -252,36 +252,52 @@ void LargeBlockFree(void *block)
     b->base = NULL;
 }
 
-int FileMapRead(const char *path, MappedFile *m)
+struct RandomFile {
+    HANDLE handle;
+};
+
+int FileOpenRandom(const char *path, RandomFile **f, uint64_t *size)
 {
-    m->data = NULL;
-    m->size = 0;
-    if (IsDeviceName(path)) return -1;
-    HANDLE f =
+    *f = NULL;
+    *size = 0;
+    if (IsDeviceName(path)) return 1;
+    HANDLE h =
         CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                     NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (f == INVALID_HANDLE_VALUE) return -1;
-    LARGE_INTEGER size;
-    HANDLE map = NULL;
+    if (h == INVALID_HANDLE_VALUE) return 1;
+    LARGE_INTEGER length;
     /* a device (a name like AUX or COM1) or a pipe is never read as an index */
-    if (GetFileType(f) == FILE_TYPE_DISK && GetFileSizeEx(f, &size) && size.QuadPart > 0 &&
-        (unsigned long long)size.QuadPart <= (unsigned long long)SIZE_MAX)
-        map = CreateFileMappingA(f, NULL, PAGE_READONLY, 0, 0, NULL);
-    CloseHandle(f);
-    if (map == NULL) return -1;
-    void *p = MapViewOfFile(map, FILE_MAP_READ, 0, 0, 0);
-    CloseHandle(map); /* the view keeps the mapping */
-    if (p == NULL) return -1;
-    m->data = (const char *)p;
-    m->size = (size_t)size.QuadPart;
+    if (GetFileType(h) != FILE_TYPE_DISK || !GetFileSizeEx(h, &length) || length.QuadPart < 0) {
+        CloseHandle(h);
+        return 1;
+    }
+    RandomFile *r = (RandomFile *)MemAlloc(sizeof *r);
+    if (r == NULL) {
+        CloseHandle(h);
+        return -1;
+    }
+    r->handle = h;
+    *f = r;
+    *size = (uint64_t)length.QuadPart;
     return 0;
 }
 
-void FileUnmap(MappedFile *m)
+long FileReadAt(RandomFile *f, uint64_t offset, void *buf, size_t n)
 {
-    if (m->data != NULL) UnmapViewOfFile(m->data);
-    m->data = NULL;
-    m->size = 0;
+    OVERLAPPED at;
+    memset(&at, 0, sizeof at);
+    at.Offset = (DWORD)offset;
+    at.OffsetHigh = (DWORD)(offset >> 32);
+    DWORD want = n > 0x40000000u ? 0x40000000u : (DWORD)n, got = 0;
+    if (ReadFile(f->handle, buf, want, &got, &at)) return (long)got;
+    return GetLastError() == ERROR_HANDLE_EOF ? 0 : -1;
+}
+
+void FileCloseRandom(RandomFile *f)
+{
+    if (f == NULL) return;
+    CloseHandle(f->handle);
+    MemFree(f);
 }
 
 int FileReplace(const char *from, const char *to)
