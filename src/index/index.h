@@ -115,7 +115,8 @@ int ViewBound(IndexView *v, const char *key, size_t k, int upper, uint64_t *at);
    them, 0 beginning with them, 1 after. */
 int CompareNameKey(const char *line, size_t length, const char *key, size_t k);
 /* 0 when line may follow the name in previous (NAME_SIZE bytes, "" before the first line) in a
-   sorted index, and previous becomes line's name (cut to 63); -1 (the view damaged) otherwise. */
+   sorted index, and previous becomes line's name (cut to 63); -1 (the view damaged) otherwise.
+   A line with fewer than two '?' holds no entry and is not checked. */
 int ViewCheckOrder(IndexView *v, char *previous, const IndexLine *line);
 
 #define UPDATE_INDEX_NAME "zoltpru$.Far"

@@ -84,9 +84,10 @@ int CompareNameKey(const char *line, size_t length, const char *key, size_t k)
 int ViewCheckOrder(IndexView *v, char *previous, const IndexLine *line)
 {
     /* names cut to one length keep their order, so the cut names of a sorted file never fall */
+    IndexFields f;
+    if (!SplitIndexLine(line->text, line->text + line->length, &f)) return 0; /* no entry */
     char name[NAME_SIZE];
-    const char *q = (const char *)memchr(line->text, '?', line->length);
-    size_t n = q != NULL ? (size_t)(q - line->text) : line->length;
+    size_t n = f.nameLength;
     if (n > NAME_SIZE - 1) n = NAME_SIZE - 1;
     memcpy(name, line->text, n);
     name[n] = '\0';

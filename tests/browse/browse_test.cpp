@@ -109,6 +109,44 @@ TEST_F(BrowseFixture, TypedLettersNarrowToNamesStartingWithThemInAnyCase)
     EXPECT_EQ(CurrentEditor()->curLine, 0) << "Esc moves nothing";
 }
 
+// A run longer than the menu shows its first entries, says how many match, and typing narrows it;
+// the opened entry stays marked by its place in the table, not by its place in the menu.
+TEST_F(BrowseFixture, LongRunsShowTheirFirstEntriesAndTheirCount)
+{
+    SetMsgText(MSG_BROWSE_BOUNDED, "%d match, %s shown");
+    for (int i = 0; i < 1500; i++) Add(("e" + std::to_string(10000 + i)).c_str(), "a.c", i + 1);
+    SortTable(&st);
+    st.quitMenu = 0;
+    struct {
+        const char *typed;
+        int count;
+        const char *first, *bottom;
+    } const rows[] = {
+        {"", BROWSE_MENU_MAX, "e10000", "1500 match, 1000 shown"},
+        {"e", BROWSE_MENU_MAX, "e10000", "1500 match, 1000 shown"},
+        {"e11", 500, "e11000", "Type a prefix"},
+        {"e114", 100, "e11400", "Type a prefix"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.typed);
+        TestHostClearCalls();
+        Type(row.typed);
+        ScriptMenuKey(VK_DOWN);
+        ScriptMenuKey(VK_RETURN);
+        ScriptEditorSession({"line"});
+        ScriptMenuKey(VK_ESCAPE);
+        BrowseDefinitions(&st, OPEN_PLUGINSMENU);
+        std::vector<HostCall> menus = Menus();
+        ASSERT_EQ(menus.size(), strlen(row.typed) + 2);
+        const HostCall &shown = menus[strlen(row.typed)];
+        EXPECT_EQ(shown.count, row.count);
+        EXPECT_EQ(shown.items[0].substr(0, strlen(row.first)), row.first);
+        EXPECT_EQ(shown.bottom, row.bottom);
+        EXPECT_EQ(CallsOf(CALL_EDITOR).at(0).line, atoi(row.first + 1) - 10000 + 2);
+        EXPECT_EQ(menus.back().selected, 1) << "the opened entry is marked";
+    }
+}
+
 TEST_F(BrowseFixture, PunctuationTypedWithShiftReachesTheFilter)
 {
     AddNames({"_init", "x"});

@@ -15,6 +15,7 @@
 
 #include "base/alloc.h"
 #include "host/host.h"
+#include "host/messages.h"
 #include "index/index.h"
 #include "platform/platform.h"
 #include "plugin/plugin.h"
@@ -260,6 +261,59 @@ TEST_F(BuildTest, LoadingShowsProgressEveryHundredLinesBrowsingReadsInPlace)
     EXPECT_EQ(CallsOf(CALL_MESSAGE).size(), 0u) << TestHostTranscript();
     ASSERT_EQ(CallsOf(CALL_MENU).size(), 1u);
     EXPECT_EQ(CallsOf(CALL_MENU)[0].count, 250);
+}
+
+// Browsing the index where it lies shows, for every filter, the menus that browsing the loaded
+// table shows: the same items in the same order, the same counts and bottom lines.
+TEST_F(BuildTest, BrowsingInPlaceShowsWhatTheLoadedTableShows)
+{
+    SetMsgText(MSG_BROWSE_BOUNDED, "%d match, %s shown");
+    std::vector<DefinitionEntry> entries;
+    auto add = [&](const std::string &name, const std::string &file, int line) {
+        DefinitionEntry e;
+        memset(&e, 0, sizeof e);
+        strncpy(e.name, name.c_str(), sizeof e.name - 1);
+        strncpy(e.file, file.c_str(), sizeof e.file - 1);
+        e.line = (uint32_t)line;
+        entries.push_back(e);
+    };
+    for (int i = 0; i < 700; i++) {
+        add("Ab" + std::to_string(i), "src\\a.c", i + 1);
+        add("ab" + std::to_string(i % 50), "b.c", 70000 + i);
+        add("_x" + std::to_string(i), "sub\\dir\\with a long name\\c.c", i);
+        add("Zeta", "z" + std::to_string(i) + ".c", 1);
+    }
+    add("", "empty.c", 0);
+    add("", "other.h", 0);
+    std::sort(entries.begin(), entries.end(), [](const DefinitionEntry &a, const DefinitionEntry &b) {
+        return CompareEntries(&a, &b) < 0;
+    });
+    std::string text = "malformed line\r\n";
+    for (const DefinitionEntry &e : entries) {
+        char line[INDEX_LINE_ROOM];
+        FormatIndexLine(line, &e, 0);
+        text += std::string(line) + "\r\n";
+    }
+    WriteText("zoltprj$.Far", text);
+    for (const char *typed : {"", "a", "ab1", "AB49", "_", "_x69", "z", "q", " ", "ab1 "}) {
+        SCOPED_TRACE(std::string("typed '") + typed + "'");
+        std::string menus[2];
+        for (int inPlace = 0; inPlace < 2; inPlace++) {
+            Fresh();
+            TestHostClearCalls();
+            for (const char *p = typed; *p; p++) ScriptMenuChar(*p);
+            ScriptMenu(-1);
+            if (inPlace) {
+                BrowseCommand(&st, OPEN_PLUGINSMENU);
+            } else {
+                ASSERT_EQ(LoadIndex(&st, 0), 0);
+                BrowseDefinitions(&st, OPEN_PLUGINSMENU);
+            }
+            menus[inPlace] = TestHostTranscript(CALL_MENU);
+        }
+        EXPECT_TRUE(menus[1] == menus[0]) << menus[1].substr(0, 300);
+        EXPECT_NE(menus[0], "");
+    }
 }
 
 TEST_F(BuildTest, LoadsMalformedAndForeignLines)

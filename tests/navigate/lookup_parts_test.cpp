@@ -269,6 +269,8 @@ TEST_F(PartsFixture, RunStartAgreesWithAScanFromTheStart)
                                       "OPEN",  "Opener", "OpenFile",  "Other",   "zeta", "Zeta",
                                       "_init", "_z",     "\x80\xa0x", "\xa0\x80"};
     for (int i = 0; i < 300; i++) names.push_back("m" + std::to_string(i * 7919 % 1000));
+    // enough lines that the file is large enough to be read where it lies
+    for (int i = 0; i < 70000; i++) names.push_back("pad" + std::to_string(100000 + i));
     std::vector<DefinitionEntry> entries(names.size());
     for (size_t i = 0; i < names.size(); i++) {
         memset(&entries[i], 0, sizeof entries[i]);
@@ -298,6 +300,30 @@ TEST_F(PartsFixture, RunStartAgreesWithAScanFromTheStart)
         EXPECT_EQ(std::string(st->candidatePath), wholeFile) << word;
         EXPECT_EQ(st->foundLine, wholeLine) << word;
     }
+    // ... and so does the same text read where it lies, through the view
+    ASSERT_GE(text.size(), (size_t)BISECT_MIN);
+    const std::string path = "/tmp/zolt-view-" + std::to_string(getpid()) + ".Far";
+    FILE *f = fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    fwrite(text.data(), 1, text.size(), f);
+    fclose(f);
+    for (const char *word : {"a", "ab", "ABC", "B", "b_", "Op", "z", "_i", "m99", "pad1000",
+                             "pad1699", "pad", "0", "zz", "\x80", "\xa0", "~", "pae"}) {
+        g_menuAnswer = 0;
+        int whole = Collect(word, text), wholeCount = st->matchCount;
+        std::string wholeFile = st->candidatePath;
+        int wholeLine = st->foundLine;
+        char result[LOOKUP_PATH_SIZE];
+        strcpy(st->candidatePath, path.c_str());
+        EXPECT_EQ(TryIndexFile(st, word, "", result, sizeof result, 0, &cancelled), whole) << word;
+        EXPECT_EQ(st->matchCount, wholeCount) << word;
+        EXPECT_EQ(st->indexFault, 0) << word;
+        if (whole) {
+            EXPECT_EQ(std::string(result), wholeFile) << word;
+            EXPECT_EQ(st->foundLine, wholeLine) << word;
+        }
+    }
+    unlink(path.c_str());
     EXPECT_EQ(IndexRunStart(text.data(), text.size(), "zzz"), text.find("_init?"));
     EXPECT_EQ(IndexRunStart(text.data(), text.size(), "~"), text.find("\x80\xa0x?"));
 }

@@ -267,3 +267,67 @@ TEST_F(HostileTree, IndexFilesWithAHugeLineOrMillionsOfLines)
 }
 
 } // namespace
+
+namespace {
+
+// Project indexes that are no sorted index, or that change while they are read: the lookup and
+// the browse menu refuse them with a message, in a few reads, and never show part of them.
+TEST_F(HostileTree, DamagedOrShrinkingIndexesAreRefusedQuickly)
+{
+    std::string sorted;
+    for (int i = 0; i < 60000; i++)
+        sorted += "name" + std::to_string(100000 + i) + "?dir\\file.c?" + std::to_string(i + 1) +
+                  "\r\n";
+    struct Row {
+        const char *what;
+        std::function<void()> make;
+        int lookupFault; // the lookup of "name1300" meets the damage
+    } const rows[] = {
+        {"4 GB of zeros after one line",
+         [] {
+             WriteText("zoltprj$.Far", "aaa?use.c?1\r\n");
+             ASSERT_EQ(truncate("zoltprj$.Far", 4LL << 30), 0);
+         },
+         1},
+        {"lines out of order", [&] { WriteText("zoltprj$.Far", sorted + "aaa?a.c?1\r\n"); }, 0},
+        {"a line longer than any index line, at the end of the run",
+         [&] {
+             size_t at = sorted.find("name130100?");
+             WriteText("zoltprj$.Far", sorted.substr(0, at) + "name1300" + std::string(5000, 'x') +
+                                           "?a.c?1\r\n" + sorted.substr(at));
+         },
+         1},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        row.make();
+        Fresh();
+        TestHostClearCalls();
+        auto start = std::chrono::steady_clock::now();
+        char result[LOOKUP_PATH_SIZE];
+        int cancelled = 0;
+        strcpy(st.candidatePath, "zoltprj$.Far");
+        EXPECT_EQ(TryIndexFile(&st, "name1300", "", result, sizeof result, 0, &cancelled), 0);
+        EXPECT_EQ(st.indexFault, row.lookupFault);
+        ScriptMenu(-1); // offered only if the menu were shown
+        BrowseCommand(&st, OPEN_PLUGINSMENU);
+        EXPECT_EQ(CallsOf(CALL_MENU).size(), 0u);
+        EXPECT_NE(TestHostTranscript().find("\"M37\""), std::string::npos) << TestHostTranscript();
+        EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+                  5.0);
+        TestHostReset();
+        TestHostInstall();
+    }
+
+    // a file that shrinks under the view: its reads stop short, the view fails instead of faulting
+    WriteText("zoltprj$.Far", sorted);
+    IndexView view;
+    ASSERT_EQ(OpenIndexView(&view, "zoltprj$.Far"), 0);
+    ASSERT_EQ(truncate("zoltprj$.Far", 100), 0);
+    IndexLine line;
+    EXPECT_EQ(ViewLine(&view, sorted.size() / 2, &line), -1);
+    EXPECT_EQ(view.fault, VIEW_CHANGED);
+    CloseIndexView(&view);
+}
+
+} // namespace
