@@ -108,7 +108,9 @@ void BrowseCommand(BrowserState *st, int openFrom)
     int loaded = LoadIndex(st, 0);
     HostRestoreScreen(screen);
     if (loaded > 0) return;
-    if (loaded < 0) { /* a list without the entries that did not fit would pass for whole */
+    /* a list without the entries that did not fit, or scanned with an option memory kept from
+       being read, would pass for the whole one */
+    if (loaded < 0 || st->optionsDefaulted) {
         ShowWarning(MSG_NO_MEMORY);
         return;
     }
