@@ -465,27 +465,42 @@ TEST_F(BuildTest, LinksPlantedAtTemporaryNamesAreNotWrittenThrough)
     (void)remove("../victim");
 }
 
-// The temporary files of builds that died go; those of a running process stay.
+// The temporary files of builds that died go, counted; those of a running process stay, and so
+// does every file that is not exactly one of our temporaries' names: the user's own among them.
 TEST_F(BuildTest, StaleTemporaryFilesAreRemoved)
 {
     pid_t dead = fork();
     ASSERT_GE(dead, 0);
     if (dead == 0) _exit(0);
     ASSERT_EQ(waitpid(dead, nullptr, 0), dead);
-    const std::string deadId = std::to_string(dead), liveId = std::to_string(getppid());
+    const std::string deadId = std::to_string(dead), liveId = std::to_string(getppid()),
+                      mark = "~zolt-temp";
     struct {
         std::string name;
         bool stays;
     } const rows[] = {
-        {"zoltprj$." + deadId, false}, {"zoltpru$." + deadId, false}, {"zoltopt$." + deadId, false},
-        {TempName("zoltprj$"), false}, // our own id: left by an earlier process that had it
-        {"zoltprj$." + liveId, true},  {"zoltpru$.x" + deadId, true}, {"zoltprj$.", true},
-        {"other." + deadId, true},
+        {"zoltprj$." + deadId + mark, false},
+        {"zoltpru$." + deadId + mark, false},
+        {TempName("zoltopt$"), false}, // our own id: left by an earlier process that had it
+        {"zoltprj$." + liveId + mark, true},
+        {"zoltpru$.x" + deadId + mark, true},
+        {"zoltprj$." + mark, true},
+        {"zoltprj$.0" + deadId + mark, true},
+        {"zoltprj$." + deadId + mark + ".bak", true},
+        {"zoltprj$.4294967296" + mark, true},
+        {"other." + deadId + mark, true},
+        {"zoltprj$.123", true}, // names a user may well have chosen
+        {"zoltpru$.4000000", true},
+        {"zoltprj$." + deadId, true},
     };
     for (const auto &r : rows) WriteText(r.name, "old");
+    Mkdir("zoltopt$." + deadId + mark); // not a file: never ours
     SmallTree();
     Build();
     for (const auto &r : rows) EXPECT_EQ(ReadText(r.name) == "old", r.stays) << r.name;
+    EXPECT_EQ(st.tempFilesRemoved, 3);
+    struct stat sb;
+    EXPECT_EQ(stat(("zoltopt$." + deadId + mark).c_str(), &sb), 0);
 }
 
 // An index built under other scan options (or unknown ones) is built again from every file.
