@@ -447,6 +447,47 @@ TEST_F(BuildTest, FailedWritesKeepThePreviousFilesAndSaySo)
     EXPECT_EQ(ReadText("zoltprj$.Far"), "?sub\\b.c?0\r\nchanged?a.c?1\r\nT?sub\\c.h?1\r\n");
 }
 
+// Esc stops the walk before the next file of the masks, wherever the walk is (here or in a
+// subdirectory): nothing is written, the old files stay byte for byte, and the user is told.
+int g_stopAt, g_asked; // the stop callback's answer: 1 at its g_stopAt-th call
+
+int StopAtNthFile(void)
+{
+    return ++g_asked == g_stopAt;
+}
+
+TEST_F(BuildTest, EscStopsTheBuildAtTheNextFileAndKeepsTheOldFiles)
+{
+    SmallTree();
+    Build();
+    const std::string project = ReadText("zoltprj$.Far"), update = ReadText("zoltpru$.Far");
+    WriteText("a.c", "int changed(void) {}\n");
+    SetTime("a.c", 77, 30000000);
+    for (int stopAt : {1, 2, 3}) {
+        Fresh();
+        g_stopAt = stopAt;
+        g_asked = 0;
+        st.stopRequested = StopAtNthFile;
+        TestHostClearCalls();
+        EXPECT_EQ(BuildProjectIndex(&st), BUILD_STOPPED) << stopAt;
+        EXPECT_EQ(g_asked, stopAt) << "asked once per file until it said stop";
+        EXPECT_EQ(st.changedFiles, stopAt > 1 ? 1 : 0) << stopAt; // a.c comes first
+        EXPECT_EQ(Warnings(), std::vector<std::string>{"M6|M38|M8"}) << stopAt;
+        EXPECT_EQ(ReadText("zoltprj$.Far"), project) << stopAt;
+        EXPECT_EQ(ReadText("zoltpru$.Far"), update) << stopAt;
+        EXPECT_EQ(ReadText(TempName("zoltprj$")), "<missing>") << stopAt;
+    }
+    g_stopAt = 0; // never: the walk asks at every file and runs to its end
+    g_asked = 0;
+    Fresh();
+    st.stopRequested = StopAtNthFile;
+    TestHostClearCalls();
+    EXPECT_EQ(BuildProjectIndex(&st), BUILD_DONE);
+    EXPECT_EQ(g_asked, 3);
+    EXPECT_EQ(Warnings(), std::vector<std::string>{});
+    EXPECT_EQ(ReadText("zoltprj$.Far"), "?sub\\b.c?0\r\nchanged?a.c?1\r\nT?sub\\c.h?1\r\n");
+}
+
 TEST_F(BuildTest, LinksPlantedAtTemporaryNamesAreNotWrittenThrough)
 {
     SmallTree();
