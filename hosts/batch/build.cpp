@@ -23,8 +23,11 @@ void PrintBuildUsage(FILE *out)
           "  current directory), with the options `zolt config` shows, and prints\n"
           "  one line: the files scanned (new or changed since the last build),\n"
           "  the entries in the project index, whether the index files were\n"
-          "  written, and the time it took. Files left out (a relative path too\n"
-          "  long for the index) are counted on stderr.\n"
+          "  written (none, unchanged, written, not written: the old ones stay,\n"
+          "  partly written), and the time it took. Files left out (a relative\n"
+          "  path too long for the index, a name no index line can hold) are\n"
+          "  counted on stderr with their reason, and so are the temporary files\n"
+          "  of builds that did not finish, removed.\n"
           "  Exit status: 0; 1 when the plugin showed a warning (on stderr); 2 on\n"
           "  bad usage or when DIR is not a directory.\n",
           out);
@@ -48,6 +51,26 @@ static int CountLines(const char *name)
     return lines;
 }
 
+/* What the build left out, one line per reason on stderr. */
+static void ReportLeftOut(const CommandReport *done)
+{
+    if (done->leftOut > 0)
+        fprintf(stderr,
+                "zolt: build: %d file%s left out: relative path longer than %d characters\n",
+                done->leftOut, done->leftOut == 1 ? "" : "s", NAME_SIZE - 1);
+    if (done->namesLeftOut > 0)
+        fprintf(stderr,
+                "zolt: build: %d file%s left out: a line break, control character, '\\' or '?'"
+                " in the name\n",
+                done->namesLeftOut, done->namesLeftOut == 1 ? "" : "s");
+    if (done->dirsLeftOut > 0)
+        fprintf(stderr,
+                "zolt: build: %d director%s left out with the files in %s: a line break, control"
+                " character, '\\' or '?' in the name\n",
+                done->dirsLeftOut, done->dirsLeftOut == 1 ? "y" : "ies",
+                done->dirsLeftOut == 1 ? "it" : "them");
+}
+
 static double Seconds(const struct timespec &from, const struct timespec &to)
 {
     return (double)(to.tv_sec - from.tv_sec) + (double)(to.tv_nsec - from.tv_nsec) / 1e9;
@@ -64,17 +87,19 @@ static int BuildHere(void)
     clock_gettime(CLOCK_MONOTONIC, &end);
     BatchEndProgress();
 
-    static const char *const outcome[] = {"none", "unchanged", "written"}; /* IndexFilesOutcome */
-    const int written = done.indexFiles == INDEX_FILES_WRITTEN;
-    int entries = 0; /* the old files' count, when a build that wrote nothing cannot say it */
+    static const char *const outcome[] = {"none", "unchanged", "written", "not written",
+                                          "partly written"}; /* IndexFilesOutcome */
+    int entries = 0; /* the files' own count, when a build that wrote nothing cannot say it */
     if (done.indexFiles != INDEX_FILES_NONE)
         entries = done.entries >= 0 ? done.entries : CountLines(PROJECT_INDEX_NAME);
-    printf("files scanned: %d, entries: %d, index files: %s, time: %.2f s\n",
-           written ? done.scanned : 0, entries, outcome[done.indexFiles], Seconds(start, end));
-    if (done.leftOut > 0)
+    printf("files scanned: %d, entries: %d, index files: %s, time: %.2f s\n", done.scanned,
+           entries, outcome[done.indexFiles], Seconds(start, end));
+    ReportLeftOut(&done);
+    if (done.tempsRemoved > 0)
         fprintf(stderr,
-                "zolt: build: %d file%s left out: relative path longer than %d characters\n",
-                done.leftOut, done.leftOut == 1 ? "" : "s", NAME_SIZE - 1);
+                "zolt: build: removed %d temporary file%s of builds that did not finish"
+                " (zolt*$.PROCESS" TEMP_NAME_MARKER ")\n",
+                done.tempsRemoved, done.tempsRemoved == 1 ? "" : "s");
     return BatchWarningCount() > 0 ? EXIT_WARNED : EXIT_OK;
 }
 

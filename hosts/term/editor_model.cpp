@@ -81,7 +81,10 @@ static int SplitLines(EditorModel *e, const char *buf, size_t size)
             end--;
         }
         if (start == 0) e->crlf = eol == EOL_CRLF;
-        if (end - start > (size_t)LINE_LIMIT) return -1;
+        if (end - start > (size_t)LINE_LIMIT) {
+            errno = EOVERFLOW; /* what the editor says: a line too long, not a bad file */
+            return -1;
+        }
         if (InsertLine(e, e->count) != 0) return -1;
         if (AppendBytes(&e->lines[e->count - 1], buf + start, (int)(end - start)) != 0) return -1;
         e->lines[e->count - 1].eol = eol;
@@ -100,6 +103,7 @@ static char *ReadWholeFile(FILE *f, size_t *size)
         if (n < cap) break;
         char *bigger = cap >= (size_t)EDIT_FILE_MAX ? NULL : (char *)realloc(buf, cap * 2);
         if (!bigger) {
+            errno = cap >= (size_t)EDIT_FILE_MAX ? EFBIG : ENOMEM;
             free(buf);
             return NULL;
         }
@@ -112,6 +116,19 @@ static char *ReadWholeFile(FILE *f, size_t *size)
     }
     *size = n;
     return buf;
+}
+
+static_assert(LINE_LIMIT == 1 << 24 && EDIT_FILE_MAX == 1 << 28, "the sizes EdLoadFailure names");
+
+const char *EdLoadFailure(int err)
+{
+    switch (err) {
+    case EINVAL: return "not a regular file";
+    case EOVERFLOW: return "a line is longer than 16 MB";
+    case EFBIG: return "the file is larger than 256 MB";
+    case ENOMEM: return "not enough memory";
+    default: return strerror(err);
+    }
 }
 
 int EdLoad(EditorModel *e, const char *path, int width, int height)

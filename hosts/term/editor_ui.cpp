@@ -253,8 +253,7 @@ static EditorModel *OpenModel(const char *fileName)
     if (!e || ResolveEditorPath(fileName, path, sizeof path) != 0 ||
         EdLoad(e, path, width, height) < 0) {
         char reason[160];
-        FormatTruncated(reason, sizeof reason, "Cannot open the file: %s",
-                        errno == EINVAL ? "not a regular file" : strerror(errno));
+        FormatTruncated(reason, sizeof reason, "Cannot open the file: %s", EdLoadFailure(errno));
         free(e);
         ShowError(reason, fileName);
         return NULL;

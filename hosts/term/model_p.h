@@ -190,6 +190,8 @@ struct EditorModel {
    but cannot be read (not a regular file, no permission, over EDIT_FILE_MAX) or out of memory
    (nothing to free then). */
 int EdLoad(EditorModel *e, const char *path, int width, int height);
+/* Why EdLoad failed, from the errno it left: a text for the user. */
+const char *EdLoadFailure(int err);
 void EdFree(EditorModel *e);
 /* Writes the buffer back, keeping the file's mode. An existing file is replaced only when the
    user could write it in place; one with other hard links is written in place, so every name

@@ -60,7 +60,10 @@ enum Msg {
     MSG_BROWSE_BOUNDED = 36, /* format: %d entries match, %s of them shown */
     MSG_INDEX_DAMAGED = 37,
 
-    MSG_COUNT = 38
+    /* a build the user stopped */
+    MSG_BUILD_STOPPED = 38,
+
+    MSG_COUNT = 39
 };
 
 #endif

@@ -38,7 +38,7 @@ int BeginBuild(IndexBuild *b, BrowserState *st)
     int busy;
     b->lock = LockCurrentDir(BUILD_LOCK_WAIT_MS, &busy);
     if (busy) return 1;
-    RemoveStaleTempFiles();
+    RemoveStaleTempFiles(st);
     FormatScanOptions(st, b->options, sizeof b->options);
     /* entries made under other options cannot be reused: every file is scanned again */
     b->sameOptions = HasScanOptions(b->options);
@@ -57,7 +57,11 @@ int WalkAndWrite(IndexBuild *b, BrowserState *st)
        an entry the table could not take, a short update window) would outlive the build if
        written: the next one copies the unchanged files' entries from the update file. So the
        old files stay. */
-    if (st->optionsDefaulted || ProjectScan("*.*", st) != 0) return BUILD_INCOMPLETE;
+    st->walkStopped = 0;
+    if (st->optionsDefaulted) return BUILD_INCOMPLETE;
+    int walked = ProjectScan("*.*", st);
+    if (st->walkStopped) return BUILD_STOPPED; /* the old files stay as they were */
+    if (walked != 0) return BUILD_INCOMPLETE;
     int stale = b->sameOptions ? IndexIsStale(st) : st->changedFiles != 0 || HasIndexFiles(st);
     if (stale) {
         ReleaseUpdateTable(st); /* makes room for the sort keys */

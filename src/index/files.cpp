@@ -291,7 +291,7 @@ static int CloseChecked(FILE *f)
    one) and created exclusively: a link planted under the name is never written through. */
 FILE *CreateTempFile(char *name, size_t size, const char *base)
 {
-    FormatTruncated(name, size, "%s.%lu", base, CurrentProcessId());
+    FormatTruncated(name, size, "%s.%lu" TEMP_NAME_MARKER, base, CurrentProcessId());
     return FileCreateExclusive(name);
 }
 

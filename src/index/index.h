@@ -35,7 +35,8 @@ void ReleaseTableChunks(BrowserState *st);
 /* Walks the current directory (and below, when recurse is on) with the pattern, filling the
    main table; from the editor scans the editor's text instead. Returns 0 when the walk ended,
    -1 when it ended with entries left out because memory ran out (the table or the update
-   window could not grow, or a directory could not be listed).
+   window could not grow, or a directory could not be listed). Before each file of the masks
+   asks stopRequested (when set), and on 1 sets walkStopped and ends the walk there.
    Changes relDir (restored), changedFiles, updCursor, fileKind; the current directory returns. */
 int ProjectScan(const char *pattern, BrowserState *st);
 /* ScanSource into the main table: 0 scanned, 1 cannot be opened, -1 the table could not grow. */
@@ -123,6 +124,9 @@ int ViewCheckOrder(IndexView *v, char *previous, const IndexLine *line);
 #define PROJECT_INDEX_NAME "zoltprj$.Far"
 /* The scan options the index files were built with, beside them; a change means a full scan. */
 #define SCAN_OPTIONS_NAME "zoltopt$.Far"
+/* Ends every temporary file's name: what no user names a file with marks the files that the
+   cleanup of dead builds may remove. */
+#define TEMP_NAME_MARKER "~zolt-temp"
 /* Fills the main table from the project index file (update = 0; without it, or from the editor,
    by a scan, sorted) or the update table from the update index file (update = 1).
    0 when the table was filled (possibly with nothing), 1 otherwise, -1 when it was filled in
@@ -159,15 +163,17 @@ struct IndexBuild {
 enum BuildResult {
     BUILD_DONE = 0,       /* the files were written, or were already current */
     BUILD_INCOMPLETE = 1, /* memory ran out: entries would be missing, the old files stay */
-    BUILD_NOT_WRITTEN = 2 /* the files could not be written, the old files stay */
+    BUILD_NOT_WRITTEN = 2, /* the files could not be written, the old files stay (the project
+                              file may be the new one when only the update file failed) */
+    BUILD_STOPPED = 3      /* stopRequested ended the walk: nothing written, the old files stay */
 };
 /* Takes the current directory's build lock (waiting for another build a while), removes stale
    temporaries and opens the update index when the options are unchanged. 0, or 1 when another
    build holds the directory (nothing was done). */
 int BeginBuild(IndexBuild *b, BrowserState *st);
 /* Scans "*.*" and writes the files when they are stale: a BuildResult; BUILD_INCOMPLETE when
-   the walk left entries out or an option could not be read (optionsDefaulted). Sets
-   indexEntries and indexFilesReplaced. */
+   the walk left entries out or an option could not be read (optionsDefaulted), BUILD_STOPPED
+   when st->stopRequested stopped it. Sets indexEntries, indexFilesReplaced and walkStopped. */
 int WalkAndWrite(IndexBuild *b, BrowserState *st);
 /* Lets go of the update table and the lock. */
 void EndBuild(IndexBuild *b, BrowserState *st);

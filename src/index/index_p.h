@@ -53,14 +53,15 @@ struct UpdateStream {
 };
 
 enum {
-    TEMP_NAME_SIZE = 32 /* "zoltprj$." and a process id */
+    TEMP_NAME_SIZE = 40 /* "zoltprj$.", a process id and the marker */
 };
-
-/* Creates BASE.<process id> exclusively in the current directory, its name into name.
+/* Creates BASE.<process id>~zolt-temp exclusively in the current directory, its name into name.
    Null when it cannot be created (or the name is taken: nothing is written through a link). */
 FILE *CreateTempFile(char *name, size_t size, const char *base);
-/* Removes the temporary files that builds which no longer run left in the current directory. */
-void RemoveStaleTempFiles(void);
+/* Removes the temporary files that builds which no longer run left in the current directory:
+   only names of exactly that form, of a process that is gone (or had our id); counts each in
+   tempFilesRemoved. */
+void RemoveStaleTempFiles(BrowserState *st);
 
 /* The scan options an index depends on, as the text recorded beside it. */
 void FormatScanOptions(const BrowserState *st, char *text, size_t size);

@@ -79,6 +79,10 @@ int VisitFile(const DirEntry *entry, BrowserState *st)
         st->filesLeftOut++;
         return 0;
     }
+    if (st->stopRequested != NULL && st->stopRequested()) {
+        st->walkStopped = 1; /* before the file: what the walk has is never written */
+        return 0;
+    }
     st->fileKind = kind;
     (void)SealTableChunk(st); /* between files: a file's entries stay in one piece */
     int reused = ReuseUnchanged(entry, st);
@@ -110,6 +114,16 @@ static int ScanSubdirectory(const char *pattern, const DirEntry *entry, BrowserS
     return result;
 }
 
+/* An entry whose name no index line could hold: counted when it would have been walked. */
+static void CountUnusableName(const DirEntry *entry, BrowserState *st)
+{
+    if (entry->attributes & FILE_ATTR_DIRECTORY) {
+        if (st->recurse) st->dirsLeftOut++;
+    } else if (ClassifyFile(entry->name, st->fileMask) != FILE_KIND_NONE) {
+        st->namesLeftOut++;
+    }
+}
+
 int ProjectScan(const char *pattern, BrowserState *st)
 {
     if (st->fromEditor) return VisitFile(NULL, st) < 0 ? -1 : 0;
@@ -121,12 +135,13 @@ int ProjectScan(const char *pattern, BrowserState *st)
         return started < 0 ? -1 : 0; /* an unreadable directory has nothing to record */
     int result = 0; /* the walk goes on after an entry was lost: the count of files stays right */
     do {
-        int r;
-        if (st->recurse && (entry.attributes & FILE_ATTR_DIRECTORY) && !IsDotName(entry.name))
+        int r = 0;
+        if (entry.unusableName) CountUnusableName(&entry, st);
+        else if (st->recurse && (entry.attributes & FILE_ATTR_DIRECTORY) && !IsDotName(entry.name))
             r = ScanSubdirectory(pattern, &entry, st);
         else r = VisitFile(&entry, st);
         if (r < 0) result = -1;
-    } while (DirNext(dir, &entry));
+    } while (!st->walkStopped && DirNext(dir, &entry));
     DirClose(dir);
     return result;
 }

@@ -8,34 +8,40 @@
 #include "platform/platform.h"
 #include "state/state.h"
 
-static const char *const TEMP_BASES[] = {"zoltprj$.", "zoltpru$.", "zoltopt$."};
+static const char *const TEMP_BASES[] = {"zoltprj$", "zoltpru$", "zoltopt$"};
 
-/* The process id in a temporary file's name, or 0 when the name is not one of ours. */
+/* The process id in a temporary file's name, or 0 when the name is not exactly one this program
+   makes (BASE.PID and the marker, the id without leading zeros): a user's zoltprj$.123 or
+   zoltpru$.4000000 is never taken for one. */
 static unsigned long TempFileOwner(const char *name)
 {
     for (const char *base : TEMP_BASES) {
         size_t n = strlen(base);
-        if (strncmp(name, base, n) != 0 || name[n] == '\0') continue;
+        if (strncmp(name, base, n) != 0 || name[n] != '.') continue;
+        const char *p = name + n + 1;
+        if (*p < '1' || *p > '9') return 0;
         unsigned long pid = 0;
-        for (const char *p = name + n; *p != '\0'; p++) {
-            if (*p < '0' || *p > '9' || pid > 429496729ul) return 0;
-            pid = pid * 10 + (unsigned long)(*p - '0');
+        for (; *p >= '0' && *p <= '9'; p++) {
+            unsigned long digit = (unsigned long)(*p - '0');
+            if (pid > (4294967295ul - digit) / 10) return 0; /* no process has such an id */
+            pid = pid * 10 + digit;
         }
-        return pid;
+        return strcmp(p, TEMP_NAME_MARKER) == 0 ? pid : 0;
     }
     return 0;
 }
 
-void RemoveStaleTempFiles(void)
+void RemoveStaleTempFiles(BrowserState *st)
 {
     DirEntry entry;
     DirEnum *dir = DirFirst("zolt*.*", &entry);
     if (dir == NULL) return;
     do {
         unsigned long pid = TempFileOwner(entry.name);
-        if (pid == 0 || (entry.attributes & FILE_ATTR_DIRECTORY)) continue;
+        if (pid == 0 || entry.unusableName || (entry.attributes & FILE_ATTR_DIRECTORY)) continue;
         /* our own id names a file of a dead process that had it before us */
-        if (pid == CurrentProcessId() || !IsProcessRunning(pid)) (void)FileRemove(entry.name);
+        if ((pid == CurrentProcessId() || !IsProcessRunning(pid)) && FileRemove(entry.name) == 0)
+            st->tempFilesRemoved++;
     } while (DirNext(dir, &entry));
     DirClose(dir);
 }

@@ -20,6 +20,10 @@ struct DirEntry {
     FileTime writeTime;
     char name[260];     /* long name */
     char shortName[14]; /* 8.3 alias, empty when there is none (always empty on posix) */
+    /* 1: a name the plugin cannot use, reported only to be counted, never to be opened (posix:
+       a control character, '\' or '?' in it; Windows: characters outside the code page, shown
+       as '?', and no 8.3 alias) */
+    int unusableName;
 };
 
 /* --- directory enumeration --- */
@@ -27,7 +31,7 @@ struct DirEnum;
 /* Starts an enumeration of the current directory with a wildcard pattern ("*.*"): 0, the first
    entry and the handle in *dir; 1 when nothing can be enumerated; -1 when memory ran out (the
    directory's entries are unknown, not absent). Posix reports "." and ".." too; a symbolic
-   link never has FILE_ATTR_DIRECTORY. */
+   link never has FILE_ATTR_DIRECTORY. Entries with an unusableName come too. */
 int DirStart(const char *pattern, DirEntry *entry, DirEnum **dir);
 /* DirStart for a caller to whom every failure is the same: the handle, or null. */
 static inline DirEnum *DirFirst(const char *pattern, DirEntry *entry)
@@ -116,6 +120,11 @@ int StoreQueryValue(StoreKey *k, const char *name, int *type, void *data, uint32
 /* VkKeyScanA: low byte virtual-key code, high byte shift state (1 Shift, 2 Ctrl, 4 Alt);
    -1 when no key types the character. */
 int KeyScanChar(char c);
+/* 1 when Esc was pressed since the last call, as the host's console input holds it: the keys
+   up to and including the Esc are taken from the input. 0, and the input left alone, when no
+   Esc waits or the process has no console input of a full-screen host (posix: standard input
+   is not a terminal in raw mode, as a shell leaves it; its lines are the shell's). */
+int ConsoleEscPressed(void);
 /* Windows: a beep and a modal box; with the environment variable ZOLT_NO_FATAL_BOX set to a
    non-empty value, a line "title: text" on stderr instead (unattended runs and tests). */
 void FatalBox(const char *text, const char *title);

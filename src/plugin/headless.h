@@ -11,7 +11,9 @@
 enum IndexFilesOutcome {
     INDEX_FILES_NONE = 0,      /* there is no project index file */
     INDEX_FILES_UNCHANGED = 1, /* the files there were left as they were */
-    INDEX_FILES_WRITTEN = 2    /* the build replaced at least one of them */
+    INDEX_FILES_WRITTEN = 2,   /* the build replaced both of them */
+    INDEX_FILES_FAILED = 3,    /* the build failed or was stopped: the old files stay as they were */
+    INDEX_FILES_PARTLY = 4     /* the new project file went in place, the update file failed */
 };
 
 /* What one headless command did. RunHeadlessCommand and ListDefinitions zero-fill it first;
@@ -21,11 +23,14 @@ struct CommandReport {
     int scanned;    /* files scanned that could be read */
     int unreadable; /* files handed to the scanner that could not be opened */
     int leftOut;    /* files of the masks whose relative path is too long for an entry */
+    int namesLeftOut; /* build: files of the masks whose name an index line cannot hold */
+    int dirsLeftOut;  /* build: directories of such names, not walked */
     int entries;    /* build: entries in the project index after it, -1 when not known (0
                         when another build held the directory);
                         list and scan: the NAME?FILE?LINE lines written */
     int indexFiles; /* build: an IndexFilesOutcome */
     int noIndex;    /* list: no project index file could be read; the entries come from a scan */
+    int tempsRemoved; /* build: temporary files of builds that died, removed before it */
 };
 
 /* Runs one command of the command menu (a CommandItem) without showing the menu, as OpenPlugin

@@ -86,13 +86,18 @@ int ShowCommandMenu(int openFrom)
 /* The build, and what it did for a host that reports it (report may be null). */
 static void BuildCommand(BrowserState *st, CommandReport *report)
 {
-    BuildProjectIndex(st);
+    int result = BuildProjectIndex(st);
     if (report == NULL) return;
     report->scanned = st->changedFiles - st->filesUnreadable;
     report->unreadable = st->filesUnreadable;
     report->leftOut = st->filesLeftOut;
+    report->namesLeftOut = st->namesLeftOut;
+    report->dirsLeftOut = st->dirsLeftOut;
+    report->tempsRemoved = st->tempFilesRemoved;
     report->entries = st->indexEntries;
-    if (st->indexFilesReplaced > 0) report->indexFiles = INDEX_FILES_WRITTEN;
+    if (result > BUILD_DONE)
+        report->indexFiles = st->indexFilesReplaced > 0 ? INDEX_FILES_PARTLY : INDEX_FILES_FAILED;
+    else if (st->indexFilesReplaced > 0) report->indexFiles = INDEX_FILES_WRITTEN;
 }
 
 static void RunCommand(BrowserState *st, int openFrom, int command, CommandReport *report)
@@ -169,7 +174,7 @@ void RunHeadlessCommand(int openFrom, int command, CommandReport *report)
     memset(report, 0, sizeof *report);
     RunCommandGuarded(openFrom, command, report);
     if (openFrom == OPEN_EDITOR || command != COMMAND_BUILD) return;
-    if (report->indexFiles != INDEX_FILES_WRITTEN) { /* a build that did not start says too */
+    if (report->indexFiles == INDEX_FILES_NONE) { /* a build that did not start says too */
         FileTime t;
         report->indexFiles = FileGetWriteTime(PROJECT_INDEX_NAME, &t) == 0 ? INDEX_FILES_UNCHANGED
                                                                            : INDEX_FILES_NONE;

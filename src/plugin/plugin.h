@@ -33,8 +33,10 @@ void BrowseCommand(BrowserState *st, int openFrom);
    openFrom: the host's open-from code (OPEN_EDITOR moves the editor cursor instead of opening).
    Allocates and frees menuItems (the items of one pass); warning 7 when memory runs out. */
 void BrowseDefinitions(BrowserState *st, int openFrom);
-/* The panel command: load the update index, scan "*.*", write the files when they are stale. */
-void BuildProjectIndex(BrowserState *st);
+/* The panel command: load the update index, scan "*.*", write the files when they are stale;
+   Esc stops it (unless the caller put its own stopRequested in st). A BuildResult, or -1 when
+   another build held the directory. */
+int BuildProjectIndex(BrowserState *st);
 /* Jump to the definition of the word under the cursor: the edited text first (fills and sorts
    the main table), then the project index files up the directory tree. Records the back-out
    position before searching; an empty word does nothing. */

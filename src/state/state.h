@@ -16,6 +16,8 @@ enum ProgressKind {
 };
 /* Called by the scan and load paths; null: nothing is shown. */
 typedef void (*ProgressFn)(int kind, int count);
+/* Asked between the files of a build's walk: 1 stops it there (the user pressed Esc). */
+typedef int (*StopFn)(void);
 struct IndexMatch;
 /* Offers a lookup's matches (two or more) for a choice: the chosen index, -1 when cancelled,
    any other value when nothing could be offered. */
@@ -23,6 +25,8 @@ typedef int (*ChooseFn)(const struct IndexMatch *matches, int count);
 
 struct BrowserState {
     ProgressFn progress; /* set by the command's driver; null shows nothing */
+    StopFn stopRequested; /* set by the build's driver; null: the walk runs to its end */
+    int walkStopped;      /* the walk ended early because stopRequested said so */
     /* project scan */
     char relDir
         [PATH_SIZE];  /* walked directory relative to the scan root, trailing '\'; "" at the root */
@@ -71,10 +75,13 @@ struct BrowserState {
     char defineText[DIRECTIVE_MAX + 1]; /* last define line after '#', "define..." */
     int changedFiles;                   /* files a build handed to the scanner */
     int filesLeftOut;    /* files of the masks whose relative path cannot be recorded (63 chars) */
+    int namesLeftOut;    /* files of the masks whose name an index line cannot hold */
+    int dirsLeftOut;     /* directories of such names, not walked */
     int filesUnreadable; /* files handed to the scanner that could not be opened */
     int optionsDefaulted; /* memory ran out reading an option, whose default stands in: a build keeps the old files */
     int indexEntries;       /* entries in the index files after a build; -1 when not known */
     int indexFilesReplaced; /* index files a build put in place (0 to 2) */
+    int tempFilesRemoved;   /* temporary files of dead builds that a build removed */
     char cplusplusGuard; /* "ifdef __cplusplus" seen: next '{' is not folded; cleared per source */
     /* definition lookup */
     ChooseFn choose; /* set by the command's driver; null: nothing is chosen among several */

@@ -107,6 +107,33 @@ done
 [ "$(stamp "$tree/zoltprj\$.Far" "$tree/zoltpru\$.Far")" = "$before" ] ||
     fail "a left-out file made the build write"
 rm -rf "$tree/sub/dd"*
+
+# --- names no index line can hold are left out, each counted with its reason ---
+names="$work/names"
+mkdir -p "$names/bad?dir" "$names/ok"
+for f in 'a?b.c' $'new\nline.c' 'back\slash.h' 'ok/fine.c' 'bad?dir/in.c' 'x?y.txt'; do
+    printf 'int f(void) { return 0; }\n' >"$names/$f"
+done
+out=$("$zolt" build "$names" 2>"$work/stderr") || fail "bad names: exit status"
+[[ "$out" == "files scanned: 1, entries: 1, index files: written, "* ]] || fail "bad names: $out"
+expected_err="zolt: build: 3 files left out: a line break, control character, '\\' or '?' in the name
+zolt: build: 1 directory left out with the files in it: a line break, control character, '\\' or '?' in the name"
+[ "$(cat "$work/stderr")" = "$expected_err" ] || fail "bad names: stderr '$(cat "$work/stderr")'"
+
+# --- the temporaries of a build that died are removed and said so; the user's look-alikes stay ---
+sh -c 'exit 0' &
+dead=$!
+wait "$dead"
+printf 'my notes\n' >"$names/zoltprj\$.123"
+printf 'more\n' >"$names/zoltpru\$.4000000"
+printf 'old\n' >"$names/zoltprj\$.$dead~zolt-temp"
+printf 'old\n' >"$names/zoltpru\$.$dead~zolt-temp"
+out=$("$zolt" build "$names" 2>"$work/stderr") || fail "stale temporaries: exit status"
+grep -qx "zolt: build: removed 2 temporary files of builds that did not finish (zolt\*\$.PROCESS~zolt-temp)" \
+    "$work/stderr" || fail "stale temporaries: stderr '$(cat "$work/stderr")'"
+[ "$(cat "$names/zoltprj\$.123" "$names/zoltpru\$.4000000")" = "my notes"$'\n'"more" ] ||
+    fail "stale temporaries: the user's files were touched"
+[ -e "$names/zoltprj\$.$dead~zolt-temp" ] && fail "stale temporaries: the dead build's file stayed"
 # --- failures are warned about, with status 1: index files that cannot be written (the old
 # ones stay), another build of the directory at work (after a wait) ---
 failed() {
@@ -120,8 +147,13 @@ failed() {
 mkdir "$work/blocked" && cp "$tree/a.c" "$work/blocked/" && mkdir "$work/blocked/zoltpru\$.Far"
 failed "unwritable index" "could not be written" "$zolt" build "$work/blocked"
 # the project file went in place before the update file failed: that much was written
-[[ "$(cat "$work/stdout")" == "files scanned: 1, entries: 2, index files: written, "* ]] ||
+[[ "$(cat "$work/stdout")" == "files scanned: 1, entries: 2, index files: partly written, "* ]] ||
     fail "unwritable index: summary '$(cat "$work/stdout")'"
+# the project file cannot be written: nothing went in place, yet the file was scanned
+rmdir "$work/blocked/zoltpru\$.Far" && rm "$work/blocked/zoltprj\$.Far" && mkdir "$work/blocked/zoltprj\$.Far"
+failed "unwritable project index" "could not be written" "$zolt" build "$work/blocked"
+[[ "$(cat "$work/stdout")" == "files scanned: 1, entries: 0, index files: not written, "* ]] ||
+    fail "unwritable project index: summary '$(cat "$work/stdout")'"
 if command -v flock >/dev/null; then
     touch "$tree/a.c"
     before=$(stamp "$tree/zoltprj\$.Far")

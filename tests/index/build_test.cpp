@@ -447,6 +447,47 @@ TEST_F(BuildTest, FailedWritesKeepThePreviousFilesAndSaySo)
     EXPECT_EQ(ReadText("zoltprj$.Far"), "?sub\\b.c?0\r\nchanged?a.c?1\r\nT?sub\\c.h?1\r\n");
 }
 
+// Esc stops the walk before the next file of the masks, wherever the walk is (here or in a
+// subdirectory): nothing is written, the old files stay byte for byte, and the user is told.
+int g_stopAt, g_asked; // the stop callback's answer: 1 at its g_stopAt-th call
+
+int StopAtNthFile(void)
+{
+    return ++g_asked == g_stopAt;
+}
+
+TEST_F(BuildTest, EscStopsTheBuildAtTheNextFileAndKeepsTheOldFiles)
+{
+    SmallTree();
+    Build();
+    const std::string project = ReadText("zoltprj$.Far"), update = ReadText("zoltpru$.Far");
+    WriteText("a.c", "int changed(void) {}\n");
+    SetTime("a.c", 77, 30000000);
+    for (int stopAt : {1, 2, 3}) {
+        Fresh();
+        g_stopAt = stopAt;
+        g_asked = 0;
+        st.stopRequested = StopAtNthFile;
+        TestHostClearCalls();
+        EXPECT_EQ(BuildProjectIndex(&st), BUILD_STOPPED) << stopAt;
+        EXPECT_EQ(g_asked, stopAt) << "asked once per file until it said stop";
+        EXPECT_EQ(st.changedFiles, stopAt > 1 ? 1 : 0) << stopAt; // a.c comes first
+        EXPECT_EQ(Warnings(), std::vector<std::string>{"M6|M38|M8"}) << stopAt;
+        EXPECT_EQ(ReadText("zoltprj$.Far"), project) << stopAt;
+        EXPECT_EQ(ReadText("zoltpru$.Far"), update) << stopAt;
+        EXPECT_EQ(ReadText(TempName("zoltprj$")), "<missing>") << stopAt;
+    }
+    g_stopAt = 0; // never: the walk asks at every file and runs to its end
+    g_asked = 0;
+    Fresh();
+    st.stopRequested = StopAtNthFile;
+    TestHostClearCalls();
+    EXPECT_EQ(BuildProjectIndex(&st), BUILD_DONE);
+    EXPECT_EQ(g_asked, 3);
+    EXPECT_EQ(Warnings(), std::vector<std::string>{});
+    EXPECT_EQ(ReadText("zoltprj$.Far"), "?sub\\b.c?0\r\nchanged?a.c?1\r\nT?sub\\c.h?1\r\n");
+}
+
 TEST_F(BuildTest, LinksPlantedAtTemporaryNamesAreNotWrittenThrough)
 {
     SmallTree();
@@ -465,27 +506,42 @@ TEST_F(BuildTest, LinksPlantedAtTemporaryNamesAreNotWrittenThrough)
     (void)remove("../victim");
 }
 
-// The temporary files of builds that died go; those of a running process stay.
+// The temporary files of builds that died go, counted; those of a running process stay, and so
+// does every file that is not exactly one of our temporaries' names: the user's own among them.
 TEST_F(BuildTest, StaleTemporaryFilesAreRemoved)
 {
     pid_t dead = fork();
     ASSERT_GE(dead, 0);
     if (dead == 0) _exit(0);
     ASSERT_EQ(waitpid(dead, nullptr, 0), dead);
-    const std::string deadId = std::to_string(dead), liveId = std::to_string(getppid());
+    const std::string deadId = std::to_string(dead), liveId = std::to_string(getppid()),
+                      mark = "~zolt-temp";
     struct {
         std::string name;
         bool stays;
     } const rows[] = {
-        {"zoltprj$." + deadId, false}, {"zoltpru$." + deadId, false}, {"zoltopt$." + deadId, false},
-        {TempName("zoltprj$"), false}, // our own id: left by an earlier process that had it
-        {"zoltprj$." + liveId, true},  {"zoltpru$.x" + deadId, true}, {"zoltprj$.", true},
-        {"other." + deadId, true},
+        {"zoltprj$." + deadId + mark, false},
+        {"zoltpru$." + deadId + mark, false},
+        {TempName("zoltopt$"), false}, // our own id: left by an earlier process that had it
+        {"zoltprj$." + liveId + mark, true},
+        {"zoltpru$.x" + deadId + mark, true},
+        {"zoltprj$." + mark, true},
+        {"zoltprj$.0" + deadId + mark, true},
+        {"zoltprj$." + deadId + mark + ".bak", true},
+        {"zoltprj$.4294967296" + mark, true},
+        {"other." + deadId + mark, true},
+        {"zoltprj$.123", true}, // names a user may well have chosen
+        {"zoltpru$.4000000", true},
+        {"zoltprj$." + deadId, true},
     };
     for (const auto &r : rows) WriteText(r.name, "old");
+    Mkdir("zoltopt$." + deadId + mark); // not a file: never ours
     SmallTree();
     Build();
     for (const auto &r : rows) EXPECT_EQ(ReadText(r.name) == "old", r.stays) << r.name;
+    EXPECT_EQ(st.tempFilesRemoved, 3);
+    struct stat sb;
+    EXPECT_EQ(stat(("zoltopt$." + deadId + mark).c_str(), &sb), 0);
 }
 
 // An index built under other scan options (or unknown ones) is built again from every file.

@@ -58,7 +58,7 @@ struct TempDirTest : ::testing::Test {
     // The temporary name a build of this process writes an index file under before renaming it.
     static std::string TempName(const std::string &base)
     {
-        return base + "." + std::to_string(getpid());
+        return base + "." + std::to_string(getpid()) + "~zolt-temp";
     }
 
     static void WriteText(const std::string &path, const std::string &text)

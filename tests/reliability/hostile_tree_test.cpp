@@ -168,11 +168,24 @@ TEST_F(HostileTree, NamesAWindowsTreeCannotHoldAreLeftOut)
     WriteText("semi;colon.c", def);
     WriteText("caf\xe9.c", def);
     WriteText("\xd1\x84\xd0\xb0\xd0\xb9\xd0\xbb.c", def); // UTF-8 bytes
+    WriteText("tab\there.h", def);
+    WriteText("not?a-source.txt", def); // outside the masks: not left out, just not ours
+    Mkdir("dir?q");
+    WriteText("dir?q/inside.c", def);
+    Mkdir("dir\nnl");
     std::string project = Build();
     ExpectWellFormed(project);
     ExpectWellFormed(ReadText("zoltpru$.Far"), 4);
     EXPECT_EQ(project,
               "f?caf\xe9.c?1\r\nf?semi;colon.c?1\r\nf?\xd1\x84\xd0\xb0\xd0\xb9\xd0\xbb.c?1\r\n");
+    // each one left out is counted, with its reason
+    EXPECT_EQ(st.namesLeftOut, 4);
+    EXPECT_EQ(st.dirsLeftOut, 2);
+    EXPECT_EQ(st.filesLeftOut, 0);
+    Fresh(0, "*.c;*.h"); // a walk that stays here meets no directory
+    BuildProjectIndex(&st);
+    EXPECT_EQ(st.namesLeftOut, 4);
+    EXPECT_EQ(st.dirsLeftOut, 0);
 }
 
 TEST_F(HostileTree, PathsAtTheEntryAndDirectoryBounds)

@@ -1,5 +1,6 @@
 /* The terminal host's editor model: loading and saving bytes, positioning, scrolling, editing. */
 #include <curses.h>
+#include <errno.h>
 #include <gtest/gtest.h>
 #include <locale.h>
 #include <stdio.h>
@@ -156,6 +157,35 @@ TEST(TermEditor, UnreadableOrReadOnlyFilesAreNeverSavedOver)
     EXPECT_EQ(
         system(("chmod 644 " + secret + " && grep -qx important " + secret + " " + shared).c_str()),
         0);
+    EXPECT_EQ(system(("rm -rf " + d).c_str()), 0);
+}
+
+// A file that cannot be opened says why: a line too long is not a file of the wrong kind.
+TEST(TermEditor, FilesThatCannotOpenSayWhy)
+{
+    char dir[] = "/tmp/zolt-ed-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    const std::string d = dir;
+    const std::string wide = std::string(17 * 1024 * 1024, 'x') + "\nshort\n";
+    FILE *f = fopen((d + "/wide.c").c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    fwrite(wide.data(), 1, wide.size(), f);
+    fclose(f);
+    ASSERT_EQ(mkfifo((d + "/fifo").c_str(), 0644), 0);
+    const struct {
+        std::string path;
+        const char *why;
+    } rows[] = {
+        {d + "/wide.c", "a line is longer than 16 MB"},
+        {d + "/fifo", "not a regular file"},
+        {d, "Is a directory"},
+    };
+    for (const auto &r : rows) {
+        EditorModel e;
+        errno = EINVAL; // a stale value must not stand for the reason
+        EXPECT_EQ(EdLoad(&e, r.path.c_str(), 80, 20), -1) << r.path;
+        EXPECT_STREQ(EdLoadFailure(errno), r.why) << r.path;
+    }
     EXPECT_EQ(system(("rm -rf " + d).c_str()), 0);
 }
 

@@ -59,11 +59,11 @@ static int IsWindowsName(const char *name)
 
 /* Fills entry for `name`; 0 when the entry is to be skipped (gone, or neither a file nor a
    directory). A link reads as its target when that is a regular file, and as a plain entry
-   without the directory attribute when it leads to a directory, so a walk stays in the tree. A name no Windows tree could hold is skipped. */
+   without the directory attribute when it leads to a directory, so a walk stays in the tree. A
+   name no Windows tree could hold comes marked unusableName. */
 static int DescribeEntry(const char *name, DirEntry *entry)
 {
     struct stat sb, target;
-    if (!IsWindowsName(name)) return 0;
     if (lstat(name, &sb) != 0) return 0;
     uint32_t attributes = 0;
     if (S_ISLNK(sb.st_mode)) {
@@ -78,6 +78,7 @@ static int DescribeEntry(const char *name, DirEntry *entry)
     if ((sb.st_mode & S_IWUSR) == 0) attributes |= FILE_ATTR_READONLY;
     memset(entry, 0, sizeof *entry);
     entry->attributes = attributes;
+    entry->unusableName = !IsWindowsName(name);
     FileTimeFromUnix(&sb.st_mtim, &entry->writeTime);
     return CopyTruncated(entry->name, sizeof entry->name, name) == 0;
 }

@@ -1,8 +1,11 @@
 /* keys.cpp: the keyboard table and the fatal-error box of the posix build. */
 #include "platform/platform.h"
 
+#include <poll.h>
 #include <stdio.h>
 #include <string.h>
+#include <termios.h>
+#include <unistd.h>
 
 enum { SHIFT = 0x100 };
 
@@ -42,6 +45,23 @@ int KeyScanChar(char c)
         if (OEM_KEYS[i].shifted == c) return SHIFT | OEM_KEYS[i].vk;
     }
     return -1;
+}
+
+/* A terminal cannot be peeked at: the keys waiting are read, and dropped whether an Esc is
+   among them or not (keys typed during a build do nothing there). A lone ESC byte (the last one read, or
+   one before another ESC) is the key; ESC and more bytes is the start of another key's
+   sequence (an arrow, Alt with a letter). */
+int ConsoleEscPressed(void)
+{
+    struct pollfd p = {STDIN_FILENO, POLLIN, 0};
+    if (poll(&p, 1, 0) != 1 || (p.revents & POLLIN) == 0) return 0;
+    struct termios mode;
+    if (tcgetattr(STDIN_FILENO, &mode) != 0 || (mode.c_lflag & ICANON)) return 0;
+    unsigned char keys[256];
+    ssize_t n = read(STDIN_FILENO, keys, sizeof keys);
+    for (ssize_t i = 0; i < n; i++)
+        if (keys[i] == 0x1B && (i + 1 == n || keys[i + 1] == 0x1B)) return 1;
+    return 0;
 }
 
 void FatalBox(const char *text, const char *title)

@@ -53,13 +53,16 @@ static int IsDeviceName(const char *name)
 
 /* Fills entry; 0 when the walk must not see it. FindFirstFileA puts '?' for every character
    the ANSI code page cannot hold, and '?' separates the index lines' fields: such a file goes
-   by its 8.3 alias, or is left out when it has none (as the posix walk leaves out such names). */
+   by its 8.3 alias, or comes marked unusableName when it has none (as the posix walk marks
+   such names). */
 static int FillEntry(const WIN32_FIND_DATAA *fd, DirEntry *entry)
 {
     const char *name = fd->cFileName;
+    entry->unusableName = 0;
     if (strchr(name, '?') != NULL) {
-        name = fd->cAlternateFileName;
-        if (name[0] == '\0' || strchr(name, '?') != NULL) return 0;
+        if (fd->cAlternateFileName[0] != '\0' && strchr(fd->cAlternateFileName, '?') == NULL)
+            name = fd->cAlternateFileName;
+        else entry->unusableName = 1;
     }
     if (IsDeviceName(name)) return 0;
     entry->attributes = fd->dwFileAttributes;
@@ -398,6 +401,26 @@ int KeyScanChar(char c)
 {
     SHORT code = VkKeyScanA(c);
     return code == -1 ? -1 : (int)(unsigned short)code;
+}
+
+/* The console input is looked at without taking anything; only when an Esc key press waits are
+   the events up to it read, so the host still gets every key typed meanwhile but those. */
+int ConsoleEscPressed(void)
+{
+    HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
+    DWORD mode = 0, n = 0;
+    if (in == NULL || in == INVALID_HANDLE_VALUE || !GetConsoleMode(in, &mode)) return 0;
+    INPUT_RECORD events[64];
+    if (!PeekConsoleInputA(in, events, sizeof events / sizeof events[0], &n)) return 0;
+    for (DWORD i = 0; i < n; i++) {
+        const KEY_EVENT_RECORD *k = &events[i].Event.KeyEvent;
+        if (events[i].EventType != KEY_EVENT || !k->bKeyDown || k->wVirtualKeyCode != VK_ESCAPE)
+            continue;
+        DWORD read = 0;
+        (void)ReadConsoleInputA(in, events, i + 1, &read);
+        return 1;
+    }
+    return 0;
 }
 
 /* With ZOLT_NO_FATAL_BOX set (non-empty) the text goes to stderr instead: an unattended run,
