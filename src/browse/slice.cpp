@@ -55,9 +55,9 @@ static int ViewSlice(BrowseSource *src, const char *filter, BrowseSlice *s)
     IndexLine line;
     for (int got; at < end; at = line.next) {
         if ((got = ViewLine(v, at, &line)) <= 0) return got < 0 ? -1 : 0;
-        if (ViewCheckOrder(v, previous, &line) != 0) return -1;
         IndexFields f;
         if (!SplitIndexLine(line.text, line.text + line.length, &f)) continue;
+        if (ViewCheckOrder(v, previous, &f) != 0) return -1;
         if (s->shown < BROWSE_MENU_MAX) {
             char text[INDEX_LINE_SIZE];
             size_t n = line.length < sizeof text - 1 ? line.length : sizeof text - 1;

@@ -85,7 +85,7 @@ enum ViewFault {
     VIEW_OK = 0,
     VIEW_UNREADABLE = 1, /* a read failed */
     VIEW_CHANGED = 2,    /* the file became shorter than it was when opened */
-    VIEW_DAMAGED = 3     /* a NUL byte, an overlong line or lines out of order: not our index */
+    VIEW_DAMAGED = 3     /* a NUL byte read, an overlong line or entries out of order: no index */
 };
 struct IndexView {
     RandomFile *file;
@@ -115,10 +115,10 @@ int ViewBound(IndexView *v, const char *key, size_t k, int upper, uint64_t *at);
 /* How a line's name compares with the first k bytes of key in the index's order: -1 before
    them, 0 beginning with them, 1 after. */
 int CompareNameKey(const char *line, size_t length, const char *key, size_t k);
-/* 0 when line may follow the name in previous (NAME_SIZE bytes, "" before the first line) in a
-   sorted index, and previous becomes line's name (cut to 63); -1 (the view damaged) otherwise.
-   A line with fewer than two '?' holds no entry and is not checked. */
-int ViewCheckOrder(IndexView *v, char *previous, const IndexLine *line);
+/* 0 when an entry's fields (SplitIndexLine's) may follow the name in previous (NAME_SIZE bytes,
+   "" before the first entry) in a sorted index, and previous becomes its name (cut to 63); -1
+   (the view damaged) otherwise. */
+int ViewCheckOrder(IndexView *v, char *previous, const IndexFields *f);
 
 #define UPDATE_INDEX_NAME "zoltpru$.Far"
 #define PROJECT_INDEX_NAME "zoltprj$.Far"

@@ -45,6 +45,7 @@ static int Reach(IndexView *v, uint64_t at, size_t want)
     v->windowLength = 0;
     if (got < 0) return Fail(v, VIEW_UNREADABLE);
     if ((size_t)got < n) return Fail(v, VIEW_CHANGED);
+    if (memchr(v->window, '\0', n) != NULL) return Fail(v, VIEW_DAMAGED); /* not text */
     v->windowLength = n;
     return 0;
 }
@@ -62,7 +63,6 @@ int ViewLine(IndexView *v, uint64_t at, IndexLine *line)
     if (lf != NULL) length = (size_t)(lf - start);
     else if (at + avail == v->size && avail <= (size_t)VIEW_LINE_MAX) length = avail; /* last line */
     else return Fail(v, VIEW_DAMAGED); /* no index line is that long */
-    if (memchr(start, '\0', length) != NULL) return Fail(v, VIEW_DAMAGED); /* not text */
     line->text = start;
     line->start = at;
     line->next = at + length + (lf != NULL ? 1 : 0);
@@ -81,25 +81,34 @@ int CompareNameKey(const char *line, size_t length, const char *key, size_t k)
     return 0;
 }
 
-int ViewCheckOrder(IndexView *v, char *previous, const IndexLine *line)
+int ViewCheckOrder(IndexView *v, char *previous, const IndexFields *f)
 {
     /* names cut to one length keep their order, so the cut names of a sorted file never fall */
-    IndexFields f;
-    if (!SplitIndexLine(line->text, line->text + line->length, &f)) return 0; /* no entry */
-    char name[NAME_SIZE];
-    size_t n = f.nameLength;
-    if (n > NAME_SIZE - 1) n = NAME_SIZE - 1;
-    memcpy(name, line->text, n);
-    name[n] = '\0';
-    for (size_t i = 0;; i++) {
-        int x = UpperAscii((unsigned char)previous[i]), y = UpperAscii((unsigned char)name[i]);
+    size_t n = f->nameLength < NAME_SIZE - 1 ? f->nameLength : NAME_SIZE - 1;
+    const unsigned char *a = (const unsigned char *)previous, *b = (const unsigned char *)f->name;
+    size_t i = 0;
+    /* neighbours in a sorted file mostly share a long beginning: pass it eight bytes at a time
+       (previous is NAME_SIZE bytes, so both reads stay inside their texts) */
+    for (uint64_t x, y; i + 8 <= n; i += 8) {
+        memcpy(&x, a + i, 8);
+        memcpy(&y, b + i, 8);
+        if (x != y) break;
+    }
+    for (;; i++) {
+        int x = a[i], y = i < n ? b[i] : 0;
+        if (x == y) {
+            if (x == 0) break;
+            continue;
+        }
+        x = UpperAscii(x);
+        y = UpperAscii(y);
         if (x != y) {
             if (x > y) return Fail(v, VIEW_DAMAGED);
             break;
         }
-        if (x == 0) break;
     }
-    memcpy(previous, name, n + 1);
+    memcpy(previous, f->name, n);
+    previous[n] = '\0';
     return 0;
 }
 

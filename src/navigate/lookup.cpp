@@ -164,7 +164,10 @@ static int ViewRun(IndexView *v, const char *word, IndexMatch *matches)
     char previous[NAME_SIZE] = "";
     int got;
     while ((got = ViewLine(v, at, &line)) == 1) {
-        if (ViewCheckOrder(v, previous, &line) != 0) return -1;
+        IndexFields f;
+        if (SplitIndexLine(line.text, line.text + line.length, &f) &&
+            ViewCheckOrder(v, previous, &f) != 0)
+            return -1;
         if (k > 0 && CompareNameKey(line.text, line.length, word, k) != 0) break;
         if (!RunLine(&r, line.text, line.text + line.length)) break;
         at = line.next;
