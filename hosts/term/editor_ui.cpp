@@ -97,6 +97,16 @@ static void RedrawEditor(void *ctx)
     DrawEditor(e);
 }
 
+/* Saves the file, or says why it could not. 0 saved. */
+static int SaveOrSay(EditorModel *e)
+{
+    if (EdSave(e) == 0) return 0;
+    char reason[160];
+    FormatTruncated(reason, sizeof reason, "Cannot save the file: %s", EdLoadFailure(errno));
+    ShowError(reason, e->path);
+    return -1;
+}
+
 int EditorAskClose(EditorModel *e)
 {
     if (!e->modified) {
@@ -106,10 +116,7 @@ int EditorAskClose(EditorModel *e)
     const char *items[] = {"Editor",       "The file has been modified", e->path, "&Save",
                            "Do &not save", "&Continue editing"};
     int rc = MessageRun(FMSG_WARNING, NULL, items, 6, 3);
-    if (rc == 0 && EdSave(e) != 0) {
-        ShowError("Cannot save the file", e->path);
-        return 0;
-    }
+    if (rc == 0 && SaveOrSay(e) != 0) return 0;
     if (rc != 0 && rc != 1) return 0;
     e->closing = 1;
     return 1;
@@ -220,7 +227,7 @@ static void EditorKey(EditorModel *e, KeyEvent k)
     } else if (k.vk == VK_F(8) && k.mods == PKF_ALT) {
         GoToLine(e);
     } else if (IsPlainKey(k, VK_F(2))) {
-        if (EdSave(e) != 0) ShowError("Cannot save the file", e->path);
+        (void)SaveOrSay(e);
     } else if (IsPlainKey(k, VK_ESCAPE) || IsPlainKey(k, VK_F(10))) {
         (void)EditorAskClose(e);
     } else if (IsPlainKey(k, VK_F(11))) {
