@@ -263,25 +263,49 @@ static int SaveInPlace(const EditorModel *e, const char *path)
 
 enum { SAVE_IN_PLACE = -1 }; /* no file beside this one can take its place: write in place */
 
-/* Writes a new file beside the old one and renames it over: a failed write loses nothing. The
-   temporary file is created exclusively, so a link planted under its name is never followed.
-   It gets the old file's group (sb: null for a new file) before its mode, or does not replace
-   it. 0, an errno value, or SAVE_IN_PLACE when the temporary cannot be made or given the
-   group. */
+/* The buffer to a new file made from template tmp (mkstemp: exclusively, so a link planted
+   under its name is never followed; the name is written back), given the group of old (null:
+   its own) and then mode. 0, an errno value, or SAVE_IN_PLACE when old is set and the file
+   cannot be made or given its group. A file that fails is removed. */
+static int WriteNewFile(const EditorModel *e, char *tmp, const struct stat *old, mode_t mode)
+{
+    int fd = mkstemp(tmp);
+    if (fd < 0) return old ? SAVE_IN_PLACE : errno;
+    int rc = old && fchown(fd, (uid_t)-1, old->st_gid) != 0 ? SAVE_IN_PLACE : 0;
+    if (rc == 0 && fchmod(fd, mode) != 0) rc = errno;
+    if (rc == 0) rc = WriteLines(e, fd);
+    if (rc == 0 && fsync(fd) != 0) rc = errno;
+    if (close(fd) != 0 && rc == 0) rc = errno;
+    if (rc != 0) unlink(tmp);
+    return rc;
+}
+
+int EdSaveCopy(const EditorModel *e, char *out, size_t size)
+{
+    const char *base = strrchr(e->path, '/'), *tmpDir = getenv("TMPDIR");
+    char dir[NATIVE_PATH_SIZE];
+    int rc = ENAMETOOLONG;
+    if (JoinIfFits(out, size, e->path, ".zolt-unsaved-XXXXXX"))
+        rc = WriteNewFile(e, out, NULL, 0600);
+    if (rc != 0 && base && JoinIfFits(dir, sizeof dir, tmpDir && *tmpDir ? tmpDir : "/tmp", base) &&
+        JoinIfFits(out, size, dir, ".zolt-unsaved-XXXXXX"))
+        rc = WriteNewFile(e, out, NULL, 0600);
+    errno = rc;
+    return rc == 0 ? 0 : -1;
+}
+
+/* Writes a new file beside the old one (sb: null when there is none) and renames it over: a
+   failed write loses nothing. 0, an errno value, or SAVE_IN_PLACE (see WriteNewFile). */
 static int SaveByRename(const EditorModel *e, const char *path, const struct stat *sb, mode_t mode)
 {
     char tmp[NATIVE_PATH_SIZE];
     if (!JoinIfFits(tmp, sizeof tmp, path, ".zolt-save-XXXXXX"))
         return sb ? SAVE_IN_PLACE : ENAMETOOLONG;
-    int fd = mkstemp(tmp);
-    if (fd < 0) return sb ? SAVE_IN_PLACE : errno;
-    int rc = sb && fchown(fd, (uid_t)-1, sb->st_gid) != 0 ? SAVE_IN_PLACE : 0;
-    if (rc == 0 && fchmod(fd, mode) != 0) rc = errno;
-    if (rc == 0) rc = WriteLines(e, fd);
-    if (rc == 0 && fsync(fd) != 0) rc = errno;
-    if (close(fd) != 0 && rc == 0) rc = errno;
-    if (rc == 0 && rename(tmp, path) != 0) rc = errno;
-    if (rc != 0) unlink(tmp);
+    int rc = WriteNewFile(e, tmp, sb, mode);
+    if (rc == 0 && rename(tmp, path) != 0) {
+        rc = errno;
+        unlink(tmp);
+    }
     return rc;
 }
 

@@ -276,6 +276,20 @@ static EditorModel *OpenModel(const char *fileName)
     return e;
 }
 
+/* No one is left to ask: changes not saved go to a file of their own, and the program says
+   where once the screen is closed. */
+static void KeepUnsaved(const EditorModel *e)
+{
+    if (!e->modified) return;
+    char copy[NATIVE_PATH_SIZE], note[2 * NATIVE_PATH_SIZE + 64];
+    if (EdSaveCopy(e, copy, sizeof copy) == 0)
+        FormatTruncated(note, sizeof note, "the unsaved changes to %s are in %s", e->path, copy);
+    else
+        FormatTruncated(note, sizeof note, "the unsaved changes to %s are lost: %s", e->path,
+                        strerror(errno));
+    ScreenNoteAtClose(note);
+}
+
 int EditorRun(const char *fileName, int startLine, int startChar)
 {
     if (!fileName) return 0;
@@ -287,7 +301,12 @@ int EditorRun(const char *fileName, int startLine, int startChar)
     int everModified = 0;
     while (!e->closing) {
         DrawEditor(e);
-        EditorKey(e, ReadKey());
+        KeyEvent k = ReadKey();
+        if (ScreenInputGone()) {
+            KeepUnsaved(e);
+            break;
+        }
+        EditorKey(e, k);
         everModified |= e->modified;
     }
     (void)ScreenSetOwner(before);

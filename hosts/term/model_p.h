@@ -200,6 +200,10 @@ void EdFree(EditorModel *e);
    cannot write, a group the user is not in). A write in place that fails leaves the old bytes.
    0, or -1 with errno saying why (the buffer stays modified, the file as it was). */
 int EdSave(EditorModel *e);
+/* For an editor that must close without asking: the buffer to a new file of the user's alone
+   (mode 0600) beside the file, PATH.zolt-unsaved-XXXXXX, else of that name in TMPDIR or /tmp.
+   0 and its name in out, or -1 with errno. */
+int EdSaveCopy(const EditorModel *e, char *out, size_t size);
 void EdResize(EditorModel *e, int width, int height);
 /* The host's Editor start position: line and column 1-based, 0 as 1, -1 = the top. */
 void EdOpenAt(EditorModel *e, int startLine, int startChar);
