@@ -69,7 +69,7 @@ printf 'int gone;\n' >"$g"
 gone_run() { # WHAT ARGS...: zolt with the input before it; status 1 and the note on stderr
     local what=$1 rc
     shift
-    (cd "$ZT_DIR" && TERM=xterm timeout 10 "$ZT_BIN" "$@" >/dev/null 2>"$ZT_TMP/stderr")
+    (cd "$ZT_DIR" && TERM=xterm timeout "$ZT_TIMEOUT" "$ZT_BIN" "$@" >/dev/null 2>"$ZT_TMP/stderr")
     rc=$?
     [ "$rc" = 1 ] || zt_fail "$what: status $rc, not 1"
     grep -q "input has gone away" "$ZT_TMP/stderr" || zt_fail "$what: no word of it on stderr"
@@ -87,9 +87,10 @@ zt_wait "Line 1/1 Col 1"
 zt_type "hup"
 zt_wait "hupint gone;"
 tmux -L "$ZT_SOCK" kill-session -t zt
-for _ in 1 2 3 4 5 6 7 8 9 10; do
+deadline=$((SECONDS + ZT_TIMEOUT))
+while [ "$SECONDS" -lt "$deadline" ]; do
     grep -qsx "hupint gone;" "$g".zolt-unsaved-* && break
-    sleep 0.5
+    sleep 0.2
 done
 grep -qsx "hupint gone;" "$g".zolt-unsaved-* || zt_fail "a hang-up lost the typed text"
 [ "$(cat "$g")" = "int gone;" ] || zt_fail "the file changed without a save"
