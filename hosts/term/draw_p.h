@@ -30,8 +30,14 @@ enum {
 };
 
 int ScreenOpen(void); /* 0, or -1 when there is no usable terminal */
+/* Restores the terminal; then says on stderr when its input went away, and prints the notes. */
 void ScreenClose(void);
-KeyEvent ReadKey(void); /* blocks; VK_RESIZED after a resize */
+/* Blocks; VK_RESIZED after a resize. Once the input has ended or failed, or the terminal hung
+   up, it answers Esc at once, so that every box closes as cancelled; the editor and the panel
+   ask ScreenInputGone and end. */
+KeyEvent ReadKey(void);
+int ScreenInputGone(void);
+void ScreenNoteAtClose(const char *text); /* a line for stderr once the screen is closed */
 void ScreenSize(int *cols, int *rows);
 void FillRect(int x1, int y1, int x2, int y2, int color);
 /* The plugin's bytes at (x, y) as TextNext shows them, at most maxCols columns (a wide

@@ -65,22 +65,22 @@ static int AppendBytes(EdLine *l, const char *p, int n)
     return 0;
 }
 
-/* Splits the file's bytes into lines, each with its own end; a CR stays text unless a LF
-   follows it. The first line's end is the style of lines the user adds. */
+/* Splits the file's bytes into lines, each with its own end: LF, CR LF, or a CR that no LF
+   follows. The first line's end is the style of lines the user adds. */
 static int SplitLines(EditorModel *e, const char *buf, size_t size)
 {
     size_t start = 0;
-    e->crlf = 0;
+    e->newEol = EOL_LF;
     for (size_t i = 0; i <= size; i++) {
-        if (i < size && buf[i] != '\n') continue;
+        if (i < size && buf[i] != '\n' && buf[i] != '\r') continue;
         if (i == size && start == size && e->count > 0) break; /* ended with a line end */
+        int eol = i == size ? EOL_NONE : buf[i] == '\n' ? EOL_LF : EOL_CR;
         size_t end = i;
-        int eol = i == size ? EOL_NONE : EOL_LF;
-        if (eol == EOL_LF && end > start && buf[end - 1] == '\r') {
+        if (eol == EOL_CR && i + 1 < size && buf[i + 1] == '\n') {
             eol = EOL_CRLF;
-            end--;
+            i++;
         }
-        if (start == 0) e->crlf = eol == EOL_CRLF;
+        if (start == 0 && eol != EOL_NONE) e->newEol = eol;
         if (end - start > (size_t)LINE_LIMIT) {
             errno = EOVERFLOW; /* what the editor says: a line too long, not a bad file */
             return -1;
@@ -169,68 +169,184 @@ void EdFree(EditorModel *e)
 
 static const char *EolText(int eol)
 {
-    return eol == EOL_CRLF ? "\r\n" : eol == EOL_LF ? "\n" : "";
+    return eol == EOL_CRLF ? "\r\n" : eol == EOL_LF ? "\n" : eol == EOL_CR ? "\r" : "";
 }
 
-/* The bytes of the buffer to fd; 0, or -1 on a short write. */
-static int WriteLines(const EditorModel *e, int fd)
+/* All n bytes to fd, through short writes; 0 or an errno value. */
+static int WriteAll(int fd, const char *p, size_t n)
 {
-    for (int i = 0; i < e->count; i++) {
-        const EdLine *l = &e->lines[i];
-        const char *eol = EolText(l->eol);
-        size_t n = strlen(eol);
-        if (l->len > 0 && write(fd, l->text, (size_t)l->len) != (ssize_t)l->len) return -1;
-        if (n > 0 && write(fd, eol, n) != (ssize_t)n) return -1;
+    while (n > 0) {
+        ssize_t w = write(fd, p, n);
+        if (w < 0 && errno == EINTR) continue;
+        if (w <= 0) return w < 0 ? errno : EIO;
+        p += w;
+        n -= (size_t)w;
     }
     return 0;
 }
 
-/* Rewrites the file itself: its inode, owner, mode and other names stay. Bytes past the new
-   end are cut only after everything was written. */
-static int SaveInPlace(const EditorModel *e)
+/* The bytes of the buffer to fd at its offset; 0 or an errno value. */
+static int WriteLines(const EditorModel *e, int fd)
 {
-    int fd = open(e->path, O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) return -1;
-    int rc = WriteLines(e, fd);
-    off_t end = lseek(fd, 0, SEEK_CUR);
-    if (rc == 0 && (end < 0 || ftruncate(fd, end) != 0)) rc = -1;
-    if (close(fd) != 0) rc = -1;
+    int rc = 0;
+    for (int i = 0; i < e->count && rc == 0; i++) {
+        const EdLine *l = &e->lines[i];
+        const char *eol = EolText(l->eol);
+        rc = l->len > 0 ? WriteAll(fd, l->text, (size_t)l->len) : 0;
+        if (rc == 0) rc = WriteAll(fd, eol, strlen(eol));
+    }
     return rc;
 }
 
-/* Writes a new file beside the old one and renames it over: a failed write loses nothing. The
-   temporary file is created exclusively, so a link planted under its name is never followed. */
-static int SaveByRename(const EditorModel *e, mode_t mode)
+static off_t TextSize(const EditorModel *e)
 {
-    char tmp[NATIVE_PATH_SIZE];
-    if (!JoinIfFits(tmp, sizeof tmp, e->path, ".zolt-save-XXXXXX")) return -1;
+    off_t n = 0;
+    for (int i = 0; i < e->count; i++)
+        n += e->lines[i].len + (off_t)strlen(EolText(e->lines[i].eol));
+    return n;
+}
+
+/* n bytes at offset at; 0 or an errno value (EIO when the file ends first). */
+static int ReadAt(int fd, char *p, size_t n, off_t at)
+{
+    while (n > 0) {
+        ssize_t r = pread(fd, p, n, at);
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) return r < 0 ? errno : EIO;
+        p += r;
+        n -= (size_t)r;
+        at += r;
+    }
+    return 0;
+}
+
+/* The buffer over the file open at fd, whose old size is oldSize; see SaveInPlace. */
+static int Rewrite(const EditorModel *e, int fd, off_t oldSize)
+{
+    off_t size = TextSize(e);
+    size_t kept = (size_t)(size < oldSize ? size : oldSize); /* at most the buffer's bytes */
+    char *old = kept > 0 ? (char *)malloc(kept) : NULL;
+    int rc = kept == 0 ? 0 : old ? ReadAt(fd, old, kept, 0) : ENOMEM;
+    if (rc == 0 && size > oldSize) {
+        while ((rc = posix_fallocate(fd, 0, size)) == EINTR) {}
+        if (rc != 0)
+            (void)ftruncate(fd, oldSize); /* gives back what it took; no old byte changed */
+    }
+    if (rc == 0) {
+        rc = lseek(fd, 0, SEEK_SET) == 0 ? WriteLines(e, fd) : errno;
+        if (rc == 0 && fsync(fd) != 0) rc = errno;
+        if (rc == 0 && size < oldSize && ftruncate(fd, size) != 0) rc = errno;
+        if (rc != 0 && (lseek(fd, 0, SEEK_SET) != 0 || WriteAll(fd, old, kept) != 0 ||
+                        ftruncate(fd, oldSize) != 0))
+            rc = EIO; /* the old text could not be put back either */
+    }
+    free(old);
+    return rc;
+}
+
+/* Rewrites the file itself: its inode, owner, group, mode and other names stay. A write that
+   fails must not leave the file half new: the room the new text needs is taken before any old
+   byte is touched, and the old bytes it covers are kept in memory and put back should a write
+   still fail. Bytes past the new end are cut only once everything is written. 0 or an errno
+   value, the file as it was (EIO: unless putting the old bytes back failed too). */
+static int SaveInPlace(const EditorModel *e, const char *path)
+{
+    int fd = open(path, O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return errno;
+    struct stat sb;
+    int rc = fstat(fd, &sb) != 0   ? errno
+             : S_ISREG(sb.st_mode) ? Rewrite(e, fd, sb.st_size)
+                                   : EINVAL;
+    if (close(fd) != 0 && rc == 0) rc = errno;
+    return rc;
+}
+
+enum { SAVE_IN_PLACE = -1 }; /* no file beside this one can take its place: write in place */
+
+/* The buffer to a new file made from template tmp (mkstemp: exclusively, so a link planted
+   under its name is never followed; the name is written back), given the group of old (null:
+   its own) and then mode. 0, an errno value, or SAVE_IN_PLACE when old is set and the file
+   cannot be made or given its group. A file that fails is removed. */
+static int WriteNewFile(const EditorModel *e, char *tmp, const struct stat *old, mode_t mode)
+{
     int fd = mkstemp(tmp);
-    if (fd < 0) return -1;
-    int rc = fchmod(fd, mode) == 0 ? WriteLines(e, fd) : -1;
-    if (close(fd) != 0) rc = -1;
-    if (rc == 0 && rename(tmp, e->path) != 0) rc = -1;
+    if (fd < 0) return old ? SAVE_IN_PLACE : errno;
+    int rc = old && fchown(fd, (uid_t)-1, old->st_gid) != 0 ? SAVE_IN_PLACE : 0;
+    if (rc == 0 && fchmod(fd, mode) != 0) rc = errno;
+    if (rc == 0) rc = WriteLines(e, fd);
+    if (rc == 0 && fsync(fd) != 0) rc = errno;
+    if (close(fd) != 0 && rc == 0) rc = errno;
     if (rc != 0) unlink(tmp);
     return rc;
 }
 
-int EdSave(EditorModel *e)
+int EdSaveCopy(const EditorModel *e, char *out, size_t size)
+{
+    const char *base = strrchr(e->path, '/'), *tmpDir = getenv("TMPDIR");
+    char dir[NATIVE_PATH_SIZE];
+    int rc = ENAMETOOLONG;
+    if (JoinIfFits(out, size, e->path, ".zolt-unsaved-XXXXXX"))
+        rc = WriteNewFile(e, out, NULL, 0600);
+    if (rc != 0 && base && JoinIfFits(dir, sizeof dir, tmpDir && *tmpDir ? tmpDir : "/tmp", base) &&
+        JoinIfFits(out, size, dir, ".zolt-unsaved-XXXXXX"))
+        rc = WriteNewFile(e, out, NULL, 0600);
+    errno = rc;
+    return rc == 0 ? 0 : -1;
+}
+
+/* Writes a new file beside the old one (sb: null when there is none) and renames it over: a
+   failed write loses nothing. 0, an errno value, or SAVE_IN_PLACE (see WriteNewFile). */
+static int SaveByRename(const EditorModel *e, const char *path, const struct stat *sb, mode_t mode)
+{
+    char tmp[NATIVE_PATH_SIZE];
+    if (!JoinIfFits(tmp, sizeof tmp, path, ".zolt-save-XXXXXX"))
+        return sb ? SAVE_IN_PLACE : ENAMETOOLONG;
+    int rc = WriteNewFile(e, tmp, sb, mode);
+    if (rc == 0 && rename(tmp, path) != 0) {
+        rc = errno;
+        unlink(tmp);
+    }
+    return rc;
+}
+
+/* The file a path names, a symbolic link followed (so a link stays a link); the path itself
+   when it does not exist. */
+static int SaveTarget(const char *path, char *out, size_t size)
+{
+    char *real = realpath(path, NULL);
+    int rc = CopyTruncated(out, size, real ? real : path) ? ENAMETOOLONG : 0;
+    free(real);
+    return rc;
+}
+
+static int SaveFile(const EditorModel *e, const char *path)
 {
     struct stat sb;
-    int rc;
-    if (stat(e->path, &sb) != 0) {
-        if (errno != ENOENT) return -1;
+    if (stat(path, &sb) != 0) {
+        if (errno != ENOENT) return errno;
         mode_t mask = umask(0);
         umask(mask);
-        rc = SaveByRename(e, 0666 & ~mask);
-    } else if (!S_ISREG(sb.st_mode) || access(e->path, W_OK) != 0) {
-        rc = -1; /* a file the user could not write in place is not replaced either */
-    } else if (sb.st_nlink > 1 || sb.st_uid != geteuid()) {
-        rc = SaveInPlace(e); /* a new file would split the links or change the owner */
-    } else {
-        rc = SaveByRename(e, sb.st_mode & 07777);
+        return SaveByRename(e, path, NULL, 0666 & ~mask);
     }
-    if (rc == 0) e->modified = 0;
-    return rc;
+    if (!S_ISREG(sb.st_mode)) return EINVAL;
+    if (access(path, W_OK) != 0) return errno; /* what the user cannot write is not replaced */
+    if (sb.st_nlink > 1 || sb.st_uid != geteuid())
+        return SaveInPlace(e, path); /* a new file would split the links or change the owner */
+    int rc = SaveByRename(e, path, &sb, sb.st_mode & 07777);
+    return rc == SAVE_IN_PLACE ? SaveInPlace(e, path) : rc;
+}
+
+int EdSave(EditorModel *e)
+{
+    char path[NATIVE_PATH_SIZE];
+    int rc = SaveTarget(e->path, path, sizeof path);
+    if (rc == 0) rc = SaveFile(e, path);
+    if (rc == 0) {
+        e->modified = 0;
+        return 0;
+    }
+    errno = rc;
+    return -1;
 }
 
 void EdResize(EditorModel *e, int width, int height)
@@ -428,7 +544,7 @@ static int SplitAtCursor(EditorModel *e)
     l->len = at;
     /* the tail keeps the line's end; a last line without one gets the file's style */
     e->lines[e->curLine + 1].eol = l->eol;
-    if (l->eol == EOL_NONE) l->eol = e->crlf ? EOL_CRLF : EOL_LF;
+    if (l->eol == EOL_NONE) l->eol = e->newEol;
     e->curLine++;
     e->curPos = 0;
     e->modified = 1;

@@ -97,6 +97,16 @@ static void RedrawEditor(void *ctx)
     DrawEditor(e);
 }
 
+/* Saves the file, or says why it could not. 0 saved. */
+static int SaveOrSay(EditorModel *e)
+{
+    if (EdSave(e) == 0) return 0;
+    char reason[160];
+    FormatTruncated(reason, sizeof reason, "Cannot save the file: %s", EdLoadFailure(errno));
+    ShowError(reason, e->path);
+    return -1;
+}
+
 int EditorAskClose(EditorModel *e)
 {
     if (!e->modified) {
@@ -106,10 +116,7 @@ int EditorAskClose(EditorModel *e)
     const char *items[] = {"Editor",       "The file has been modified", e->path, "&Save",
                            "Do &not save", "&Continue editing"};
     int rc = MessageRun(FMSG_WARNING, NULL, items, 6, 3);
-    if (rc == 0 && EdSave(e) != 0) {
-        ShowError("Cannot save the file", e->path);
-        return 0;
-    }
+    if (rc == 0 && SaveOrSay(e) != 0) return 0;
     if (rc != 0 && rc != 1) return 0;
     e->closing = 1;
     return 1;
@@ -220,7 +227,7 @@ static void EditorKey(EditorModel *e, KeyEvent k)
     } else if (k.vk == VK_F(8) && k.mods == PKF_ALT) {
         GoToLine(e);
     } else if (IsPlainKey(k, VK_F(2))) {
-        if (EdSave(e) != 0) ShowError("Cannot save the file", e->path);
+        (void)SaveOrSay(e);
     } else if (IsPlainKey(k, VK_ESCAPE) || IsPlainKey(k, VK_F(10))) {
         (void)EditorAskClose(e);
     } else if (IsPlainKey(k, VK_F(11))) {
@@ -269,6 +276,20 @@ static EditorModel *OpenModel(const char *fileName)
     return e;
 }
 
+/* No one is left to ask: changes not saved go to a file of their own, and the program says
+   where once the screen is closed. */
+static void KeepUnsaved(const EditorModel *e)
+{
+    if (!e->modified) return;
+    char copy[NATIVE_PATH_SIZE], note[2 * NATIVE_PATH_SIZE + 64];
+    if (EdSaveCopy(e, copy, sizeof copy) == 0)
+        FormatTruncated(note, sizeof note, "the unsaved changes to %s are in %s", e->path, copy);
+    else
+        FormatTruncated(note, sizeof note, "the unsaved changes to %s are lost: %s", e->path,
+                        strerror(errno));
+    ScreenNoteAtClose(note);
+}
+
 int EditorRun(const char *fileName, int startLine, int startChar)
 {
     if (!fileName) return 0;
@@ -280,7 +301,12 @@ int EditorRun(const char *fileName, int startLine, int startChar)
     int everModified = 0;
     while (!e->closing) {
         DrawEditor(e);
-        EditorKey(e, ReadKey());
+        KeyEvent k = ReadKey();
+        if (ScreenInputGone()) {
+            KeepUnsaved(e);
+            break;
+        }
+        EditorKey(e, k);
         everModified |= e->modified;
     }
     (void)ScreenSetOwner(before);

@@ -146,7 +146,7 @@ int RunTerminal(const char *dir)
         return 1;
     }
     HostStart();
-    int rc = PanelRun();
+    int rc = PanelRun() != 0 || ScreenInputGone();
     ScreenClose();
     return rc;
 }
@@ -163,7 +163,7 @@ int RunTerminalEditor(const char *file, int line)
         return 1;
     }
     HostStart();
-    int rc = EditorRun(farName, line > 0 ? line : 0, 0) == 0 ? 1 : 0;
+    int rc = EditorRun(farName, line > 0 ? line : 0, 0) == 0 || ScreenInputGone();
     ScreenClose();
     return rc;
 }

@@ -152,7 +152,7 @@ int EditFieldWidth(const FarDialogItem *it);
 
 /* ---------------- editor model ---------------- */
 
-enum EdEol { EOL_NONE = 0, EOL_LF = 1, EOL_CRLF = 2 };
+enum EdEol { EOL_NONE = 0, EOL_LF = 1, EOL_CRLF = 2, EOL_CR = 3 };
 
 struct EdLine {
     char *text;
@@ -176,7 +176,7 @@ struct EditorModel {
     int width, height;   /* text window */
     int id;
     int modified;
-    int crlf;      /* new lines end with CR LF (as the first line of the file did) */
+    int newEol;    /* EdEol the lines the user adds end with: the first line's (LF if none) */
     int closing;   /* asked to close; the editor's loop ends at its next turn */
     int cp866;     /* the file looked written in code page 866 when it was opened (TextLooksCp866):
                       its runs of letters show as code page 866 (TextBegin), typed letters go in
@@ -190,13 +190,20 @@ struct EditorModel {
    but cannot be read (not a regular file, no permission, over EDIT_FILE_MAX) or out of memory
    (nothing to free then). */
 int EdLoad(EditorModel *e, const char *path, int width, int height);
-/* Why EdLoad failed, from the errno it left: a text for the user. */
+/* Why EdLoad or EdSave failed, from the errno it left: a text for the user. */
 const char *EdLoadFailure(int err);
 void EdFree(EditorModel *e);
-/* Writes the buffer back, keeping the file's mode. An existing file is replaced only when the
-   user could write it in place; one with other hard links is written in place, so every name
-   still shows the same file. 0, or -1 (the buffer stays modified, the file as it was). */
+/* Writes the buffer back (through a symbolic link to its target), keeping the file's owner,
+   group and mode. An existing file is replaced only when the user could write it in place; it
+   is written in place when it has other hard links (every name still shows the same file) or
+   another owner, or when no file with its group can be made beside it (a directory the user
+   cannot write, a group the user is not in). A write in place that fails leaves the old bytes.
+   0, or -1 with errno saying why (the buffer stays modified, the file as it was). */
 int EdSave(EditorModel *e);
+/* For an editor that must close without asking: the buffer to a new file of the user's alone
+   (mode 0600) beside the file, PATH.zolt-unsaved-XXXXXX, else of that name in TMPDIR or /tmp.
+   0 and its name in out, or -1 with errno. */
+int EdSaveCopy(const EditorModel *e, char *out, size_t size);
 void EdResize(EditorModel *e, int width, int height);
 /* The host's Editor start position: line and column 1-based, 0 as 1, -1 = the top. */
 void EdOpenAt(EditorModel *e, int startLine, int startChar);

@@ -98,6 +98,7 @@ int PanelRun(void)
     for (;;) {
         DrawPanel(&p);
         KeyEvent k = ReadKey();
+        if (ScreenInputGone()) break;
         int alt = k.mods == (PKF_ALT | PKF_SHIFT);
         if (IsPlainKey(k, VK_F(10)) && ConfirmQuit()) break;
         if (IsPlainKey(k, VK_RETURN) || IsPlainKey(k, VK_F(4))) OpenEntry(&p);

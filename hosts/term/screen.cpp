@@ -1,7 +1,11 @@
 /* screen.cpp: the curses layer: colours, boxes, code page 866 text, keys, saved screens. */
 #include <curses.h>
+#include <errno.h>
 #include <langinfo.h>
 #include <locale.h>
+#include <signal.h>
+#include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -13,6 +17,15 @@ enum { SAVED_MAX = 64 };
 static WINDOW *g_saved[SAVED_MAX]; /* live SaveScreen handles; anything else is refused */
 static int g_open;
 static ScreenOwner g_owner; /* what lies under the boxes: the panel or the editor */
+static volatile sig_atomic_t g_hangUp;
+static int g_inputGone;
+enum { NOTES_MAX = 8 };
+static char *g_notes[NOTES_MAX];
+
+static void OnHangUp(int)
+{
+    g_hangUp = 1; /* the read it breaks returns, and ReadKey sees the terminal is gone */
+}
 
 static void InitColors(void)
 {
@@ -46,6 +59,11 @@ int ScreenOpen(void)
     setlocale(LC_ALL, "");
     CharsetSetUtf8(strcmp(nl_langinfo(CODESET), "UTF-8") == 0);
     set_escdelay(25);
+    struct sigaction sa;
+    memset(&sa, 0, sizeof sa);
+    sa.sa_handler = OnHangUp; /* no SA_RESTART: a blocked read must return */
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGHUP, &sa, NULL);
     if (!newterm(NULL, stdout, stdin)) return -1;
     raw();
     noecho();
@@ -66,6 +84,27 @@ void ScreenClose(void)
         }
     endwin();
     g_open = 0;
+    if (g_inputGone) fprintf(stderr, "zolt: the terminal's input has gone away\n");
+    for (int i = 0; i < NOTES_MAX && g_notes[i]; i++) {
+        fprintf(stderr, "zolt: %s\n", g_notes[i]);
+        free(g_notes[i]);
+        g_notes[i] = NULL;
+    }
+}
+
+void ScreenNoteAtClose(const char *text)
+{
+    for (int i = 0; i < NOTES_MAX; i++)
+        if (!g_notes[i]) {
+            g_notes[i] = strdup(text);
+            return;
+        }
+    fprintf(stderr, "zolt: %s\n", text); /* too many to hold: at once, if not seen */
+}
+
+int ScreenInputGone(void)
+{
+    return g_inputGone;
 }
 
 void ScreenSize(int *cols, int *rows)
@@ -89,8 +128,13 @@ KeyEvent ReadKey(void)
     wint_t w = 0;
     int alt = 0;
     for (;;) {
-        int rc = wget_wch(stdscr, &w);
-        if (rc == ERR) continue;
+        errno = 0; /* the end of input leaves it as it was */
+        int rc = g_inputGone || g_hangUp ? ERR : wget_wch(stdscr, &w);
+        if (rc == ERR && errno == EINTR && !g_hangUp) continue;
+        if (rc == ERR) { /* end of input, a read error, a hang-up: nothing more will come */
+            g_inputGone = 1;
+            return KeyFromChar(27, -1, 0);
+        }
         if (rc == KEY_CODE_YES) {
             if (w == KEY_RESIZE) {
                 KeyEvent k = KeyFromChar(-1, -1, 0);

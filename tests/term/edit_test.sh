@@ -61,4 +61,37 @@ zt_wait_gone "* Line"
 cmp -s "$f" "$ZT_TMP/before" || zt_fail "the saved bytes differ: $(cmp "$f" "$ZT_TMP/before")"
 zt_keys Escape
 zt_wait "[zolt exit 0]"
+
+# The input goes away (at its end, a read error, a hang-up): the program ends at once with
+# status 1, the screen restored and the unsaved changes in a file of their own, the file as it was.
+g="$ZT_DIR/gone.c"
+printf 'int gone;\n' >"$g"
+gone_run() { # WHAT ARGS...: zolt with the input before it; status 1 and the note on stderr
+    local what=$1 rc
+    shift
+    (cd "$ZT_DIR" && TERM=xterm timeout "$ZT_TIMEOUT" "$ZT_BIN" "$@" >/dev/null 2>"$ZT_TMP/stderr")
+    rc=$?
+    [ "$rc" = 1 ] || zt_fail "$what: status $rc, not 1"
+    grep -q "input has gone away" "$ZT_TMP/stderr" || zt_fail "$what: no word of it on stderr"
+}
+gone_run "the panel reading /dev/null" . </dev/null
+gone_run "the editor reading /dev/null" edit gone.c </dev/null
+ls "$g".zolt-unsaved-* >/dev/null 2>&1 && zt_fail "a copy of unchanged text was kept"
+(printf 'ab'; sleep 1) | gone_run "the editor reading a pipe that closes" edit gone.c || exit 1
+grep -qx "abint gone;" "$g".zolt-unsaved-* || zt_fail "the typed text was not kept"
+grep -qF "the unsaved changes to $g are in $g.zolt-unsaved-" "$ZT_TMP/stderr" ||
+    zt_fail "stderr does not say where the changes are"
+rm -f "$g".zolt-unsaved-*
+zt_start edit gone.c
+zt_wait "Line 1/1 Col 1"
+zt_type "hup"
+zt_wait "hupint gone;"
+tmux -L "$ZT_SOCK" kill-session -t zt
+deadline=$((SECONDS + ZT_TIMEOUT))
+while [ "$SECONDS" -lt "$deadline" ]; do
+    grep -qsx "hupint gone;" "$g".zolt-unsaved-* && break
+    sleep 0.2
+done
+grep -qsx "hupint gone;" "$g".zolt-unsaved-* || zt_fail "a hang-up lost the typed text"
+[ "$(cat "$g")" = "int gone;" ] || zt_fail "the file changed without a save"
 zt_done

@@ -1,6 +1,7 @@
 /* The terminal host's editor model: loading and saving bytes, positioning, scrolling, editing. */
 #include <curses.h>
 #include <errno.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <locale.h>
 #include <stdio.h>
@@ -19,6 +20,23 @@
 
 namespace {
 
+std::string ReadFile(const std::string &path)
+{
+    std::string s;
+    FILE *f = fopen(path.c_str(), "rb");
+    for (int c; f && (c = fgetc(f)) != EOF;) s += (char)c;
+    if (f) fclose(f);
+    return s;
+}
+
+void WriteFile(const std::string &path, const std::string &bytes)
+{
+    FILE *f = fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr) << path;
+    EXPECT_EQ(fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
+    fclose(f);
+}
+
 struct TempFile {
     char path[64];
     explicit TempFile(const std::string &bytes)
@@ -30,14 +48,7 @@ struct TempFile {
         close(fd);
     }
     ~TempFile() { unlink(path); }
-    std::string Read() const
-    {
-        std::string s;
-        FILE *f = fopen(path, "rb");
-        for (int c; f && (c = fgetc(f)) != EOF;) s += (char)c;
-        if (f) fclose(f);
-        return s;
-    }
+    std::string Read() const { return ReadFile(path); }
 };
 
 std::string Numbered(int n)
@@ -125,7 +136,8 @@ int AsNobody(const std::function<int()> &checks)
 {
     if (geteuid() != 0) return checks();
     pid_t child = fork();
-    if (child == 0) _exit(setgid(65534) == 0 && setuid(65534) == 0 ? checks() : 100);
+    if (child == 0)
+        _exit(setgroups(0, NULL) == 0 && setgid(65534) == 0 && setuid(65534) == 0 ? checks() : 100);
     int status = 0;
     waitpid(child, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 101;
@@ -218,6 +230,191 @@ TEST(TermEditor, SavingKeepsTheFilesProperties)
     EdFree(&e);
     unlink(other.c_str());
     unlink(planted.c_str());
+}
+
+// Each line keeps its own end, a CR alone too; Enter on a last line without one adds the end of
+// the file's first line.
+TEST(TermEditor, LineEndsOfEveryKindAndTheOneEnterAdds)
+{
+    const struct {
+        const char *file;
+        int lines;
+        const char *want; /* after Ctrl+End, Enter, "z" */
+    } rows[] = {
+        {"a\rb", 2, "a\rb\rz"},         {"a\r\nb", 2, "a\r\nb\r\nz"},
+        {"a\nb", 2, "a\nb\nz"},         {"ab", 1, "ab\nz"},
+        {"a\r\r\nb", 3, "a\r\r\nb\rz"}, {"a\r\rb\n\r", 4, "a\r\rb\n\rz\r"},
+        {"\r\n\rc", 3, "\r\n\rc\r\nz"},
+    };
+    for (const auto &r : rows) {
+        TempFile f(r.file);
+        EditorModel e;
+        ASSERT_EQ(EdLoad(&e, f.path, 80, 20), 0);
+        EXPECT_EQ(e.count, r.lines) << r.file;
+        EdKey(&e, KeyFromCurses(KEY_MAX + 1, "kEND5", 0));
+        EdKey(&e, Typed(13));
+        EdKey(&e, Typed('z'));
+        ASSERT_EQ(EdSave(&e), 0);
+        EXPECT_EQ(f.Read(), r.want) << r.file;
+        EdFree(&e);
+    }
+    TempFile cr("one\rtwo\r");
+    EditorModel e;
+    ASSERT_EQ(EdLoad(&e, cr.path, 80, 20), 0);
+    EXPECT_EQ(LineText(e, 1), "two");
+    EditorGetString gs = {0, NULL, NULL, 0, 0, 0};
+    ASSERT_EQ(EdGetString(&e, &gs), 1);
+    EXPECT_STREQ(gs.StringEOL, "\r");
+    EdFree(&e);
+}
+
+// A tmpfs of 512 KB of its own, for full disks; only root may mount one (else the test skips).
+struct SmallDisk {
+    char dir[32];
+    bool mounted = false;
+    SmallDisk()
+    {
+        strcpy(dir, "/tmp/zolt-disk-XXXXXX");
+        if (mkdtemp(dir) && geteuid() == 0)
+            mounted =
+                system(("mount -t tmpfs -o size=512k tmpfs " + std::string(dir) + " 2>/dev/null")
+                           .c_str()) == 0;
+    }
+    ~SmallDisk()
+    {
+        if (mounted) {
+            EXPECT_EQ(system(("umount " + std::string(dir)).c_str()), 0);
+        }
+        rmdir(dir);
+    }
+    std::string Filler() const { return std::string(dir) + "/filler"; }
+    void Fill(off_t leave) const /* about leave bytes stay free */
+    {
+        FILE *f = fopen(Filler().c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        static const char block[4096] = {0};
+        while (fwrite(block, 1, sizeof block, f) == sizeof block && fflush(f) == 0) {}
+        fclose(f);
+        struct stat sb;
+        ASSERT_EQ(stat(Filler().c_str(), &sb), 0);
+        ASSERT_GT(sb.st_size, leave);
+        ASSERT_EQ(truncate(Filler().c_str(), sb.st_size - leave), 0);
+    }
+    int Entries() const
+    {
+        std::string out = "/tmp/zolt-disk-ls";
+        if (system(("ls -A " + std::string(dir) + " | wc -l >" + out).c_str()) != 0) return -1;
+        int n = atoi(ReadFile(out).c_str());
+        unlink(out.c_str());
+        return n;
+    }
+};
+
+// A save the disk cannot hold fails with its reason and leaves the old bytes, whether the file
+// is written in place (it has a second name) or replaced; once there is room it succeeds.
+TEST(TermEditor, ASaveTheDiskCannotHoldLeavesTheOldBytes)
+{
+    SmallDisk disk;
+    if (!disk.mounted) GTEST_SKIP() << "cannot mount a small tmpfs here";
+    const std::string big = std::string(disk.dir) + "/big.c", other = big + ".link";
+    const std::string old = Numbered(16000); /* 170 KB */
+    for (int linked : {1, 0}) {
+        WriteFile(big, old);
+        if (linked) {
+            ASSERT_EQ(link(big.c_str(), other.c_str()), 0);
+        }
+        EditorModel e;
+        ASSERT_EQ(EdLoad(&e, big.c_str(), 80, 20), 0);
+        disk.Fill(8192);
+        for (int i = 0; i < 20000; i++) { /* 1000 characters on each of the first 20 lines */
+            EdKey(&e, Typed('x'));
+            if (i % 1000 == 999) {
+                EdKey(&e, Key(KEY_DOWN));
+                EdKey(&e, Key(KEY_HOME));
+            }
+        }
+        errno = 0;
+        EXPECT_EQ(EdSave(&e), -1) << linked;
+        EXPECT_EQ(errno, ENOSPC) << linked;
+        EXPECT_EQ(e.modified, 1);
+        EXPECT_TRUE(ReadFile(big) == old) << "the old bytes are gone; linked " << linked;
+        if (linked) {
+            EXPECT_TRUE(ReadFile(other) == old);
+        }
+        EXPECT_EQ(disk.Entries(), 2 + linked) << "a temporary file was left behind";
+        unlink(disk.Filler().c_str());
+        ASSERT_EQ(EdSave(&e), 0) << linked;
+        std::string now;
+        for (int i = 1; i <= 20; i++)
+            now += std::string(1000, 'x') + "line " + std::to_string(i) + "\n";
+        now += old.substr(Numbered(20).size());
+        EXPECT_TRUE(ReadFile(big) == now) << linked;
+        if (linked) {
+            EXPECT_TRUE(ReadFile(other) == now);
+        }
+        EdFree(&e);
+        unlink(other.c_str());
+        unlink(big.c_str());
+    }
+}
+
+// Saving keeps the file's owner, group and mode, also through a symbolic link (which stays
+// one). Where no new file beside it could have its group (a group the user is not in) or none
+// can be made at all (a directory the user cannot write), the file is written in place.
+TEST(TermEditor, SavingKeepsOwnerAndGroupAndWritesInPlaceWhereItMust)
+{
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to give files other owners and groups";
+    char dir[] = "/tmp/zolt-ed-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    ASSERT_EQ(chmod(dir, 0755), 0);
+    const struct {
+        const char *what;
+        uid_t uid;
+        gid_t gid;
+        mode_t mode, dirMode;
+        int nobody, link; /* saved as nobody; opened through a link */
+    } rows[] = {
+        {"root's file in another group", 0, 100, 0640, 0755, 0, 0},
+        {"the same through a link", 0, 100, 0640, 0755, 0, 1},
+        {"a group the user is not in", 65534, 100, 0664, 0777, 1, 0},
+        {"a directory the user cannot write", 65534, 65534, 0644, 0755, 1, 0},
+        {"the same through a link", 65534, 65534, 0600, 0755, 1, 1},
+        {"another owner's file", 0, 100, 0666, 0777, 1, 0},
+    };
+    int n = 0;
+    for (const auto &r : rows) {
+        const std::string sub = std::string(dir) + "/" + std::to_string(n++), file = sub + "/f.c",
+                          linkName = sub + "/l.c";
+        ASSERT_EQ(mkdir(sub.c_str(), 0700), 0);
+        WriteFile(file, "old\n");
+        ASSERT_EQ(chown(file.c_str(), r.uid, r.gid), 0);
+        ASSERT_EQ(chmod(file.c_str(), r.mode), 0);
+        if (r.link) {
+            ASSERT_EQ(symlink("f.c", linkName.c_str()), 0);
+        }
+        ASSERT_EQ(chmod(sub.c_str(), r.dirMode), 0);
+        auto save = [&]() {
+            EditorModel e;
+            if (EdLoad(&e, (r.link ? linkName : file).c_str(), 80, 20) != 0) return 1;
+            EdKey(&e, Typed('N'));
+            int bad = EdSave(&e) != 0;
+            EdFree(&e);
+            return bad;
+        };
+        EXPECT_EQ(r.nobody ? AsNobody(save) : save(), 0) << r.what;
+        EXPECT_EQ(ReadFile(file), "Nold\n") << r.what;
+        struct stat sb;
+        ASSERT_EQ(lstat(file.c_str(), &sb), 0);
+        EXPECT_EQ(sb.st_uid, r.uid) << r.what;
+        EXPECT_EQ(sb.st_gid, r.gid) << r.what;
+        EXPECT_EQ(sb.st_mode & 07777, r.mode) << r.what;
+        if (r.link) {
+            EXPECT_EQ(lstat(linkName.c_str(), &sb) == 0 && S_ISLNK(sb.st_mode), true);
+        }
+        std::string left = "ls -A " + sub + " | grep -vqx -e f.c -e l.c";
+        EXPECT_NE(system(left.c_str()), 0) << r.what << ": a temporary file was left behind";
+    }
+    EXPECT_EQ(system(("rm -rf " + std::string(dir)).c_str()), 0);
 }
 
 struct PosCase {
