@@ -1,7 +1,9 @@
 /* winbench.cpp: what the benchmark times under Wine, with nothing of the test host's checks.
      winbench walkread DIR          the floor: a FindFirstFileA walk reading every *.c and *.h
      winbench build DLL DIR         Build project index from the panels, as the host runs it
-     winbench browse DLL DIR        Browse from the panels: seconds until the host's menu call
+     winbench browse DLL DIR [TYPED]  Browse from the panels: seconds until the host's menu
+                                    call, the process's peak memory, and after typing TYPED into
+                                    the menu (letters, digits, "_") the items of the last menu
      winbench goto DLL FILE LINE COL  Go to definition from the word at LINE, COL (1-based) of
                                     FILE in an editor: where it lands
      winbench growth N [by100]      AppendEntry N times into a fresh table (by100: the old
@@ -15,6 +17,8 @@
 #include <vector>
 
 #include <windows.h>
+
+#include <psapi.h>
 
 #include "base/limits.h"
 #include "common/wildcard.h"
@@ -84,13 +88,36 @@ static std::string g_landed = "nowhere";
 static int g_command;        /* the command menu's answer */
 static int g_menus;          /* Menu calls so far */
 static double g_browseShown; /* seconds until the second menu (the definitions) */
+static int g_browseItems;    /* ... and the items it was handed */
 
-static int FARAPI Menu(int, int, int, int, FarDword, const char *, const char *, const char *,
-                       const int *, int *breakCode, const FarMenuItem *, int)
+static std::string g_typed;      /* browse: the keys typed into the menu, one per pass */
+static std::string g_firstItem;  /* ... and the first item of the last pass */
+static std::string g_bottomLine; /* ... and its bottom line */
+
+/* The break key that types c: its index in the menu's list (letters, digits, "_"). */
+static int BreakKeyOf(char c)
+{
+    if (c >= 'a' && c <= 'z') return c - 'a';
+    if (c >= 'A' && c <= 'Z') return c - 'A';
+    if (c >= '0' && c <= '9') return 26 + c - '0';
+    return 36;
+}
+
+static int FARAPI Menu(int, int, int, int, FarDword, const char *, const char *bottom,
+                       const char *, const int *, int *breakCode, const FarMenuItem *items,
+                       int count)
 {
     if (breakCode != NULL) *breakCode = -1;
     if (g_menus++ == 0) return g_command;
-    g_browseShown = Elapsed();
+    if (g_menus == 2) g_browseShown = Elapsed();
+    g_browseItems = count;
+    g_firstItem = count > 0 ? items[0].Text : "";
+    g_bottomLine = bottom != NULL ? bottom : "";
+    size_t pass = (size_t)g_menus - 2;
+    if (breakCode != NULL && pass < g_typed.size()) {
+        *breakCode = BreakKeyOf(g_typed[pass]);
+        return -1;
+    }
     return g_editFile.empty() ? -1 : 0; /* a choice among definitions: the first */
 }
 
@@ -232,7 +259,16 @@ static int RunCommand(const char *dll, const char *dir, int command,
     openPlugin(openFrom, 0);
     double total = Elapsed();
     if (openFrom == OPEN_EDITOR) printf("%.3f s, landed at %s\n", total, g_landed.c_str());
-    else if (command == 0) printf("%.3f s to the menu (%.3f s in all)\n", g_browseShown, total);
+    else if (command == 0) {
+        PROCESS_MEMORY_COUNTERS memory;
+        memset(&memory, 0, sizeof memory);
+        (void)GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
+        printf("%.3f s to the menu (%.3f s in all), peak private memory %.1f MB, peak working set "
+               "%.1f MB; the last menu: %d items, first \"%s\", bottom \"%s\"\n",
+               g_browseShown, total, memory.PeakPagefileUsage / 1048576.0,
+               memory.PeakWorkingSetSize / 1048576.0, g_browseItems, g_firstItem.c_str(),
+               g_bottomLine.c_str());
+    }
     else printf("%.3f s\n", total);
     return 0;
 }
@@ -289,7 +325,10 @@ int main(int argc, char **argv)
         return 0;
     }
     if (argc >= 4 && strcmp(argv[1], "build") == 0) return RunCommand(argv[2], argv[3], 1);
-    if (argc >= 4 && strcmp(argv[1], "browse") == 0) return RunCommand(argv[2], argv[3], 0);
+    if (argc >= 4 && strcmp(argv[1], "browse") == 0) {
+        if (argc >= 5) g_typed = argv[4];
+        return RunCommand(argv[2], argv[3], 0);
+    }
     if (argc >= 6 && strcmp(argv[1], "goto") == 0) {
         if (LoadEditor(argv[3], atoi(argv[4]), atoi(argv[5])) != 0) {
             fprintf(stderr, "winbench: cannot read %s\n", argv[3]);

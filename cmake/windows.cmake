@@ -78,7 +78,7 @@ zolt_windows_program(zolt-wintest ${ZOLT_WINTEST_SOURCES} ${CMAKE_SOURCE_DIR}/ho
 # and browse through a bare host, the table's growth).
 zolt_windows_program(winbench ${CMAKE_SOURCE_DIR}/bench/winbench.cpp ${ZOLT_REGISTRY}
                      ${CMAKE_SOURCE_DIR}/hosts/common/wildcard.cpp)
-target_link_libraries(winbench PRIVATE zoltcore)
+target_link_libraries(winbench PRIVATE zoltcore psapi)
 
 # The plugin for the current host generation and its test host.
 include(cmake/far3.cmake OPTIONAL)

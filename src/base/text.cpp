@@ -2,6 +2,7 @@
 #include "base/text.h"
 
 #include <stdarg.h>
+#include <stdint.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -87,4 +88,24 @@ void FormatCountText(char *dst, size_t size, const char *format, int count)
     char number[16];
     FormatTruncated(number, sizeof number, "%d", count);
     FormatMessageText(dst, size, format, 'd', number);
+}
+
+const char *FindByte(const char *p, size_t n, char c)
+{
+#if !defined(_WIN32)
+    return (const char *)memchr(p, c, n); /* glibc's looks at a vector at a time */
+#else
+    const uintptr_t ones = (uintptr_t)-1 / 0xFF, highs = ones << 7;
+    const uintptr_t pattern = ones * (unsigned char)c;
+    size_t i = 0;
+    for (; i + sizeof(uintptr_t) <= n; i += sizeof(uintptr_t)) {
+        uintptr_t w;
+        memcpy(&w, p + i, sizeof w);
+        w ^= pattern; /* the bytes equal to c are now 0 */
+        if (((w - ones) & ~w & highs) != 0) break;
+    }
+    for (; i < n; i++)
+        if (p[i] == c) return p + i;
+    return NULL;
+#endif
 }

@@ -32,6 +32,10 @@ void FormatMessageText(char *dst, size_t size, const char *format, char conversi
 
 /* ASCII letters to upper case, every other value unchanged: the one case folding of names,
    masks and index order (code page 866 folding is navigate's FoldCase). */
+/* memchr; in the Windows builds a word at a time, since the C library there looks at one byte
+   after another, which made an index's lines cost more to find than all else done with them. */
+const char *FindByte(const char *p, size_t n, char c);
+
 static inline int UpperAscii(int c)
 {
     return (c >= 'a' && c <= 'z') ? c - 0x20 : c;

@@ -30,8 +30,8 @@ static void CopyField(char *field, const char *text, size_t n)
 
 int SplitIndexLine(const char *line, const char *end, IndexFields *f)
 {
-    const char *q1 = (const char *)memchr(line, '?', (size_t)(end - line));
-    const char *q2 = q1 != NULL ? (const char *)memchr(q1 + 1, '?', (size_t)(end - q1 - 1)) : NULL;
+    const char *q1 = FindByte(line, (size_t)(end - line), '?');
+    const char *q2 = q1 != NULL ? FindByte(q1 + 1, (size_t)(end - q1 - 1), '?') : NULL;
     if (q2 == NULL) return 0;
     f->name = line;
     f->nameLength = (size_t)(q1 - line);

@@ -78,7 +78,8 @@ size_t FormatIndexLine(char *out, const DefinitionEntry *e, int update);
    is searched and listed in a bounded amount of memory. Reads are ordinary reads: a file that
    changes under the view makes it fail, never crash. */
 enum {
-    VIEW_WINDOW = 256 * 1024, /* bytes of the file held at a time */
+    VIEW_WINDOW = 1024 * 1024, /* bytes of the file held at a time, read at once going on */
+    VIEW_PROBE = 16 * 1024,    /* bytes read at a jump to another place */
     VIEW_LINE_MAX = 4096      /* a longer line (none is written) makes the file damaged */
 };
 enum ViewFault {

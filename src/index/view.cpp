@@ -38,14 +38,18 @@ static int Reach(IndexView *v, uint64_t at, size_t want)
 {
     uint64_t end = at + want < v->size ? at + want : v->size;
     if (at >= v->windowStart && end <= v->windowStart + v->windowLength) return 0;
+    /* reading on from the window takes a whole window; a jump elsewhere (a step of a search by
+       halves) takes only what a line needs */
+    int onward = at >= v->windowStart && at <= v->windowStart + v->windowLength;
+    size_t chunk = onward ? (size_t)VIEW_WINDOW : (size_t)VIEW_PROBE;
     uint64_t left = v->size - at;
-    size_t n = left < VIEW_WINDOW ? (size_t)left : (size_t)VIEW_WINDOW;
+    size_t n = left < chunk ? (size_t)left : chunk;
     long got = FileReadAt(v->file, at, v->window, n);
     v->windowStart = at;
     v->windowLength = 0;
     if (got < 0) return Fail(v, VIEW_UNREADABLE);
     if ((size_t)got < n) return Fail(v, VIEW_CHANGED);
-    if (memchr(v->window, '\0', n) != NULL) return Fail(v, VIEW_DAMAGED); /* not text */
+    if (FindByte(v->window, n, '\0') != NULL) return Fail(v, VIEW_DAMAGED); /* not text */
     v->windowLength = n;
     return 0;
 }
@@ -58,7 +62,7 @@ int ViewLine(IndexView *v, uint64_t at, IndexLine *line)
     const char *start = v->window + (at - v->windowStart);
     size_t avail = (size_t)(v->windowStart + v->windowLength - at);
     size_t max = avail < (size_t)VIEW_LINE_MAX + 1 ? avail : (size_t)VIEW_LINE_MAX + 1;
-    const char *lf = (const char *)memchr(start, '\n', max);
+    const char *lf = FindByte(start, max, '\n');
     size_t length;
     if (lf != NULL) length = (size_t)(lf - start);
     else if (at + avail == v->size && avail <= (size_t)VIEW_LINE_MAX) length = avail; /* last line */
