@@ -61,6 +61,14 @@ fi
 export XDG_CONFIG_HOME="$work/config"
 [ -f "$tree/zoltprj\$.Far" ] || "$zolt" build "$tree" >/dev/null || { echo "FAIL: zolt build"; exit 1; }
 entries=$(grep -c '' "$tree/zoltprj\$.Far")
+# what to type: a name from the middle of the index, its first 9 characters to narrow, 20 (as
+# many as the filter holds) to open the first entry they select
+middle=$(sed -n "$((entries / 2))p" "$tree/zoltprj\$.Far" | cut -d'?' -f1)
+narrow=$(echo "$middle" | cut -c1-9 | tr A-Z a-z)
+open=$(echo "$middle" | cut -c1-20 | tr A-Z a-z)
+opened=$(awk -F'?' -v p="$(echo "$open" | tr a-z A-Z)" \
+    'toupper(substr($1, 1, length(p))) == p { n = split($2, part, "\\"); print part[n]; exit }' \
+    "$tree/zoltprj\$.Far")
 
 screen() { tmux capture-pane -p -t "$session" 2>/dev/null; }
 failures=0
@@ -110,12 +118,13 @@ menu=$(timed_keys "Definitions \[\]" 600 Enter)
 echo "time: $kind, $entries entries: the menu on the screen after $menu s"
 check "the menu shows the count of matches" seen "$entries match, the first"
 typed=
-for key in s o c k _ 1 2 _ 3; do
+for key in $(echo "$narrow" | fold -w1); do
     typed=$typed$(echo "$key" | tr a-z A-Z)
     t=$(timed_keys "Definitions \[$typed\]" 120 "$key")
     echo "time: $kind: typing '$key' redraws the menu after $t s"
 done
-check "typing narrows the menu to names starting with sock_12_3" seen "sock_12_3"
+check "typing narrows the menu to names starting with $narrow" sh -c \
+    "tmux capture-pane -p -t '$session' | tr A-Z a-z | grep -q -- '$narrow'"
 check "a narrow run shows no count" sh -c "! tmux capture-pane -p -t '$session' | grep -q 'match, the first'"
 for _ in 1 2 3; do
     typed=${typed%?}
@@ -124,9 +133,10 @@ for _ in 1 2 3; do
 done
 t=$(timed_keys "Definitions \[\]" 60 BSpace BSpace BSpace BSpace BSpace BSpace)
 check "Backspace back to the whole list" seen "$entries match, the first"
-t=$(timed_keys "Definitions \[SOCK_42_\]" 60 s o c k _ 4 2 _)
+t=$(timed_keys "Definitions \[$(echo "$open" | tr a-z A-Z)\]" 120 $(echo "$open" | fold -w1))
 pause=4 keys Enter
-check "Enter opens the entry's file in the editor" sh -c "tmux capture-pane -p -t '$session' | head -1 | grep -q 'mod042'"
+check "Enter opens the first entry's file, $opened, in the editor" sh -c \
+    "tmux capture-pane -p -t '$session' | head -1 | grep -qF -- '$opened'"
 keys F10
 stop_host
 [ "$failures" = 0 ] || exit 1
