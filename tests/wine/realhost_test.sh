@@ -161,4 +161,11 @@ if [ "$bits" = 32 ]; then
     rm -rf "$work/home/bin$bits/Plugins"
     drive "$work/plugin1/ZOLT" "1.x library through the host's loader for old plugins: "
 fi
+
+# Browse at scale: a generated tree of 300,000 entries; the menu shows the count of matches,
+# narrows as keys are typed, and opens an entry (and how long each step took)
+stop_host
+for kind in "$arch" $([ "$bits" = 32 ] && echo i686-1x); do
+    bash "$src/tests/wine/realhost_browse.sh" "$zolt" "$src" "$kind" || failures=$((failures + 1))
+done
 [ "$failures" = 0 ] || exit 1
