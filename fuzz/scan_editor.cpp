@@ -21,7 +21,7 @@ static std::vector<Found> Definitions(const BrowserState *st)
     std::vector<Found> out;
     for (int i = 0; i < st->count; i++)
         if (st->entries[i].name[0] != '\0')
-            out.push_back({st->entries[i].name, st->entries[i].line});
+            out.push_back({st->entries[i].name, (int)st->entries[i].line});
     return out;
 }
 
