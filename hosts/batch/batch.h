@@ -58,6 +58,55 @@ int BatchEditorControl(int command, void *param);
 int BatchEditorOpenCall(const char *fileName, int startLine, int startChar);
 void BatchResetEditors(void);
 
+/* --- the subcommands' arguments: getopt_long over a table of the command's own --- */
+struct option;
+struct BatchArgs {
+    const char *command; /* its name, for messages */
+    int argc;
+    char **argv;
+    const char *shortOptions; /* getopt's form, starting with ':' and holding 'h' */
+    const struct option *longOptions; /* "help" given as 'h' */
+    const char *value; /* the argument of the option NextArg returned */
+};
+enum { ARG_END = -1, ARG_HELP = -2, ARG_ERROR = -3 };
+void BeginArgs(BatchArgs *a, const char *command, int argc, char **argv, const char *shortOptions,
+               const struct option *longOptions);
+/* The next option's character (its value in a->value); ARG_HELP for -h or --help; ARG_END once
+   the options end (optind is then the first operand; getopt_long moves the operands after the
+   options, "--" ends them); ARG_ERROR after saying what is wrong. */
+int NextArg(BatchArgs *a);
+enum { EXIT_BAD_USAGE = 2 }; /* every subcommand's status for bad usage */
+/* "zolt: COMMAND: " and the message, then where the usage is, on stderr: EXIT_BAD_USAGE. */
+int ArgError(const BatchArgs *a, const char *format, ...) __attribute__((format(printf, 2, 3)));
+/* Makes dir the current directory: 0, or -1 after saying why not (no such directory, not one,
+   not enterable). */
+int EnterDirectory(const BatchArgs *a, const char *dir);
+/* Flushes and closes standard output: 0, or -1 after saying on stderr that writing failed (a
+   full disk, a closed pipe), after "zolt: COMMAND: " (command null: "zolt: "); the command then
+   exits 2. */
+int FinishOutput(const char *command);
+
+/* --- the index's entries as places: for grep-style lines and tags files --- */
+struct CommandReport;
+struct Location {
+    std::string name;
+    std::string path; /* '/' form, relative to the directory the caller chose */
+    unsigned long line; /* 1-based */
+};
+int CurrentDirectory(std::string *out); /* getcwd: 0, or -1 */
+/* The path that leads from the directory from to the directory to (both absolute and
+   canonical) as a prefix for names in to: "" when they are the same, else ending in '/'. */
+std::string RelativeDirectory(const std::string &from, const std::string &to);
+/* The definitions Browse from the panels lists in the current directory for prefix (its index
+   file, or a scan that writes nothing; report as ListDefinitions fills it), sorted as there,
+   each file as dirPrefix and the index's path in '/' form. A file's placeholder and entries
+   with a line 0 or a control byte are left out. 0, or -1 when the list could not be made
+   (memory ran out). */
+int ListLocations(const char *prefix, const std::string &dirPrefix, std::vector<Location> *out,
+                  CommandReport *report);
+/* "PATH:LINE: NAME", the form of grep -n, which Vim's quickfix and Emacs' grep-mode read. */
+void PrintLocation(FILE *out, const Location &location);
+
 /* Subcommands: argv[0] is the subcommand's name. Each returns the process exit status. */
 struct BatchCommand {
     const char *name;

@@ -1,5 +1,6 @@
 /* build.cpp: `zolt build`: Build project index from the panels in a directory, and a summary. */
 #include <errno.h>
+#include <getopt.h>
 #include <limits.h>
 #include <stdio.h>
 #include <string.h>
@@ -105,25 +106,19 @@ static int BuildHere(void)
 
 int RunBuild(int argc, char **argv)
 {
-    if (argc == 2 && strcmp(argv[1], "--help") == 0) {
-        PrintBuildUsage(stdout);
-        return EXIT_OK;
+    static const struct option LONG_OPTIONS[] = {{"help", no_argument, NULL, 'h'},
+                                                 {NULL, 0, NULL, 0}};
+    BatchArgs a;
+    BeginArgs(&a, "build", argc, argv, ":h", LONG_OPTIONS);
+    for (int c; (c = NextArg(&a)) != ARG_END;) {
+        if (c == ARG_HELP) {
+            PrintBuildUsage(stdout);
+            return EXIT_OK;
+        }
+        if (c == ARG_ERROR) return EXIT_USAGE;
     }
-    if (argc > 2 || (argc == 2 && argv[1][0] == '-')) {
-        if (argc > 2) fprintf(stderr, "zolt: build: one DIR at most\n");
-        else fprintf(stderr, "zolt: build: unknown option '%s'\n", argv[1]);
-        PrintBuildUsage(stderr);
-        return EXIT_USAGE;
-    }
-    const char *dir = argc == 2 ? argv[1] : ".";
-    struct stat sb;
-    if (stat(dir, &sb) != 0 || !S_ISDIR(sb.st_mode)) {
-        fprintf(stderr, "zolt: build: no such directory: %s\n", dir);
-        return EXIT_USAGE;
-    }
-    if (chdir(dir) != 0) {
-        fprintf(stderr, "zolt: build: cannot enter %s: %s\n", dir, strerror(errno));
-        return EXIT_USAGE;
-    }
+    if (argc - optind > 1) return ArgError(&a, "one DIR at most, not also '%s'", argv[optind + 1]);
+    const char *dir = optind < argc ? argv[optind] : ".";
+    if (EnterDirectory(&a, dir) != 0) return EXIT_USAGE;
     return BuildHere();
 }

@@ -1,4 +1,5 @@
 /* config.cpp: `zolt config`: shows and sets the ten options in the store the dialog writes. */
+#include <getopt.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -48,7 +49,7 @@ static void PrintOption(FILE *out, const char *name, const char *def, const char
 
 void PrintConfigUsage(FILE *out)
 {
-    fputs("usage: zolt config [NAME=VALUE ...]\n"
+    fputs("usage: zolt config [--] [NAME=VALUE ...]\n"
           "  Sets the given options, then prints all ten as NAME=VALUE. They are\n"
           "  the options of the configuration dialog (F9 in the terminal program),\n"
           "  in the same store. Names match in any case; each option but FileMask\n"
@@ -130,16 +131,23 @@ static void PrintOptions(void)
 
 int RunConfig(int argc, char **argv)
 {
-    if (argc == 2 && strcmp(argv[1], "--help") == 0) {
-        PrintConfigUsage(stdout);
-        return EXIT_OK;
+    static const struct option LONG_OPTIONS[] = {{"help", no_argument, NULL, 'h'},
+                                                 {NULL, 0, NULL, 0}};
+    BatchArgs a;
+    BeginArgs(&a, "config", argc, argv, ":h", LONG_OPTIONS);
+    for (int c; (c = NextArg(&a)) != ARG_END;) {
+        if (c == ARG_HELP) {
+            PrintConfigUsage(stdout);
+            return EXIT_OK;
+        }
+        if (c == ARG_ERROR) return EXIT_USAGE;
     }
     Setting s;
-    for (int i = 1; i < argc; i++) /* every setting is checked before the first is written */
+    for (int i = optind; i < argc; i++) /* every setting is checked before the first is written */
         if (ParseSetting(argv[i], &s) != 0) return EXIT_USAGE;
     if (InstallBatchHost() != 0) return EXIT_USAGE;
     int status = EXIT_OK;
-    for (int i = 1; i < argc; i++) {
+    for (int i = optind; i < argc; i++) {
         if (ParseSetting(argv[i], &s) == 0 && Store(s) == 0) continue;
         fprintf(stderr, "zolt: config: cannot store %s\n", argv[i]);
         status = EXIT_NOT_STORED;

@@ -1,5 +1,6 @@
 /* list.cpp: `zolt list`: what Browse from the panels shows in a directory for a typed prefix. */
 #include <errno.h>
+#include <getopt.h>
 #include <stdio.h>
 #include <string.h>
 #include <sys/stat.h>
@@ -10,11 +11,11 @@
 #include "index/index.h"
 #include "plugin/headless.h"
 
-enum { EXIT_OK = 0, EXIT_USAGE = 2 };
+enum { EXIT_OK = 0, EXIT_FAILED = 1, EXIT_USAGE = 2 };
 
 void PrintListUsage(FILE *out)
 {
-    fputs("usage: zolt list [DIR] [PREFIX]\n"
+    fputs("usage: zolt list [--locations] [DIR] [PREFIX]\n"
           "  Prints NAME?FILE?LINE for each definition that Browse from the panels\n"
           "  in DIR (default: the current directory) shows with PREFIX typed as\n"
           "  the filter: from the project index file or, where DIR has none, from\n"
@@ -22,6 +23,9 @@ void PrintListUsage(FILE *out)
           "  match in either case; only the first 20 characters of PREFIX count,\n"
           "  as in the menu. A single argument that is not a directory and has no\n"
           "  '/' is the PREFIX, in the current directory.\n"
+          "  -l, --locations  print PATH:LINE: NAME instead, as grep -n does, PATH\n"
+          "                   with '/' and relative to the current directory: Vim's\n"
+          "                   quickfix (:cgetexpr) and Emacs' grep-mode read it\n"
           "  Exit status: 0, also when nothing matches; 2 on bad usage or when DIR\n"
           "  is not a directory.\n",
           out);
@@ -33,35 +37,61 @@ static int IsDirectory(const char *path)
     return stat(path, &sb) == 0 && S_ISDIR(sb.st_mode);
 }
 
+/* The listing in grep's form, paths from start (the directory zolt started in). */
+static int PrintLocations(const char *prefix, const std::string &start, CommandReport *report)
+{
+    std::string here;
+    std::vector<Location> places;
+    if (CurrentDirectory(&here) != 0 ||
+        ListLocations(prefix, RelativeDirectory(start, here), &places, report) != 0) {
+        fputs("zolt: list: out of memory, or the directory cannot be read\n", stderr);
+        return EXIT_FAILED;
+    }
+    for (const Location &place : places) PrintLocation(stdout, place);
+    return EXIT_OK;
+}
+
 int RunList(int argc, char **argv)
 {
-    if (argc > 3 || (argc > 1 && argv[1][0] == '-')) {
-        if (argc > 1 && strcmp(argv[1], "--help") == 0) {
+    static const struct option LONG_OPTIONS[] = {{"help", no_argument, NULL, 'h'},
+                                                 {"locations", no_argument, NULL, 'l'},
+                                                 {NULL, 0, NULL, 0}};
+    BatchArgs a;
+    BeginArgs(&a, "list", argc, argv, ":hl", LONG_OPTIONS);
+    int locations = 0;
+    for (int c; (c = NextArg(&a)) != ARG_END;) {
+        if (c == ARG_HELP) {
             PrintListUsage(stdout);
             return EXIT_OK;
         }
-        PrintListUsage(stderr);
-        return EXIT_USAGE;
+        if (c == ARG_ERROR) return EXIT_USAGE;
+        locations = 1; /* 'l' */
     }
-    const char *dir = argc >= 2 ? argv[1] : ".";
-    const char *prefix = argc == 3 ? argv[2] : "";
+    int operands = argc - optind;
+    if (operands > 2) return ArgError(&a, "too many arguments, from '%s'", argv[optind + 2]);
+    const char *dir = operands >= 1 ? argv[optind] : ".";
+    const char *prefix = operands == 2 ? argv[optind + 1] : "";
     /* a name never holds '/': an argument with one is a directory, missing or not */
-    if (argc == 2 && !IsDirectory(dir) && strchr(dir, '/') == NULL) {
+    if (operands == 1 && !IsDirectory(dir) && strchr(dir, '/') == NULL) {
         prefix = dir;
         dir = ".";
     }
-    if (!IsDirectory(dir) || chdir(dir) != 0) {
-        fprintf(stderr, "zolt: list: no such directory: %s\n", dir);
-        return EXIT_USAGE;
+    std::string start;
+    if (CurrentDirectory(&start) != 0) {
+        fputs("zolt: list: the current directory cannot be named\n", stderr);
+        return EXIT_FAILED;
     }
+    if (EnterDirectory(&a, dir) != 0) return EXIT_USAGE;
     if (InstallBatchHost() != 0) return EXIT_USAGE;
     CommandReport report;
-    (void)ListDefinitions(stdout, prefix, &report);
+    int status = EXIT_OK;
+    if (locations) status = PrintLocations(prefix, start, &report);
+    else (void)ListDefinitions(stdout, prefix, &report);
     BatchEndProgress();
     if (report.noIndex)
         fprintf(stderr,
                 "zolt: list: no %s in %s: listed from a fresh scan (nothing written; "
                 "zolt build writes the index)\n",
                 PROJECT_INDEX_NAME, dir);
-    return EXIT_OK;
+    return status;
 }

@@ -1,7 +1,10 @@
 /* scan.cpp: `zolt scan`: the entries a project scan would append for the given files. */
+#include <errno.h>
+#include <getopt.h>
 #include <stdio.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "batch/batch.h"
 #include "plugin/headless.h"
@@ -26,33 +29,52 @@ void PrintScanUsage(FILE *out)
           out);
 }
 
-/* "--static=1" and friends: 1 when arg is that option (its value stored), 0 when it is not,
-   -1 when it is with a bad value. */
-static int ParseFlag(const char *arg, const char *option, int *value)
+/* Options into filters; returns the index of the first FILE, or -1 when it is done (its help
+   shown, or bad usage said): *status is then the exit status. */
+static int ParseScanOptions(int argc, char **argv, ScanFilters *filters, int *status)
 {
-    size_t n = strlen(option);
-    if (strncmp(arg, option, n) != 0 || arg[n] != '=') return 0;
-    const char *v = arg + n + 1;
-    if ((v[0] != '0' && v[0] != '1') || v[1] != '\0') return -1;
-    *value = v[0] - '0';
-    return 1;
-}
-
-/* Options into filters; returns the index of the first FILE, or -1 on bad usage. */
-static int ParseScanOptions(int argc, char **argv, ScanFilters *filters)
-{
-    int i = 1;
-    for (; i < argc && argv[i][0] == '-' && argv[i][1] != '\0'; i++) {
-        if (strcmp(argv[i], "--") == 0) return i + 1;
-        int r = ParseFlag(argv[i], "--static", &filters->includeStatic);
-        if (r == 0) r = ParseFlag(argv[i], "--inline", &filters->includeInline);
-        if (r == 0) r = ParseFlag(argv[i], "--qualified", &filters->includeQualified);
-        if (r != 1) {
-            fprintf(stderr, "zolt: scan: bad option '%s'\n", argv[i]);
+    static const struct option LONG_OPTIONS[] = {{"help", no_argument, NULL, 'h'},
+                                                 {"static", required_argument, NULL, 's'},
+                                                 {"inline", required_argument, NULL, 'i'},
+                                                 {"qualified", required_argument, NULL, 'q'},
+                                                 {NULL, 0, NULL, 0}};
+    BatchArgs a;
+    BeginArgs(&a, "scan", argc, argv, ":h", LONG_OPTIONS);
+    *status = EXIT_USAGE;
+    for (int c; (c = NextArg(&a)) != ARG_END;) {
+        if (c == ARG_HELP) {
+            PrintScanUsage(stdout);
+            *status = EXIT_OK;
             return -1;
         }
+        if (c == ARG_ERROR) return -1;
+        const char *v = a.value;
+        const char *name = c == 's' ? "static" : c == 'i' ? "inline" : "qualified";
+        if ((v[0] != '0' && v[0] != '1') || v[1] != '\0') {
+            ArgError(&a, "--%s '%s': not 0 or 1", name, v);
+            return -1;
+        }
+        int *flag = c == 's'   ? &filters->includeStatic
+                    : c == 'i' ? &filters->includeInline
+                               : &filters->includeQualified;
+        *flag = v[0] - '0';
     }
-    return i;
+    if (optind >= argc) {
+        ArgError(&a, "missing FILE");
+        return -1;
+    }
+    return optind;
+}
+
+/* Why path cannot be scanned, for the message: the system's reason where there is one. */
+static const char *UnreadableReason(const char *path)
+{
+    struct stat info;
+    if (stat(path, &info) != 0) return strerror(errno);
+    if (S_ISDIR(info.st_mode)) return "a directory";
+    if (!S_ISREG(info.st_mode)) return "not a regular file";
+    if (access(path, R_OK) != 0) return strerror(errno);
+    return "its name is too long for the plugin, or it cannot be read";
 }
 
 /* Scans one file and prints what it appended: the exit status it asks for. A directory or
@@ -63,8 +85,8 @@ static int ScanOne(const char *arg, BrowserState *st, CommandReport *report)
     int result = 1;
     if (stat(arg, &info) == 0 && !S_ISDIR(info.st_mode))
         result = ScanFileInto(st, arg, stdout, report);
-    if (result == 1) fprintf(stderr, "zolt: cannot open %s\n", arg);
-    if (result == -1) fprintf(stderr, "zolt: out of memory while scanning %s\n", arg);
+    if (result == 1) fprintf(stderr, "zolt: scan: cannot open %s: %s\n", arg, UnreadableReason(arg));
+    if (result == -1) fprintf(stderr, "zolt: scan: out of memory while scanning %s\n", arg);
     return result == 0 ? EXIT_OK : EXIT_UNREADABLE;
 }
 
@@ -73,24 +95,17 @@ int RunScan(int argc, char **argv)
     static BrowserState st; /* one command's state for the whole run, as a project scan has */
     ScanFilters filters;
     DefaultScanFilters(&filters); /* the project scan's defaults */
-    if (argc == 2 && strcmp(argv[1], "--help") == 0) {
-        PrintScanUsage(stdout);
-        return EXIT_OK;
-    }
-    int first = ParseScanOptions(argc, argv, &filters);
-    if (first < 0 || first >= argc) {
-        if (first >= argc) fputs("zolt: scan: no FILE given\n", stderr);
-        PrintScanUsage(stderr);
-        return EXIT_USAGE;
-    }
+    int status = EXIT_OK;
+    int first = ParseScanOptions(argc, argv, &filters, &status);
+    if (first < 0) return status;
+    status = EXIT_OK;
     if (InstallBatchHost() != 0) return EXIT_USAGE;
     if (BeginFileScan(&st, &filters) != 0) {
-        fputs("zolt: out of memory\n", stderr);
+        fputs("zolt: scan: out of memory\n", stderr);
         return EXIT_UNREADABLE;
     }
     CommandReport report;
     memset(&report, 0, sizeof report);
-    int status = EXIT_OK;
     for (int i = first; i < argc; i++)
         if (ScanOne(argv[i], &st, &report) != EXIT_OK) status = EXIT_UNREADABLE;
     EndFileScan(&st);

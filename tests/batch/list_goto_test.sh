@@ -31,6 +31,9 @@ expect "list buf_" "$indexed" "$expected"
 expect "list BUF_ ignores case" "$("$zolt" list . BUF_)" "$expected"
 expect "list PREFIX: the current directory" "$("$zolt" list buf_)" "$expected"
 expect "list without a prefix" "$("$zolt" list . | wc -l)" "$(wc -l < 'zoltprj$.Far')"
+expect "list --locations from a subdirectory" "$(cd src && "$zolt" list -l .. buf_f)" \
+    "../include/buffer.h:28: buf_flags
+../src/buffer.c:20: buf_free"
 out=$("$zolt" list . zzzz_no_such); rc=$?
 expect "no match: status" "$rc" 0
 expect "no match: output" "$out" ""
@@ -50,7 +53,10 @@ printf 'int x = buf_;\n' > src/prefix.c
 items=$("$zolt" goto src/prefix.c 1 9); rc=$?
 expect "choice menu cancelled: status" "$rc" 3
 expect "choice menu items" "$(printf '%s\n' "$items" | wc -l)" "$(printf '%s\n' "$expected" | wc -l)"
-case "$items" in 0$'\t'" buf_count_lines"*) ;; *) fail "first item: ${items%%$'\n'*}" ;; esac
+# Each item as grep -n prints it, PATH relative to the current directory, where --pick lands.
+expect "first item" "${items%%$'\n'*}" "0"$'\t'"src/buffer.c:102: buf_count_lines"
+expect "first item from src" "$(cd src && "$zolt" goto prefix.c 1 9 | sed -n 3p)" \
+    "2"$'\t'"../include/buffer.h:28: buf_flags"
 expect "--pick 1" "$("$zolt" goto src/prefix.c 1 9 --pick 1)" "$work/tree/src/buffer.c:52:1"
 # Nothing found: the warning on stderr, status 1.
 printf 'int x = nowhere_defined;\n' > src/none.c
@@ -97,9 +103,10 @@ items=$("$zolt" goto src/prefix.c 1 9)
 expect "two menus: numbered through" "$(printf '%s\n' "$items" | cut -f1 | tr '\n' ' ')" \
     "$(seq 0 $(($(printf '%s\n' "$items" | wc -l) - 1)) | tr '\n' ' ')"
 last=$(printf '%s\n' "$items" | tail -1)
-case "$last" in *'src\buffer.c '*) ;; *) fail "the second menu's last item: $last" ;; esac
+case "$last" in *$'\t''src/buffer.c:'[0-9]*': buf_'*) ;; *) fail "the second menu's last item: $last" ;; esac
+place=${last#*$'\t'}
 expect "--pick in the second menu" "$("$zolt" goto src/prefix.c 1 9 --pick "${last%%$'\t'*}")" \
-    "$work/tree/src/buffer.c:${last##* }:1"
+    "$work/tree/${place%: *}:1"
 
 [ "$failures" = 0 ] && echo "list and goto: all checks passed"
 exit $((failures > 0))
