@@ -13,7 +13,8 @@ wine_pkgs="g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 wine32:i386 pyt
 # The Debian package: dpkg-shlibdeps names the libraries' packages; the install test reads the
 # manual page with man.
 deb_pkgs="$build_pkgs dpkg-dev"
-test_pkgs="$deb_pkgs man-db tmux $mingw_pkgs $wine_pkgs clang libclang-rt-14-dev"
+# The tags file is read back by Vim (vim-tiny is enough) and readtags (in universal-ctags).
+test_pkgs="$deb_pkgs man-db tmux vim-tiny universal-ctags $mingw_pkgs $wine_pkgs clang libclang-rt-14-dev"
 win_pkgs="$mingw_pkgs"
 bench_pkgs="$build_pkgs python3 bc strace linux-source-6.1 xz-utils universal-ctags exuberant-ctags global cscope hyperfine gnuplot-nox valgrind time"
 

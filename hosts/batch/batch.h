@@ -114,7 +114,7 @@ struct BatchCommand {
     void (*usage)(FILE *out); /* its --help */
     const char *summary;
 };
-enum { BATCH_COMMAND_COUNT = 5 };
+enum { BATCH_COMMAND_COUNT = 6 };
 extern const BatchCommand BATCH_COMMANDS[BATCH_COMMAND_COUNT];
 /* zolt --help: the synopsis, what zolt is, every command's usage, its files, its environment
    and its exit statuses. */
@@ -134,5 +134,7 @@ int RunList(int argc, char **argv);
 void PrintListUsage(FILE *out);
 int RunGoto(int argc, char **argv);
 void PrintGotoUsage(FILE *out);
+int RunTags(int argc, char **argv);
+void PrintTagsUsage(FILE *out);
 
 #endif

@@ -17,6 +17,7 @@ const BatchCommand BATCH_COMMANDS[BATCH_COMMAND_COUNT] = {
     {"config", RunConfig, PrintConfigUsage, "show or set the options"},
     {"list", RunList, PrintListUsage, "list the definitions Browse shows for a typed prefix"},
     {"goto", RunGoto, PrintGotoUsage, "go to the definition of the word at a place in a file"},
+    {"tags", RunTags, PrintTagsUsage, "write a tags file for vi, less or Emacs from the index"},
 };
 
 static void PrintSynopsis(FILE *out)
@@ -264,6 +265,14 @@ void PrintBashCompletion(FILE *out)
         "            compopt -o nospace 2>/dev/null\n"
         "            mapfile -t COMPREPLY < <(compgen -W '--static= --inline= --qualified= --help "
         "-- ' -- \"$cur\")\n"
+        "        else\n"
+        "            compopt -o filenames 2>/dev/null\n"
+        "            mapfile -t COMPREPLY < <(compgen -f -- \"$cur\")\n"
+        "        fi\n"
+        "        ;;\n"
+        "    tags)\n"
+        "        if [[ $cur == -* ]]; then\n"
+        "            mapfile -t COMPREPLY < <(compgen -W '--etags --output --help' -- \"$cur\")\n"
         "        else\n"
         "            compopt -o filenames 2>/dev/null\n"
         "            mapfile -t COMPREPLY < <(compgen -f -- \"$cur\")\n"

@@ -1,0 +1,195 @@
+/* tags.cpp: `zolt tags`: a tags file for vi, less and readtags, or Emacs' TAGS, from the project
+   index of a directory (built first when it is missing or stale). */
+#include <errno.h>
+#include <getopt.h>
+#include <limits.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "batch/batch.h"
+#include "host/farapi.h"
+#include "plugin/headless.h"
+
+enum { EXIT_OK = 0, EXIT_FAILED = 1, EXIT_USAGE = 2 };
+
+void PrintTagsUsage(FILE *out)
+{
+    fputs("usage: zolt tags [-e] [-o FILE] [DIR]\n"
+          "  Builds the project index of DIR (default: the current directory) as\n"
+          "  zolt build does, when it is missing or stale, and writes its\n"
+          "  definitions as a tags file: DIR/tags in the form vi (:tag, Ctrl-]),\n"
+          "  less -t and readtags read, sorted by name, each with its file and\n"
+          "  line number; paths use '/' and are relative to the tags file. The\n"
+          "  file is written whole under another name first, then put in place.\n"
+          "  -e, --etags        write Emacs' form instead (default file DIR/TAGS)\n"
+          "  -o, --output FILE  write FILE instead; '-' writes standard output,\n"
+          "                     paths then relative to the current directory\n"
+          "  Exit status: 0; 1 when the index could not be written (the tags then\n"
+          "  come from a fresh scan, said on stderr) or the tags file could not\n"
+          "  be; 2 on bad usage or when DIR is not a directory.\n",
+          out);
+}
+
+static bool NameOrder(const Location &a, const Location &b)
+{
+    int c = strcmp(a.name.c_str(), b.name.c_str());
+    if (c != 0) return c < 0;
+    c = strcmp(a.path.c_str(), b.path.c_str());
+    return c != 0 ? c < 0 : a.line < b.line;
+}
+
+static bool FileOrder(const Location &a, const Location &b)
+{
+    int c = strcmp(a.path.c_str(), b.path.c_str());
+    return c != 0 ? c < 0 : a.line < b.line;
+}
+
+/* vi's form: the header lines, then NAME<TAB>PATH<TAB>LINE;" sorted by bytes, as readtags and
+   Vim's binary search expect of a file that says it is sorted. */
+static void WriteCtags(FILE *out, std::vector<Location> *places)
+{
+    std::sort(places->begin(), places->end(), NameOrder);
+    fputs("!_TAG_FILE_FORMAT\t2\t/extended format/\n"
+          "!_TAG_FILE_SORTED\t1\t/0=unsorted, 1=sorted, 2=foldcase/\n"
+          "!_TAG_PROGRAM_NAME\tzolt\t//\n"
+          "!_TAG_PROGRAM_VERSION\t" ZOLT_VERSION "\t//\n",
+          out);
+    for (const Location &p : *places)
+        if (p.name[0] != '!') /* no definition's name; it would read as a header line */
+            fprintf(out, "%s\t%s\t%lu;\"\n", p.name.c_str(), p.path.c_str(), p.line);
+}
+
+/* Emacs' form: per file a form feed line, "PATH,SIZE" and its tags, each an empty pattern (so
+   the line number alone places it) with the name given explicitly: DEL NAME SOH LINE ",". */
+static void WriteEtags(FILE *out, std::vector<Location> *places)
+{
+    std::sort(places->begin(), places->end(), FileOrder);
+    for (size_t i = 0; i < places->size();) {
+        const std::string &path = (*places)[i].path;
+        std::string section;
+        char number[32];
+        for (; i < places->size() && (*places)[i].path == path; i++) {
+            snprintf(number, sizeof number, "%lu", (*places)[i].line);
+            section += "\x7f" + (*places)[i].name + "\x01" + number + ",\n";
+        }
+        fprintf(out, "\f\n%s,%zu\n%s", path.c_str(), section.size(), section.c_str());
+    }
+}
+
+/* Where the tags go: the directory its paths are relative to (absolute) and the file (null:
+   standard output). 0, or -1 after saying why not. */
+struct TagsTarget {
+    std::string base, file;
+    int toStdout;
+};
+
+static int ResolveTarget(const BatchArgs *a, const char *output, const char *dir, int etags,
+                         TagsTarget *t)
+{
+    t->toStdout = output != NULL && strcmp(output, "-") == 0;
+    if (t->toStdout) return CurrentDirectory(&t->base) == 0 ? 0 : -1;
+    std::string file = output != NULL ? output : std::string(dir) + (etags ? "/TAGS" : "/tags");
+    size_t slash = file.rfind('/');
+    std::string folder = slash == std::string::npos ? "." : file.substr(0, slash + 1);
+    char real[PATH_MAX];
+    if (file.empty() || file.back() == '/' || realpath(folder.c_str(), real) == NULL) {
+        ArgError(a, "FILE '%s': %s", file.c_str(), file.empty() || file.back() == '/'
+                                                      ? "no file name"
+                                                      : strerror(errno));
+        return -1;
+    }
+    t->base = real;
+    t->file = t->base + "/" + (slash == std::string::npos ? file : file.substr(slash + 1));
+    return 0;
+}
+
+/* Writes the tags to a temporary beside the file, then renames it over the file, so a failed
+   write leaves the old one whole. 0, or -1 after saying why. */
+static int WriteTagsFile(const TagsTarget &t, int etags, std::vector<Location> *places)
+{
+    if (t.toStdout) {
+        if (etags) WriteEtags(stdout, places);
+        else WriteCtags(stdout, places);
+        return 0; /* FinishOutput checks it */
+    }
+    std::string temporary = t.file + ".zolt-XXXXXX";
+    int fd = mkstemp(&temporary[0]);
+    FILE *out = fd >= 0 ? fdopen(fd, "w") : NULL;
+    if (out == NULL) {
+        fprintf(stderr, "zolt: tags: cannot write in %s: %s\n", t.base.c_str(), strerror(errno));
+        if (fd >= 0) close(fd), unlink(temporary.c_str());
+        return -1;
+    }
+    if (etags) WriteEtags(out, places);
+    else WriteCtags(out, places);
+    int failed = ferror(out) != 0 || fflush(out) != 0 || fsync(fileno(out)) != 0;
+    int error = errno;
+    if (fclose(out) != 0 && !failed) failed = 1, error = errno;
+    mode_t mask = umask(0); /* mkstemp made it 0600: the mode a new file of the user's gets */
+    umask(mask);
+    if (!failed && chmod(temporary.c_str(), 0666 & ~mask) != 0) failed = 1, error = errno;
+    if (!failed && rename(temporary.c_str(), t.file.c_str()) != 0) failed = 1, error = errno;
+    if (failed) {
+        unlink(temporary.c_str());
+        fprintf(stderr, "zolt: tags: cannot write %s: %s\n", t.file.c_str(), strerror(error));
+        return -1;
+    }
+    return 0;
+}
+
+int RunTags(int argc, char **argv)
+{
+    static const struct option LONG_OPTIONS[] = {{"help", no_argument, NULL, 'h'},
+                                                 {"etags", no_argument, NULL, 'e'},
+                                                 {"output", required_argument, NULL, 'o'},
+                                                 {NULL, 0, NULL, 0}};
+    BatchArgs a;
+    BeginArgs(&a, "tags", argc, argv, ":heo:", LONG_OPTIONS);
+    int etags = 0;
+    const char *output = NULL;
+    for (int c; (c = NextArg(&a)) != ARG_END;) {
+        if (c == ARG_HELP) {
+            PrintTagsUsage(stdout);
+            return EXIT_OK;
+        }
+        if (c == ARG_ERROR) return EXIT_USAGE;
+        if (c == 'e') etags = 1;
+        else output = a.value;
+    }
+    if (argc - optind > 1) return ArgError(&a, "one DIR at most, not also '%s'", argv[optind + 1]);
+    const char *dir = optind < argc ? argv[optind] : ".";
+    TagsTarget target;
+    if (ResolveTarget(&a, output, dir, etags, &target) != 0) return EXIT_USAGE;
+    if (EnterDirectory(&a, dir) != 0 || InstallBatchHost() != 0) return EXIT_USAGE;
+
+    CommandReport built;
+    RunHeadlessCommand(OPEN_PLUGINSMENU, COMMAND_BUILD, &built); /* nothing when current */
+    BatchEndProgress();
+    int status = BatchWarningCount() > 0 ? EXIT_FAILED : EXIT_OK;
+    std::string here;
+    std::vector<Location> places;
+    CommandReport listed;
+    if (CurrentDirectory(&here) != 0 ||
+        ListLocations("", RelativeDirectory(target.base, here), &places, &listed) != 0) {
+        fputs("zolt: tags: out of memory, or the index cannot be read\n", stderr);
+        return EXIT_FAILED;
+    }
+    if (listed.noIndex)
+        fprintf(stderr, "zolt: tags: no project index in %s: the tags come from a fresh scan\n",
+                dir);
+    try {
+        if (WriteTagsFile(target, etags, &places) != 0) status = EXIT_FAILED;
+    } catch (const std::bad_alloc &) {
+        fputs("zolt: tags: out of memory\n", stderr);
+        status = EXIT_FAILED;
+    }
+    return status;
+}
