@@ -33,6 +33,15 @@ const std::vector<BatchMenu> &BatchMenus(void); /* every menu shown, in order */
 
 int BatchWarningCount(void); /* warning boxes printed so far */
 void BatchEndProgress(void); /* clears a progress line left on the terminal */
+/* A command's own drawing of the progress boxes on a terminal stderr: given the box's lines,
+   each after ": ", it overwrites the line ("\r\033[K" first) and returns 0, or returns 1 and
+   leaves it. Null: the box's lines as they are. */
+typedef int (*BatchProgressDrawer)(const char *text);
+void BatchSetProgressDrawer(BatchProgressDrawer draw);
+/* zolt build's: counts the files of the masks in the current directory (when stderr is a
+   terminal) and draws "N of M files scanned, R files/s"; the end clears the line. */
+void BeginBuildProgress(void);
+void EndBuildProgress(void);
 
 /* --- editors: an in-memory editor the plugin's EditorControl works on --- */
 struct BatchEditor : EditBuffer {

@@ -83,10 +83,11 @@ static int BuildHere(void)
     if (InstallBatchHost() != 0) return EXIT_USAGE;
     CommandReport done;
     struct timespec start, end;
+    BeginBuildProgress(); /* its count of the files is not the build's time */
     clock_gettime(CLOCK_MONOTONIC, &start);
     RunHeadlessCommand(OPEN_PLUGINSMENU, COMMAND_BUILD, &done);
+    EndBuildProgress();
     clock_gettime(CLOCK_MONOTONIC, &end);
-    BatchEndProgress();
 
     static const char *const outcome[] = {"none", "unchanged", "written", "not written",
                                           "partly written"}; /* IndexFilesOutcome */

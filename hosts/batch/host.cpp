@@ -1,5 +1,6 @@
 /* host.cpp: the batch host's service record: just enough host for headless commands. */
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
 
@@ -18,6 +19,7 @@ static int g_pick = -1; /* an item counted across the menus still to come; -1 no
 static std::vector<BatchMenu> g_menus;
 static int g_warnings;
 static int g_progressShown; /* a progress line waits on the terminal to be overwritten */
+static BatchProgressDrawer g_progressDrawer; /* the command's own progress line; null: the box's */
 
 static const char *FARAPI BatchGetMsg(int, int id)
 {
@@ -32,20 +34,46 @@ void BatchEndProgress(void)
     g_progressShown = 0;
 }
 
-/* "zolt: " then the box's lines joined by ": ", empty ones and the buttons left out. */
-static void PrintBox(FarDword flags, const char *const *items, int count, int buttons)
+/* The box's lines, each after ": ", empty ones and the buttons left out. */
+static void PrintBoxLines(FILE *out, FarDword flags, const char *const *items, int count,
+                          int buttons)
 {
-    fputs("zolt", stderr);
     if (flags & FMSG_ALLINONE) { /* items is one text, its lines split by '\n' */
-        fputs(": ", stderr);
+        fputs(": ", out);
         for (const char *p = (const char *)items; p != NULL && *p != '\0'; p++) {
-            if (*p == '\n') fputs(": ", stderr);
-            else fputc(*p, stderr);
+            if (*p == '\n') fputs(": ", out);
+            else fputc(*p, out);
         }
         return;
     }
     for (int i = 0; items != NULL && i < count - buttons; i++)
-        if (items[i] != NULL && items[i][0] != '\0') fprintf(stderr, ": %s", items[i]);
+        if (items[i] != NULL && items[i][0] != '\0') fprintf(out, ": %s", items[i]);
+}
+
+/* "zolt: " then the box's lines joined by ": ". */
+static void PrintBox(FarDword flags, const char *const *items, int count, int buttons)
+{
+    fputs("zolt", stderr);
+    PrintBoxLines(stderr, flags, items, count, buttons);
+}
+
+void BatchSetProgressDrawer(BatchProgressDrawer draw)
+{
+    g_progressDrawer = draw;
+}
+
+/* A progress box through the command's drawer: 0 drawn, 1 not (the line stays as it was). */
+static int DrawProgress(FarDword flags, const char *const *items, int count)
+{
+    char *text = NULL;
+    size_t size = 0;
+    FILE *f = open_memstream(&text, &size);
+    if (f == NULL) return 1;
+    PrintBoxLines(f, flags, items, count, 0);
+    int drawn = 1;
+    if (fclose(f) == 0) drawn = g_progressDrawer(text);
+    free(text);
+    return drawn;
 }
 
 static int FARAPI BatchMessage(int, FarDword flags, const char *, const char *const *items,
@@ -53,8 +81,12 @@ static int FARAPI BatchMessage(int, FarDword flags, const char *, const char *co
 {
     if (buttons <= 0 && !(flags & (FMSG_WARNING | FMSG_ERRORTYPE))) {
         if (!isatty(STDERR_FILENO)) return 0;
-        BatchEndProgress();
-        PrintBox(flags, items, count, 0);
+        if (g_progressDrawer != NULL) { /* it draws over the line, or keeps it */
+            if (DrawProgress(flags, items, count) != 0) return 0;
+        } else {
+            BatchEndProgress();
+            PrintBox(flags, items, count, 0);
+        }
         fflush(stderr);
         g_progressShown = 1;
         return 0;

@@ -165,6 +165,16 @@ if command -v flock >/dev/null; then
     wait "$holder"
 fi
 
+# --- progress on a terminal stderr: files scanned of the files found, cleared at the end ---
+if command -v script >/dev/null; then
+    mkdir "$work/many" && for i in $(seq 1 25); do printf 'int f%d;\n' "$i" >"$work/many/f$i.c"; done
+    printf 'not a source\n' >"$work/many/notes.txt"
+    script -qec "$zolt build $work/many" /dev/null </dev/null >"$work/tty" 2>&1
+    grep -qa $'\r\033\\[Kzolt: build: 10 of 25 files scanned' "$work/tty" ||
+        fail "progress line: $(od -c "$work/tty" | head -5)"
+    grep -qa $'\r\033\[Kfiles scanned: 25,' "$work/tty" || fail "progress line not cleared"
+fi
+
 # --- nothing to index ---
 mkdir "$work/empty"
 summary "$work/empty"
