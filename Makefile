@@ -50,8 +50,8 @@ deb:
 	cmake --build --preset release -j2
 	@scripts/make-deb.sh build/release
 
-# The Windows packages: zolt-VERSION-win32.zip for the 1.x host (32-bit), zolt-VERSION-x86.zip
-# and zolt-VERSION-x64.zip for the current host generation (32-bit and 64-bit): each the stripped
+# The Windows packages: zolt-VERSION-far1-x86.zip for the 1.x host (32-bit), zolt-VERSION-far3-x86.zip
+# and zolt-VERSION-far3-x64.zip for the current host generation (32-bit and 64-bit): each the stripped
 # DLL with its language and help files and INSTALL.txt; the unstripped DLLs stay beside the zips.
 dist:
 	@scripts/ensure-deps.sh win
@@ -59,7 +59,7 @@ dist:
 	cmake --build --preset mingw --target dist dist3
 	cmake --preset mingw64 >/dev/null
 	cmake --build --preset mingw64 --target dist3
-	@ls -l build/mingw/zolt-*-win32.zip build/mingw/zolt-*-x86.zip build/mingw64/zolt-*-x64.zip
+	@ls -l build/mingw/zolt-*-far1-x86.zip build/mingw/zolt-*-far3-x86.zip build/mingw64/zolt-*-far3-x64.zip
 
 # Timings against ctags, global and cscope on a Linux subset (installs what it needs; a few
 # minutes). Table and chart in bench/results/; ZOLT_BENCH_DIR, ZOLT_BENCH_RUNS: see bench/run.sh.

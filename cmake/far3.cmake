@@ -26,10 +26,10 @@ foreach(name zoltEng.lng zoltRus.lng zoltEng.hlf zoltRus.hlf)
 endforeach()
 add_custom_target(zolt3-texts ALL DEPENDS ${ZOLT3_TEXT_FILES})
 
-# The package: zolt-<version>-x64.zip or -x86.zip.
+# The package: zolt-<version>-far3-x64.zip or -far3-x86.zip.
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(ZOLT3_ARCH x64)
 else()
   set(ZOLT3_ARCH x86)
 endif()
-zolt_package(dist3 zolt3 ${ZOLT3_ARCH} ${CMAKE_SOURCE_DIR}/dist/INSTALL3.txt ${ZOLT3_TEXT_FILES})
+zolt_package(dist3 zolt3 far3-${ZOLT3_ARCH} ${CMAKE_SOURCE_DIR}/dist/INSTALL3.txt ${ZOLT3_TEXT_FILES})

@@ -64,7 +64,7 @@ function(zolt_windows_program target)
   target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++)
 endfunction()
 
-zolt_package(dist zolt win32 ${CMAKE_SOURCE_DIR}/dist/INSTALL.txt
+zolt_package(dist zolt far1-x86 ${CMAKE_SOURCE_DIR}/dist/INSTALL.txt
   ${CMAKE_SOURCE_DIR}/dist/zoltEng.lng ${CMAKE_SOURCE_DIR}/dist/zoltRus.lng
   ${CMAKE_SOURCE_DIR}/dist/zoltEng.hlf ${CMAKE_SOURCE_DIR}/dist/zoltRus.hlf)
 

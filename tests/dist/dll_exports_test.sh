@@ -81,9 +81,17 @@ check_package() { # build dir, zip suffix, objdump, export names
     text=$(grep '^"' "$src/dist/zoltEng.lng" | sed -n "$((n + 1))p" | tr -d '"&\r')
     grep -qF "\"$text\"" "$install" || { echo "$zip: INSTALL.txt: the menus' \"$text\" is not named"; exit 1; }
   done
+  # Which zip is for which host, and every file ZOLT writes in the uninstall steps.
+  for other in far1-x86 far3-x86 far3-x64; do
+    grep -qF "zolt-$version-$other.zip" "$install" || { echo "$zip: INSTALL.txt: zolt-$version-$other.zip is not named"; exit 1; }
+  done
+  for written in 'zoltprj$.Far' 'zoltpru$.Far' 'zoltopt$.Far'; do
+    sed -n '/^Uninstall/,$p' "$install" | tr -d '\r' | tr '\n' ' ' | grep -qF "$written" ||
+      { echo "$zip: INSTALL.txt: the uninstall steps do not name $written"; exit 1; }
+  done
   rm -rf "$pkg"
   echo "package: $(basename "$zip") with a stripped DLL, $(basename "$unstripped") beside it, INSTALL.txt as expected"
 }
-check_package "$src/build/mingw" win32 "$objdump" Configure GetPluginInfo OpenPlugin SetStartupInfo
-check_package "$src/build/mingw" x86 "$objdump" $far3_exports
-check_package "$src/build/mingw64" x64 "$objdump64" $far3_exports
+check_package "$src/build/mingw" far1-x86 "$objdump" Configure GetPluginInfo OpenPlugin SetStartupInfo
+check_package "$src/build/mingw" far3-x86 "$objdump" $far3_exports
+check_package "$src/build/mingw64" far3-x64 "$objdump64" $far3_exports
