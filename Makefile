@@ -43,11 +43,10 @@ install: deps
 	cmake --build --preset release -j2
 	DESTDIR="$(DESTDIR)" cmake --install build/release --prefix "$(PREFIX)"
 
-# build/release/zolt_<version>_<arch>.deb: the same files under /usr (`dpkg -i` it).
+# build/release/zolt_<version>_<arch>.deb: the same files under /usr (`dpkg -i` it), built by
+# dpkg-buildpackage from debian/ and checked by lintian.
 deb:
 	@scripts/ensure-deps.sh deb
-	cmake --preset release >/dev/null
-	cmake --build --preset release -j2
 	@scripts/make-deb.sh build/release
 
 # The Windows packages: zolt-VERSION-far1-x86.zip for the 1.x host (32-bit), zolt-VERSION-far3-x86.zip

@@ -10,9 +10,9 @@ fuzz_pkgs="cmake make clang libclang-rt-14-dev"
 # architecture, on kernels that run 32-bit code) and a 64-bit build of the same sources; python3
 # generates the tree of 300,000 entries the Wine test builds at scale.
 wine_pkgs="g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 wine32:i386 python3"
-# The Debian package: dpkg-shlibdeps names the libraries' packages; the install test reads the
-# manual page with man.
-deb_pkgs="$build_pkgs dpkg-dev"
+# The Debian package: dpkg-buildpackage with debhelper builds it, lintian checks it; the install
+# test reads the manual page with man.
+deb_pkgs="$build_pkgs dpkg-dev build-essential debhelper lintian"
 # The tags file is read back by Vim (vim-tiny is enough) and readtags (in universal-ctags).
 test_pkgs="$deb_pkgs man-db tmux vim-tiny universal-ctags $mingw_pkgs $wine_pkgs clang libclang-rt-14-dev"
 win_pkgs="$mingw_pkgs"

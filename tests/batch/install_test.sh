@@ -75,14 +75,21 @@ expect "completion: a flag's values" "$(complete_words zolt config Recurse = '' 
 expect "completion: after the '='" "$(complete_words zolt config Recurse = | tr '\n' ' ')" "0 1 "
 
 # The Debian package: its files, then installed and purged in a dpkg root of its own.
-if ! command -v dpkg-shlibdeps >/dev/null; then
-    skipped="$skipped dpkg-dev"
+# make-deb.sh builds it with dpkg-buildpackage and fails on any lintian error or warning.
+if ! command -v dpkg-buildpackage >/dev/null || ! command -v dh >/dev/null ||
+    ! command -v lintian >/dev/null; then
+    skipped="$skipped dpkg-dev debhelper lintian"
 else
-    deb=$("$src/scripts/make-deb.sh" "$build" "$work") || fail "make-deb.sh"
+    deb=$("$src/scripts/make-deb.sh" "$work") || fail "make-deb.sh"
     expect "package files" "$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | tr '\n' ' ')" \
         "./usr/bin/zolt ./usr/share/bash-completion/completions/zolt \
+./usr/share/doc/zolt/changelog.gz ./usr/share/doc/zolt/copyright \
 ./usr/share/man/man1/zolt.1.gz ./usr/share/zolt/zoltEng.hlf ./usr/share/zolt/zoltEng.lng \
 ./usr/share/zolt/zoltRus.hlf ./usr/share/zolt/zoltRus.lng "
+    # built with the hardening flags dpkg-buildflags gives: full RELRO, PIE, fortified calls
+    mkdir "$work/unpacked" && dpkg-deb -x "$deb" "$work/unpacked"
+    readelf -d "$work/unpacked/usr/bin/zolt" | grep -q 'FLAGS_1.*NOW.*PIE' || fail "package: not PIE with BIND_NOW"
+    nm -D "$work/unpacked/usr/bin/zolt" | grep -q '__[a-z]*_chk' || fail "package: no fortified calls"
     dpkgroot=$work/dpkg
     mkdir -p "$dpkgroot/var/lib/dpkg/info" "$dpkgroot/var/lib/dpkg/updates" &&
         touch "$dpkgroot/var/lib/dpkg/status"
