@@ -116,34 +116,46 @@ int ListLocations(const char *prefix, const std::string &dirPrefix, std::vector<
 /* "PATH:LINE: NAME", the form of grep -n, which Vim's quickfix and Emacs' grep-mode read. */
 void PrintLocation(FILE *out, const Location &location);
 
+/* --- help: each command's as data, printed by --help and made into the manual page --- */
+struct HelpItem {
+    const char *term; /* an option, operand or name: "-l, --locations" */
+    const char *text; /* what it means: one paragraph, wrapped where it is printed */
+};
+struct CommandHelp {
+    const char *synopsis;          /* after "zolt " */
+    const char *const *text;       /* paragraphs, null-terminated */
+    const HelpItem *items;         /* its options, ended by a null term; null for none */
+    const char *const *after;      /* paragraphs after the items; null for none */
+    const char *exitStatus;        /* after "Exit status: " */
+};
+/* "usage: zolt SYNOPSIS", then the paragraphs and items indented, wrapped to 76 columns. */
+void PrintCommandHelp(FILE *out, const CommandHelp *help);
+extern const CommandHelp SCAN_HELP, BUILD_HELP, CONFIG_HELP, LIST_HELP, GOTO_HELP, TAGS_HELP,
+    EDIT_HELP;
+extern const HelpItem *const OPTION_ITEMS; /* the ten options, "NAME [DEFAULT]" */
+
 /* Subcommands: argv[0] is the subcommand's name. Each returns the process exit status. */
 struct BatchCommand {
     const char *name;
     int (*run)(int argc, char **argv);
-    void (*usage)(FILE *out); /* its --help */
+    const CommandHelp *help;
     const char *summary;
 };
 enum { BATCH_COMMAND_COUNT = 6 };
 extern const BatchCommand BATCH_COMMANDS[BATCH_COMMAND_COUNT];
-/* zolt --help: the synopsis, what zolt is, every command's usage, its files, its environment
-   and its exit statuses. */
+/* zolt --help: the synopsis, what zolt is, every command's usage, the options, its files, its
+   environment, its exit statuses, the rules users trip over, examples. */
 void PrintUsage(FILE *out);
-/* The manual page zolt(1), roff: the same parts as PrintUsage, in sections. */
+/* The manual page zolt(1), roff: the same parts as PrintUsage, in its sections. */
 void PrintManPage(FILE *out);
 /* A bash completion script for zolt: the commands and the option names. */
 void PrintBashCompletion(FILE *out);
 
 int RunScan(int argc, char **argv);
-void PrintScanUsage(FILE *out);
 int RunBuild(int argc, char **argv);
-void PrintBuildUsage(FILE *out);
 int RunConfig(int argc, char **argv);
-void PrintConfigUsage(FILE *out);
 int RunList(int argc, char **argv);
-void PrintListUsage(FILE *out);
 int RunGoto(int argc, char **argv);
-void PrintGotoUsage(FILE *out);
 int RunTags(int argc, char **argv);
-void PrintTagsUsage(FILE *out);
 
 #endif

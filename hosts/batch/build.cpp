@@ -17,22 +17,20 @@
 
 enum { EXIT_OK = 0, EXIT_WARNED = 1, EXIT_USAGE = 2 };
 
-void PrintBuildUsage(FILE *out)
-{
-    fputs("usage: zolt build [DIR]\n"
-          "  Runs Build project index from the panels in DIR (default: the\n"
-          "  current directory), with the options `zolt config` shows, and prints\n"
-          "  one line: the files scanned (new or changed since the last build),\n"
-          "  the entries in the project index, whether the index files were\n"
-          "  written (none, unchanged, written, not written: the old ones stay,\n"
-          "  partly written), and the time it took. Files left out (a relative\n"
-          "  path too long for the index, a name no index line can hold) are\n"
-          "  counted on stderr with their reason, and so are the temporary files\n"
-          "  of builds that did not finish, removed.\n"
-          "  Exit status: 0; 1 when the plugin showed a warning (on stderr); 2 on\n"
-          "  bad usage or when DIR is not a directory.\n",
-          out);
-}
+static const char *const BUILD_TEXT[] = {
+    "Runs Build project index from the panels in DIR (default: the current directory), with the "
+    "options zolt config shows, and prints one line: the files scanned (new or changed since the "
+    "last build), the entries in the project index, whether the index files were written (none, "
+    "unchanged, written, not written: the old ones stay, partly written), and the time it took. "
+    "Files left out (a relative path too long for the index, a name no index line can hold) are "
+    "counted on stderr with their reason, and so are the temporary files of builds that did not "
+    "finish, removed. When stderr is a terminal, a progress line shows the files scanned of the "
+    "files found and the rate; it is cleared before the summary.",
+    NULL};
+const CommandHelp BUILD_HELP = {
+    "build [DIR]", BUILD_TEXT, NULL, NULL,
+    "0; 1 when the plugin showed a warning (on stderr); 2 on bad usage or when DIR is not a "
+    "directory."};
 
 static int CountLines(const char *name)
 {
@@ -113,7 +111,7 @@ int RunBuild(int argc, char **argv)
     BeginArgs(&a, "build", argc, argv, ":h", LONG_OPTIONS);
     for (int c; (c = NextArg(&a)) != ARG_END;) {
         if (c == ARG_HELP) {
-            PrintBuildUsage(stdout);
+            PrintCommandHelp(stdout, &BUILD_HELP);
             return EXIT_OK;
         }
         if (c == ARG_ERROR) return EXIT_USAGE;

@@ -18,58 +18,49 @@ static const char *const MEANINGS[OPT_FLAG_COUNT + 1] = {
     "the project scan keeps definitions declared static",
     "the project scan keeps definitions declared inline",
     "the project scan keeps ::-qualified names (A::f)",
-    "Browse from the panels closes its menu once a\n"
-    "definition is opened",
-    "as CtStatic, for the scan of the text in the editor\n"
-    "(Browse and Go to definition from the editor)",
+    "Browse from the panels closes its menu once a definition is opened",
+    "as CtStatic, for the scan of the text in the editor (Browse and Go to definition from the "
+    "editor)",
     "as CtInline, for the scan of the text in the editor",
     "as CtCPP, for the scan of the text in the editor",
     "the project scan descends into subdirectories",
-    "Browse from the panels opens the file at the\n"
-    "definition's line (0: at its first line)",
-    "';'-separated wildcard masks of the source files\n"
-    "the project scan reads (at most 511 bytes, may be\n"
-    "empty); *.MAC macro files are read whatever it says",
+    "Browse from the panels opens the file at the definition's line (0: at its first line)",
+    "';'-separated wildcard masks of the source files the project scan reads (at most 511 "
+    "bytes, may be empty); *.MAC macro files are read whatever it says",
 };
 
-/* "  NAME [DEFAULT]" then the meaning, its lines in a column of their own. */
-static void PrintOption(FILE *out, const char *name, const char *def, const char *meaning)
+/* "NAME [DEFAULT]" and the meaning of each option, for the help and the manual page. */
+static const HelpItem *OptionItems(void)
 {
-    char head[64];
-    FormatTruncated(head, sizeof head, "  %s [%s]", name, def);
-    enum { COLUMN = 18 };
-    if (strlen(head) < COLUMN) fprintf(out, "%-*s", COLUMN, head);
-    else fprintf(out, "%s\n%*s", head, COLUMN, "");
-    for (const char *p = meaning; *p != '\0'; p++) {
-        fputc(*p, out);
-        if (*p == '\n') fprintf(out, "%*s", COLUMN, "");
-    }
-    fputc('\n', out);
-}
-
-void PrintConfigUsage(FILE *out)
-{
-    fputs("usage: zolt config [--] [NAME=VALUE ...]\n"
-          "  Sets the given options, then prints all ten as NAME=VALUE. They are\n"
-          "  the options of the configuration dialog (F9 in the terminal program),\n"
-          "  in the same store. Names match in any case; each option but FileMask\n"
-          "  takes 0 (off) or 1 (on). Nothing is written unless every setting is\n"
-          "  valid. The options, with their defaults:\n",
-          out);
+    static char terms[OPT_FLAG_COUNT + 1][80];
+    static HelpItem items[OPT_FLAG_COUNT + 2];
     for (int i = 0; i < OPT_FLAG_COUNT; i++) {
-        char def[16];
-        FormatTruncated(def, sizeof def, "%u", (unsigned)OPTION_FLAGS[i].def);
-        PrintOption(out, OPTION_FLAGS[i].name, def, MEANINGS[i]);
+        FormatTruncated(terms[i], sizeof terms[i], "%s [%u]", OPTION_FLAGS[i].name,
+                        (unsigned)OPTION_FLAGS[i].def);
+        items[i] = {terms[i], MEANINGS[i]};
     }
-    PrintOption(out, MASK_NAME, SETTINGS_DEFAULT_MASK, MEANINGS[OPT_FILE_MASK]);
-    fputs("  The project scan is that of Build project index, and of Browse (and\n"
-          "  zolt list) from the panels where the directory has no index. A change\n"
-          "  of CtStatic, CtInline, CtCPP, Recurse or FileMask makes the next build\n"
-          "  a full one.\n"
-          "  Exit status: 0; 1 when a value could not be stored; 2 on an unknown\n"
-          "  name or a bad value.\n",
-          out);
+    FormatTruncated(terms[OPT_FILE_MASK], sizeof terms[OPT_FILE_MASK], "%s [%s]", MASK_NAME,
+                    SETTINGS_DEFAULT_MASK);
+    items[OPT_FILE_MASK] = {terms[OPT_FILE_MASK], MEANINGS[OPT_FILE_MASK]};
+    items[OPT_FILE_MASK + 1] = {NULL, NULL};
+    return items;
 }
+const HelpItem *const OPTION_ITEMS = OptionItems();
+
+static const char *const CONFIG_TEXT[] = {
+    "Sets the given options, then prints all ten as NAME=VALUE. They are the options of the "
+    "configuration dialog (F9 in the terminal program), in the same store. Names match in any "
+    "case; each option but FileMask takes 0 (off) or 1 (on). Nothing is written unless every "
+    "setting is valid. The options, with their defaults:",
+    NULL};
+static const char *const CONFIG_AFTER[] = {
+    "The project scan is that of Build project index, and of Browse (and zolt list) from the "
+    "panels where the directory has no index. A change of CtStatic, CtInline, CtCPP, Recurse or "
+    "FileMask makes the next build a full one.",
+    NULL};
+const CommandHelp CONFIG_HELP = {
+    "config [--] [NAME=VALUE ...]", CONFIG_TEXT, OPTION_ITEMS, CONFIG_AFTER,
+    "0; 1 when a value could not be stored; 2 on an unknown name or a bad value."};
 
 /* One NAME=VALUE setting, checked. */
 struct Setting {
@@ -137,7 +128,7 @@ int RunConfig(int argc, char **argv)
     BeginArgs(&a, "config", argc, argv, ":h", LONG_OPTIONS);
     for (int c; (c = NextArg(&a)) != ARG_END;) {
         if (c == ARG_HELP) {
-            PrintConfigUsage(stdout);
+            PrintCommandHelp(stdout, &CONFIG_HELP);
             return EXIT_OK;
         }
         if (c == ARG_ERROR) return EXIT_USAGE;

@@ -15,21 +15,20 @@
 
 enum { EXIT_LANDED = 0, EXIT_NOT_FOUND = 1, EXIT_USAGE = 2, EXIT_CHOICES = 3 };
 
-void PrintGotoUsage(FILE *out)
-{
-    fputs("usage: zolt goto FILE LINE COL [--pick N]\n"
-          "  Runs Go to definition from an editor on FILE with the cursor at LINE,\n"
-          "  COL (1-based) and prints where it lands as PATH:LINE:COL, PATH\n"
-          "  absolute (also when it lands in FILE itself). When several\n"
-          "  definitions match, the items of the choice menu are printed as\n"
-          "  N<TAB>text and the menu is cancelled, unless --pick N chooses item N.\n"
-          "  The items are numbered from 0 through every menu the lookup shows\n"
-          "  (one per index file with several matches), as --pick counts them.\n"
-          "  Exit status: 0 landed; 1 nothing found (the reason on stderr); 2 bad\n"
-          "  usage, or no item N in the choice menus; 3 the choices were listed\n"
-          "  and none was picked.\n",
-          out);
-}
+static const char *const GOTO_TEXT[] = {
+    "Runs Go to definition from an editor on FILE with the cursor at LINE, COL (1-based) and "
+    "prints where it lands as PATH:LINE:COL, PATH absolute (also when it lands in FILE "
+    "itself). When several definitions match, the items of the choice menu are printed as "
+    "N<TAB>PATH:LINE: NAME (PATH relative to the current directory) and the menu is "
+    "cancelled, unless --pick N chooses item N. The items are numbered from 0 through every "
+    "menu the lookup shows (one per index file with several matches), as --pick counts them.",
+    NULL};
+static const HelpItem GOTO_OPTIONS[] = {
+    {"-p, --pick N", "choose item N of the choice menus"}, {NULL, NULL}};
+const CommandHelp GOTO_HELP = {
+    "goto [--pick N] FILE LINE COL", GOTO_TEXT, GOTO_OPTIONS, NULL,
+    "0 landed; 1 nothing found (the reason on stderr); 2 bad usage, or no item N in the choice "
+    "menus; 3 the choices were listed and none was picked."};
 
 /* A decimal number of at least min: 0, or -1 for anything else. */
 static int ParseNumber(const char *text, int min, int *out)
@@ -52,7 +51,7 @@ static int ParseArgs(int argc, char **argv, const char **file, int *line, int *c
     *pick = -1;
     for (int c; (c = NextArg(&a)) != ARG_END;) {
         if (c == ARG_HELP) {
-            PrintGotoUsage(stdout);
+            PrintCommandHelp(stdout, &GOTO_HELP);
             return -1;
         }
         if (c == ARG_ERROR) return EXIT_USAGE;

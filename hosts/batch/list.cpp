@@ -13,23 +13,23 @@
 
 enum { EXIT_OK = 0, EXIT_FAILED = 1, EXIT_USAGE = 2 };
 
-void PrintListUsage(FILE *out)
-{
-    fputs("usage: zolt list [--locations] [DIR] [PREFIX]\n"
-          "  Prints NAME?FILE?LINE for each definition that Browse from the panels\n"
-          "  in DIR (default: the current directory) shows with PREFIX typed as\n"
-          "  the filter: from the project index file or, where DIR has none, from\n"
-          "  a fresh scan that writes nothing (said on stderr). ASCII letters\n"
-          "  match in either case; only the first 20 characters of PREFIX count,\n"
-          "  as in the menu. A single argument that is not a directory and has no\n"
-          "  '/' is the PREFIX, in the current directory.\n"
-          "  -l, --locations  print PATH:LINE: NAME instead, as grep -n does, PATH\n"
-          "                   with '/' and relative to the current directory: Vim's\n"
-          "                   quickfix (:cgetexpr) and Emacs' grep-mode read it\n"
-          "  Exit status: 0, also when nothing matches; 2 on bad usage or when DIR\n"
-          "  is not a directory.\n",
-          out);
-}
+static const char *const LIST_TEXT[] = {
+    "Prints NAME?FILE?LINE for each definition that Browse from the panels in DIR (default: the "
+    "current directory) shows with PREFIX typed as the filter: from the project index file or, "
+    "where DIR has none, from a fresh scan that writes nothing (said on stderr). ASCII letters "
+    "match in either case; only the first 20 characters of PREFIX count, as in the menu. A "
+    "single argument that is not a directory and has no '/' is the PREFIX, in the current "
+    "directory.",
+    NULL};
+static const HelpItem LIST_OPTIONS[] = {
+    {"-l, --locations", "print PATH:LINE: NAME instead, as grep -n does, PATH with '/' and "
+                        "relative to the current directory: Vim's quickfix (:cgetexpr) and "
+                        "Emacs' grep-mode read it"},
+    {NULL, NULL}};
+const CommandHelp LIST_HELP = {
+    "list [--locations] [DIR] [PREFIX]", LIST_TEXT, LIST_OPTIONS, NULL,
+    "0, also when nothing matches; 1 when the list could not be made; 2 on bad usage or when "
+    "DIR is not a directory."};
 
 static int IsDirectory(const char *path)
 {
@@ -61,7 +61,7 @@ int RunList(int argc, char **argv)
     int locations = 0;
     for (int c; (c = NextArg(&a)) != ARG_END;) {
         if (c == ARG_HELP) {
-            PrintListUsage(stdout);
+            PrintCommandHelp(stdout, &LIST_HELP);
             return EXIT_OK;
         }
         if (c == ARG_ERROR) return EXIT_USAGE;

@@ -18,14 +18,6 @@ static int CheckTexts(void)
     return result;
 }
 
-static void PrintEditUsage(FILE *out)
-{
-    fputs("usage: zolt edit [--] FILE [LINE]\n"
-          "  Starts the terminal program in its editor on FILE, at LINE (1-based;\n"
-          "  default 1); the program ends when that editor is closed.\n",
-          out);
-}
-
 static int RunEdit(int argc, char **argv)
 {
     static const struct option LONG_OPTIONS[] = {{"help", no_argument, NULL, 'h'},
@@ -34,7 +26,7 @@ static int RunEdit(int argc, char **argv)
     BeginArgs(&a, "edit", argc, argv, ":h", LONG_OPTIONS);
     for (int c; (c = NextArg(&a)) != ARG_END;) {
         if (c == ARG_HELP) {
-            PrintEditUsage(stdout);
+            PrintCommandHelp(stdout, &EDIT_HELP);
             return FinishOutput("edit") == 0 ? 0 : 2;
         }
         if (c == ARG_ERROR) return 2;

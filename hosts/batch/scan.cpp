@@ -11,23 +11,22 @@
 
 enum { EXIT_OK = 0, EXIT_UNREADABLE = 1, EXIT_USAGE = 2 };
 
-void PrintScanUsage(FILE *out)
-{
-    fputs("usage: zolt scan [--static=0|1] [--inline=0|1] [--qualified=0|1]\n"
-          "                 [--] FILE...\n"
-          "  Scans each FILE (*.MAC as a macro file, any other as C/C++) as the\n"
-          "  project index build would, all files in one run, and prints every\n"
-          "  entry in the order it was appended: NAME?FILE?LINE; a file without\n"
-          "  definitions gives ?FILE?0. FILE is printed as given, with '/' turned\n"
-          "  into '\\' (the index's path form); entries of a FILE of 64 or more\n"
-          "  characters are not kept, as in an index.\n"
-          "  --static     record static functions (default 0)\n"
-          "  --inline     record inline functions (default 1)\n"
-          "  --qualified  record ::-qualified names (default 1)\n"
-          "  Exit status: 0; 1 when a file could not be opened (the others are\n"
-          "  still scanned) or memory ran out; 2 on bad usage.\n",
-          out);
-}
+static const char *const SCAN_TEXT[] = {
+    "Scans each FILE (*.MAC as a macro file, any other as C/C++) as the project index build "
+    "would, all files in one run, and prints every entry in the order it was appended: "
+    "NAME?FILE?LINE; a file without definitions gives ?FILE?0. FILE is printed as given, with "
+    "'/' turned into '\\' (the index's path form); entries of a FILE of 64 or more characters "
+    "are not kept, as in an index.",
+    NULL};
+static const HelpItem SCAN_OPTIONS[] = {
+    {"--static=0|1", "record static functions (default 0)"},
+    {"--inline=0|1", "record inline functions (default 1)"},
+    {"--qualified=0|1", "record ::-qualified names (default 1)"},
+    {NULL, NULL}};
+const CommandHelp SCAN_HELP = {
+    "scan [--static=0|1] [--inline=0|1] [--qualified=0|1] [--] FILE...", SCAN_TEXT, SCAN_OPTIONS,
+    NULL, "0; 1 when a file could not be opened (the others are still scanned) or memory ran out; "
+          "2 on bad usage."};
 
 /* Options into filters; returns the index of the first FILE, or -1 when it is done (its help
    shown, or bad usage said): *status is then the exit status. */
@@ -43,7 +42,7 @@ static int ParseScanOptions(int argc, char **argv, ScanFilters *filters, int *st
     *status = EXIT_USAGE;
     for (int c; (c = NextArg(&a)) != ARG_END;) {
         if (c == ARG_HELP) {
-            PrintScanUsage(stdout);
+            PrintCommandHelp(stdout, &SCAN_HELP);
             *status = EXIT_OK;
             return -1;
         }

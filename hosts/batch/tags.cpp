@@ -20,23 +20,22 @@
 
 enum { EXIT_OK = 0, EXIT_FAILED = 1, EXIT_USAGE = 2 };
 
-void PrintTagsUsage(FILE *out)
-{
-    fputs("usage: zolt tags [-e] [-o FILE] [DIR]\n"
-          "  Builds the project index of DIR (default: the current directory) as\n"
-          "  zolt build does, when it is missing or stale, and writes its\n"
-          "  definitions as a tags file: DIR/tags in the form vi (:tag, Ctrl-]),\n"
-          "  less -t and readtags read, sorted by name, each with its file and\n"
-          "  line number; paths use '/' and are relative to the tags file. The\n"
-          "  file is written whole under another name first, then put in place.\n"
-          "  -e, --etags        write Emacs' form instead (default file DIR/TAGS)\n"
-          "  -o, --output FILE  write FILE instead; '-' writes standard output,\n"
-          "                     paths then relative to the current directory\n"
-          "  Exit status: 0; 1 when the index could not be written (the tags then\n"
-          "  come from a fresh scan, said on stderr) or the tags file could not\n"
-          "  be; 2 on bad usage or when DIR is not a directory.\n",
-          out);
-}
+static const char *const TAGS_TEXT[] = {
+    "Builds the project index of DIR (default: the current directory) as zolt build does, when "
+    "it is missing or stale, and writes its definitions as a tags file: DIR/tags in the form "
+    "vi (:tag, Ctrl-]), less -t and readtags read, sorted by name, each with its file and line "
+    "number; paths use '/' and are relative to the tags file. The file is written whole under "
+    "another name first, then put in place.",
+    NULL};
+static const HelpItem TAGS_OPTIONS[] = {
+    {"-e, --etags", "write Emacs' form instead (default file DIR/TAGS)"},
+    {"-o, --output FILE", "write FILE instead; '-' writes standard output, paths then relative "
+                          "to the current directory"},
+    {NULL, NULL}};
+const CommandHelp TAGS_HELP = {
+    "tags [--etags] [--output FILE] [DIR]", TAGS_TEXT, TAGS_OPTIONS, NULL,
+    "0; 1 when the index could not be written (the tags then come from a fresh scan, said on "
+    "stderr) or the tags file could not be; 2 on bad usage or when DIR is not a directory."};
 
 static bool NameOrder(const Location &a, const Location &b)
 {
@@ -157,7 +156,7 @@ int RunTags(int argc, char **argv)
     const char *output = NULL;
     for (int c; (c = NextArg(&a)) != ARG_END;) {
         if (c == ARG_HELP) {
-            PrintTagsUsage(stdout);
+            PrintCommandHelp(stdout, &TAGS_HELP);
             return EXIT_OK;
         }
         if (c == ARG_ERROR) return EXIT_USAGE;

@@ -44,17 +44,30 @@ text=$(cd "$root/usr/share" && ZOLT_DIST_DIR=zolt "$work/bin/zolt" build "$work/
     echo "status $?")
 case "$text" in "files scanned: 1,"*$'\n'"status 0") ;; *) fail "relative ZOLT_DIST_DIR: $text" ;; esac
 
-# The manual page holds every line of --help (headings aside), and man finds it.
+# The manual page says what --help says: each line of --help (headings aside, blanks run
+# together) is in the page's text with its lines run together; it has the sections of a manual,
+# groff finds nothing to warn about, and man finds it.
 skipped=""
 if ! command -v man >/dev/null; then
     skipped="$skipped man-db"
 else
-    page=$(LC_ALL=C MANWIDTH=200 man -l "$root/usr/share/man/man1/zolt.1" 2>&1 | sed 's/^ *//')
-    "$zolt" --help | sed 's/^ *//' | grep -v '^$' | grep -v '^[a-z ]*:$' |
+    page=$(LC_ALL=C MANWIDTH=100 man -l "$root/usr/share/man/man1/zolt.1" 2>"$work/man.err" |
+        tr -s ' \n' '  ')
+    [ -s "$work/man.err" ] && fail "man -l: $(cat "$work/man.err")"
+    "$zolt" --help | sed 's/^ *//; s/^usage: //' | tr -s ' ' | grep -v '^$' | grep -v '^[a-z ]*:$' |
         while IFS= read -r line; do
-            printf '%s\n' "$page" | grep -qFx -- "$line" || echo "$line"
+            case "$page" in *"$line"*) ;; *) echo "$line" ;; esac
         done >"$work/missing"
     [ -s "$work/missing" ] && fail "--help lines not in the manual page: $(head -3 "$work/missing")"
+    for section in NAME SYNOPSIS DESCRIPTION COMMANDS OPTIONS FILES ENVIRONMENT 'EXIT STATUS' \
+        'THINGS TO KNOW' EXAMPLES 'SEE ALSO'; do
+        grep -q "^\.SH $section\$" "$root/usr/share/man/man1/zolt.1" || fail "manual page: no $section"
+    done
+    grep -q '^\.nf' "$root/usr/share/man/man1/zolt.1" && fail "manual page: text in no-fill blocks"
+    if command -v groff >/dev/null; then
+        warnings=$(groff -ww -z -man "$root/usr/share/man/man1/zolt.1" 2>&1)
+        expect "groff -ww: no warnings" "$warnings" ""
+    fi
     expect "man finds the page" "$(MANPATH=$root/usr/share/man man -w zolt)" \
         "$root/usr/share/man/man1/zolt.1"
 fi
@@ -67,7 +80,7 @@ complete_words() { # WORD...: what completing the last word offers, one per line
 }
 commands=$("$zolt" --help | sed -n '/^commands:/,/^$/s/^  \([a-z]*\) .*/\1/p')
 expect "completion: commands" "$(complete_words zolt '' | grep -v '^-' | tr '\n' ' ')" \
-    "$(printf '%s\n' $commands edit | sort | tr '\n' ' ')"
+    "$(printf '%s\n' $commands edit | sort -u | tr '\n' ' ')"
 expect "completion: b" "$(complete_words zolt b)" "build"
 expect "completion: config names" "$(complete_words zolt config '' | grep -v '^-' | tr '\n' ' ')" \
     "$("$zolt" config | sed 's/=.*/=/' | sort | tr '\n' ' ')"
