@@ -65,7 +65,8 @@ static int ParseArgs(int argc, char **argv, const char **file, int *line, int *c
     *file = argv[optind];
     for (int i = 1; i < 3; i++)
         if (ParseNumber(argv[optind + i], 1, i == 1 ? line : col) != 0)
-            return ArgError(&a, "%s '%s': not a number of 1 or more", OPERANDS[i], argv[optind + i]);
+            return ArgError(&a, "%s '%s': not a number of 1 or more", OPERANDS[i],
+                            argv[optind + i]);
     return 0;
 }
 

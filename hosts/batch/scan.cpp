@@ -84,7 +84,8 @@ static int ScanOne(const char *arg, BrowserState *st, CommandReport *report)
     int result = 1;
     if (stat(arg, &info) == 0 && !S_ISDIR(info.st_mode))
         result = ScanFileInto(st, arg, stdout, report);
-    if (result == 1) fprintf(stderr, "zolt: scan: cannot open %s: %s\n", arg, UnreadableReason(arg));
+    if (result == 1)
+        fprintf(stderr, "zolt: scan: cannot open %s: %s\n", arg, UnreadableReason(arg));
     if (result == -1) fprintf(stderr, "zolt: scan: out of memory while scanning %s\n", arg);
     return result == 0 ? EXIT_OK : EXIT_UNREADABLE;
 }

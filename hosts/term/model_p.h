@@ -301,5 +301,14 @@ int NativeToFarPath(const char *native, char *out, size_t size);
    topic is missing. */
 int HelpTopicLines(const char *hlf, size_t hlfLen, const char *topic, char (*lines)[128],
                    int maxLines);
+/* A link of a topic: its text at column (bytes) of line in the plain lines, and its topic. */
+struct HelpLink {
+    int line, column, length;
+    char topic[64];
+};
+/* HelpTopicLines, and the topic's links in the order they come, at most maxLinks into links
+   (null: none), their number in *linkCount (null: not wanted). */
+int HelpTopicPage(const char *hlf, size_t hlfLen, const char *topic, char (*lines)[128],
+                  int maxLines, HelpLink *links, int maxLinks, int *linkCount);
 
 #endif

@@ -6,6 +6,7 @@
 #include <string.h>
 #include <unistd.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -215,6 +216,72 @@ TEST(TermHelp, LongLinesAreCutAndTheShippedFileHasContents)
     fclose(f);
     char many[400][128];
     EXPECT_GT(Topic(shipped, "Contents", many, 400), 3);
+}
+
+TEST(TermHelp, LinksKeepTheirPlaceAndTopic)
+{
+    const std::string hlf = "@Contents\r\n"
+                            "   ~Settings~@Config@ and #bold# ~the ~~masks~@Masks@, ~@@~@At@\r\n"
+                            "$ #Title# ~Index~@IndexFiles@\r\n"
+                            "no link ~~ here\r\n";
+    char lines[4][128];
+    HelpLink links[4];
+    int count = -1;
+    ASSERT_EQ(HelpTopicPage(hlf.data(), hlf.size(), "Contents", lines, 4, links, 4, &count), 3);
+    ASSERT_EQ(count, 4);
+    EXPECT_STREQ(lines[0], "   Settings and bold the ~masks, @");
+    struct {
+        int line, column, length;
+        const char *topic;
+    } const want[] = {{0, 3, 8, "Config"}, {0, 21, 10, "Masks"}, {0, 33, 1, "At"},
+                      {1, 6, 5, "IndexFiles"}};
+    for (int i = 0; i < 4; i++) {
+        EXPECT_EQ(links[i].line, want[i].line) << i;
+        EXPECT_EQ(links[i].column, want[i].column) << i;
+        EXPECT_EQ(links[i].length, want[i].length) << i;
+        EXPECT_STREQ(links[i].topic, want[i].topic) << i;
+    }
+    EXPECT_EQ(HelpTopicPage(hlf.data(), hlf.size(), "Contents", lines, 4, links, 1, &count), 3);
+    EXPECT_EQ(count, 1); /* no room: the rest are not kept */
+}
+
+/* Every topic of both shipped help files is reached from Contents by following links, as F1
+   then Tab and Enter would. */
+TEST(TermHelp, EveryTopicIsReachedFromContents)
+{
+    for (const char *name : {"zoltEng.hlf", "zoltRus.hlf"}) {
+        std::string hlf;
+        FILE *f = fopen((std::string(ZOLT_DIST_DIR "/") + name).c_str(), "rb");
+        ASSERT_NE(f, nullptr) << name;
+        for (int c; (c = fgetc(f)) != EOF;) hlf += (char)c;
+        fclose(f);
+        std::set<std::string> topics, reached;
+        for (size_t pos = 0; pos < hlf.size();) {
+            size_t end = hlf.find('\n', pos);
+            if (end == std::string::npos) end = hlf.size();
+            std::string line = hlf.substr(pos, end - pos);
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (line.size() > 1 && line[0] == '@' && strchr("-+@ ", line[1]) == NULL)
+                topics.insert(line.substr(1));
+            pos = end + 1;
+        }
+        static char lines[400][128];
+        static HelpLink links[256];
+        std::vector<std::string> queue = {"Contents"};
+        while (!queue.empty()) {
+            std::string topic = queue.back();
+            queue.pop_back();
+            if (!reached.insert(topic).second) continue;
+            int count = 0;
+            ASSERT_GE(HelpTopicPage(hlf.data(), hlf.size(), topic.c_str(), lines, 400, links, 256,
+                                    &count),
+                      0)
+                << name << ": a link to a missing topic " << topic;
+            for (int i = 0; i < count; i++) queue.push_back(links[i].topic);
+        }
+        EXPECT_EQ(reached, topics) << name;
+        EXPECT_GT(topics.size(), 6u) << name;
+    }
 }
 
 } // namespace
