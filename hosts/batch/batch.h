@@ -32,6 +32,7 @@ struct BatchMenu {
 const std::vector<BatchMenu> &BatchMenus(void); /* every menu shown, in order */
 
 int BatchWarningCount(void); /* warning boxes printed so far */
+void BatchSetQuiet(int quiet); /* 1: warnings are counted but not printed (until 0) */
 void BatchEndProgress(void); /* clears a progress line left on the terminal */
 /* A command's own drawing of the progress boxes on a terminal stderr: given the box's lines,
    each after ": ", it overwrites the line ("\r\033[K" first) and returns 0, or returns 1 and
@@ -109,7 +110,7 @@ std::string RelativeDirectory(const std::string &from, const std::string &to);
 /* The definitions Browse from the panels lists in the current directory for prefix (its index
    file, or a scan that writes nothing; report as ListDefinitions fills it), sorted as there,
    each file as dirPrefix and the index's path in '/' form. A file's placeholder and entries
-   with a line 0 or a control byte are left out. 0, or -1 when the list could not be made
+   with a line 0, a control byte or a FILE outside the directory (absolute, "..") are left out. 0, or -1 when the list could not be made
    (memory ran out). */
 int ListLocations(const char *prefix, const std::string &dirPrefix, std::vector<Location> *out,
                   CommandReport *report);

@@ -128,6 +128,7 @@ static void PrintChoiceMenus(const GotoRun &run)
     std::string start;
     if (CurrentDirectory(&start) != 0) start = "/";
     size_t n = 0;
+    BatchSetQuiet(1); /* the first run has said what there was to say */
     for (const BatchMenu &m : menus)
         for (const std::string &item : m.items) {
             std::string path;
@@ -148,6 +149,7 @@ static void PrintChoiceMenus(const GotoRun &run)
                 RelativeDirectory(start, path.substr(0, slash)) + path.substr(slash + 1);
             printf("%zu\t%s:%d: %s\n", n++, place.c_str(), line, name.c_str());
         }
+    BatchSetQuiet(0);
 }
 
 /* Why nothing was landed on, when the plugin itself said nothing: the exit status. */

@@ -19,6 +19,7 @@ static int g_pick = -1; /* an item counted across the menus still to come; -1 no
 static std::vector<BatchMenu> g_menus;
 static int g_warnings;
 static int g_progressShown; /* a progress line waits on the terminal to be overwritten */
+static int g_quiet; /* warnings are counted, not printed */
 static BatchProgressDrawer g_progressDrawer; /* the command's own progress line; null: the box's */
 
 static const char *FARAPI BatchGetMsg(int, int id)
@@ -57,6 +58,11 @@ static void PrintBox(FarDword flags, const char *const *items, int count, int bu
     PrintBoxLines(stderr, flags, items, count, buttons);
 }
 
+void BatchSetQuiet(int quiet)
+{
+    g_quiet = quiet;
+}
+
 void BatchSetProgressDrawer(BatchProgressDrawer draw)
 {
     g_progressDrawer = draw;
@@ -91,10 +97,11 @@ static int FARAPI BatchMessage(int, FarDword flags, const char *, const char *co
         g_progressShown = 1;
         return 0;
     }
+    g_warnings++;
+    if (g_quiet) return 0;
     BatchEndProgress();
     PrintBox(flags, items, count, buttons > 0 ? buttons : 0);
     fputc('\n', stderr);
-    g_warnings++;
     return 0; /* the first button: the only one a warning has */
 }
 

@@ -10,6 +10,7 @@
 
 #include "batch/batch.h"
 #include "index/index.h"
+#include "navigate/navigate.h"
 #include "plugin/headless.h"
 
 int CurrentDirectory(std::string *out)
@@ -61,6 +62,8 @@ static int ParseLocation(const char *line, const char *end, const std::string &d
     IndexFields f;
     if (!SplitIndexLine(line, end, &f)) return -1;
     if (!IsPlainField(f.name, f.nameLength) || !IsPlainField(f.file, f.fileLength)) return -1;
+    std::string file(f.file, f.fileLength);
+    if (IsPathOutsideIndex(file.c_str())) return -1; /* the lookup would not open it either */
     unsigned long number = 0;
     const char *p = f.rest;
     for (; p < end && *p >= '0' && *p <= '9' && number <= 0xFFFFFFFFUL; p++)
@@ -68,7 +71,7 @@ static int ParseLocation(const char *line, const char *end, const std::string &d
     if (p == f.rest || (p < end && *p != '?') || number == 0 || number > 0xFFFFFFFFUL) return -1;
     out->name.assign(f.name, f.nameLength);
     out->path = dirPrefix;
-    for (size_t i = 0; i < f.fileLength; i++) out->path += f.file[i] == '\\' ? '/' : f.file[i];
+    for (char c : file) out->path += c == '\\' ? '/' : c;
     out->line = number;
     return 0;
 }

@@ -83,12 +83,44 @@ static void WriteEtags(FILE *out, std::vector<Location> *places)
     }
 }
 
-/* Where the tags go: the directory its paths are relative to (absolute) and the file (null:
-   standard output). 0, or -1 after saying why not. */
+/* Where the tags go: the directory its paths are relative to (absolute), the file written (a
+   link followed) unless they go to standard output. */
 struct TagsTarget {
     std::string base, file;
     int toStdout;
 };
+
+/* path as its canonical folder and name, following symbolic links to the file they name (also
+   one that does not exist yet); *first: the folder of path itself. 0, or -1 with the reason in
+   *why. */
+static int ResolveFile(std::string path, std::string *first, std::string *folder,
+                       std::string *name, const char **why)
+{
+    for (int links = 0; links < 16; links++) {
+        size_t slash = path.rfind('/');
+        std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+        *name = slash == std::string::npos ? path : path.substr(slash + 1);
+        char real[PATH_MAX];
+        if (name->empty() || *name == "." || *name == "..") {
+            *why = "no file name";
+            return -1;
+        }
+        if (realpath(dir.c_str(), real) == NULL) {
+            *why = strerror(errno);
+            return -1;
+        }
+        *folder = real;
+        if (links == 0) *first = real;
+        std::string full = (*folder == "/" ? "" : *folder) + "/" + *name;
+        char target[PATH_MAX];
+        ssize_t n = readlink(full.c_str(), target, sizeof target - 1);
+        if (n < 0) return 0; /* not a link (or nothing there yet) */
+        target[n] = '\0';
+        path = target[0] == '/' ? std::string(target) : *folder + "/" + target;
+    }
+    *why = strerror(ELOOP);
+    return -1;
+}
 
 static int ResolveTarget(const BatchArgs *a, const char *output, const char *dir, int etags,
                          TagsTarget *t)
@@ -96,17 +128,20 @@ static int ResolveTarget(const BatchArgs *a, const char *output, const char *dir
     t->toStdout = output != NULL && strcmp(output, "-") == 0;
     if (t->toStdout) return CurrentDirectory(&t->base) == 0 ? 0 : -1;
     std::string file = output != NULL ? output : std::string(dir) + (etags ? "/TAGS" : "/tags");
-    size_t slash = file.rfind('/');
-    std::string folder = slash == std::string::npos ? "." : file.substr(0, slash + 1);
-    char real[PATH_MAX];
-    if (file.empty() || file.back() == '/' || realpath(folder.c_str(), real) == NULL) {
-        ArgError(a, "FILE '%s': %s", file.c_str(), file.empty() || file.back() == '/'
-                                                      ? "no file name"
-                                                      : strerror(errno));
+    std::string name, folder;
+    const char *why = "";
+    /* paths are relative to the tags file as named: a link's folder, not its target's */
+    if (ResolveFile(file, &t->base, &folder, &name, &why) != 0) {
+        ArgError(a, "FILE '%s': %s", file.c_str(), why);
         return -1;
     }
-    t->base = real;
-    t->file = t->base + "/" + (slash == std::string::npos ? file : file.substr(slash + 1));
+    t->file = (folder == "/" ? "" : folder) + "/" + name;
+    struct stat sb;
+    if (stat(t->file.c_str(), &sb) == 0 && !S_ISREG(sb.st_mode)) {
+        /* renaming over a device or a directory would replace it, not write to it */
+        ArgError(a, "FILE '%s': not a regular file (-o - writes standard output)", file.c_str());
+        return -1;
+    }
     return 0;
 }
 
@@ -123,7 +158,7 @@ static int WriteTagsFile(const TagsTarget &t, int etags, std::vector<Location> *
     int fd = mkstemp(&temporary[0]);
     FILE *out = fd >= 0 ? fdopen(fd, "w") : NULL;
     if (out == NULL) {
-        fprintf(stderr, "zolt: tags: cannot write in %s: %s\n", t.base.c_str(), strerror(errno));
+        fprintf(stderr, "zolt: tags: cannot write %s: %s\n", t.file.c_str(), strerror(errno));
         if (fd >= 0) close(fd), unlink(temporary.c_str());
         return -1;
     }

@@ -126,6 +126,16 @@ mkdir -p "$work/elsewhere"
 (cd src && "$zolt" tags --output="$work/elsewhere/t" ..)
 expect "tags -o FILE: paths from FILE's directory" "$(grep '^tags_new_fn' "$work/elsewhere/t")" \
     $'tags_new_fn\t../tree/src/tagsnew.c\t1;"'
+mkdir -p "$work/tree/elsewhere" && ln -s elsewhere/linked "$work/tree/linktags"
+"$zolt" tags -o linktags . || fail "tags -o a link to a file not there yet"
+expect "tags -o LINK: written where it leads, paths from the link" \
+    "$(grep '^tags_new_fn' "$work/tree/elsewhere/linked")" $'tags_new_fn\tsrc/tagsnew.c\t1;"'
+"$zolt" tags -o /dev/null . 2>"$work/err"; rc=$?
+expect "tags -o a device: refused" "$rc $(stat -c %F /dev/null)" "2 character special file"
+grep -q "^zolt: tags: FILE '/dev/null': not a regular file" "$work/err" || fail "tags -o /dev/null: $(cat "$work/err")"
+# An index line whose FILE leaves its directory leads nowhere: not listed as a place.
+mkdir hostile && printf 'evil?..\\..\\etc\\passwd?1\r\ngood?a.c?2\r\nodd?b.c?x\r\n' >'hostile/zoltprj$.Far'
+expect "list -l: a FILE outside the directory" "$("$zolt" list -l hostile)" "hostile/a.c:2: good"
 "$zolt" tags -e . || fail "tags -e"
 for name in buf_split_line BUFFER highlight_plugin QED_RULES_HPP DeleteLine tags_new_fn; do
     want=$(tr -d '\r' <'zoltprj$.Far' | awk -F'?' -v n="$name" '$1 == n {gsub(/\\/, "/", $2); print $2 ":" $3}')
