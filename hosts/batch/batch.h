@@ -12,10 +12,10 @@
 /* Hands the batch host's record to the plugin through SetStartupInfo (RootKey
    "Software\Far\Plugins", the store the configuration dialog writes). No screen: warning boxes
    become "zolt: TITLE: TEXT" lines on stderr, progress boxes a line that a terminal stderr
-   overwrites (nothing otherwise), menus take queued answers, dialogs are cancelled. Texts come
-   from the language file for the locale in ZoltDistDir(), loaded on the first call. Installing
-   again forgets queued answers, picks, editors and calls. 0, or -1 when there is no language
-   file (said on stderr; nothing installed): the command cannot run. */
+   overwrites (nothing otherwise: BatchShowsProgress), menus take queued answers, dialogs are
+   cancelled. Texts come from the language file for the locale in ZoltDistDir(), loaded on the
+   first call. Installing again forgets queued answers, picks, editors and calls. 0, or -1 when
+   there is no language file (said on stderr; nothing installed): the command cannot run. */
 int InstallBatchHost(void);
 
 /* --- menus: each Menu call takes the next queued answer; with none left it is cancelled --- */
@@ -34,6 +34,9 @@ const std::vector<BatchMenu> &BatchMenus(void); /* every menu shown, in order */
 int BatchWarningCount(void); /* warning boxes printed so far */
 void BatchSetQuiet(int quiet); /* 1: warnings are counted but not printed (until 0) */
 void BatchEndProgress(void); /* clears a progress line left on the terminal */
+/* Progress is shown: stderr is a terminal that can go back over a line (TERM set and not
+   "dumb", as in Emacs' compilation and grep buffers, which run commands on a terminal too). */
+int BatchShowsProgress(void);
 /* A command's own drawing of the progress boxes on a terminal stderr: given the box's lines,
    each after ": ", it overwrites the line ("\r\033[K" first) and returns 0, or returns 1 and
    leaves it. Null: the box's lines as they are. */

@@ -27,6 +27,12 @@ static const char *FARAPI BatchGetMsg(int, int id)
     return LngMessage(&g_lng, id);
 }
 
+int BatchShowsProgress(void)
+{
+    const char *term = getenv("TERM");
+    return isatty(STDERR_FILENO) && term != NULL && term[0] != '\0' && strcmp(term, "dumb") != 0;
+}
+
 void BatchEndProgress(void)
 {
     if (!g_progressShown) return;
@@ -86,7 +92,7 @@ static int FARAPI BatchMessage(int, FarDword flags, const char *, const char *co
                                int count, int buttons)
 {
     if (buttons <= 0 && !(flags & (FMSG_WARNING | FMSG_ERRORTYPE))) {
-        if (!isatty(STDERR_FILENO)) return 0;
+        if (!BatchShowsProgress()) return 0;
         if (g_progressDrawer != NULL) { /* it draws over the line, or keeps it */
             if (DrawProgress(flags, items, count) != 0) return 0;
         } else {

@@ -93,7 +93,7 @@ static int DrawBuildProgress(const char *text)
 void BeginBuildProgress(void)
 {
     memset(&g_build, 0, sizeof g_build);
-    if (!isatty(STDERR_FILENO)) return; /* nothing is shown: nothing to count */
+    if (!BatchShowsProgress()) return; /* nothing is shown: nothing to count */
     char masks[MASK_SIZE];
     GetOptionMask(masks, sizeof masks);
     int top = open(".", O_RDONLY | O_DIRECTORY);

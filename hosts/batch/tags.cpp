@@ -205,8 +205,9 @@ int RunTags(int argc, char **argv)
     if (EnterDirectory(&a, dir) != 0 || InstallBatchHost() != 0) return EXIT_USAGE;
 
     CommandReport built;
+    BeginBuildProgress();
     RunHeadlessCommand(OPEN_PLUGINSMENU, COMMAND_BUILD, &built); /* nothing when current */
-    BatchEndProgress();
+    EndBuildProgress();
     int status = BatchWarningCount() > 0 ? EXIT_FAILED : EXIT_OK;
     std::string here;
     std::vector<Location> places;

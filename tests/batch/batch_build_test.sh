@@ -169,10 +169,14 @@ fi
 if command -v script >/dev/null; then
     mkdir "$work/many" && for i in $(seq 1 25); do printf 'int f%d;\n' "$i" >"$work/many/f$i.c"; done
     printf 'not a source\n' >"$work/many/notes.txt"
-    script -qec "$zolt build $work/many" /dev/null </dev/null >"$work/tty" 2>&1
+    TERM=xterm script -qec "$zolt build $work/many" /dev/null </dev/null >"$work/tty" 2>&1
     grep -qa $'\r\033\\[Kzolt: build: 10 of 25 files scanned' "$work/tty" ||
         fail "progress line: $(od -c "$work/tty" | head -5)"
     grep -qa $'\r\033\[Kfiles scanned: 25,' "$work/tty" || fail "progress line not cleared"
+    # Emacs runs M-x grep and compile on a terminal too, with TERM=dumb: no line to go back over
+    rm -f "$work/many/zolt"*
+    TERM=dumb script -qec "$zolt build $work/many" /dev/null </dev/null >"$work/tty" 2>&1
+    grep -qa 'zolt:' "$work/tty" && fail "progress under TERM=dumb: $(cat -v "$work/tty")"
 fi
 
 # --- nothing to index ---
