@@ -34,8 +34,9 @@ const std::vector<BatchMenu> &BatchMenus(void); /* every menu shown, in order */
 int BatchWarningCount(void); /* warning boxes printed so far */
 void BatchSetQuiet(int quiet); /* 1: warnings are counted but not printed (until 0) */
 void BatchEndProgress(void); /* clears a progress line left on the terminal */
-/* Progress is shown: stderr is a terminal that can go back over a line (TERM set and not
-   "dumb", as in Emacs' compilation and grep buffers, which run commands on a terminal too). */
+/* Progress is shown: stderr is a terminal that can go back over a line: TERM set and not
+   "dumb", and not in Emacs (INSIDE_EMACS), whose grep and compile buffers run commands on a
+   terminal too, with the TERM Emacs itself has. */
 int BatchShowsProgress(void);
 /* A command's own drawing of the progress boxes on a terminal stderr: given the box's lines,
    each after ": ", it overwrites the line ("\r\033[K" first) and returns 0, or returns 1 and

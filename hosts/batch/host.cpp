@@ -29,7 +29,8 @@ static const char *FARAPI BatchGetMsg(int, int id)
 
 int BatchShowsProgress(void)
 {
-    const char *term = getenv("TERM");
+    const char *term = getenv("TERM"), *emacs = getenv("INSIDE_EMACS");
+    if (emacs != NULL && emacs[0] != '\0') return 0; /* its compile, grep or shell buffer */
     return isatty(STDERR_FILENO) && term != NULL && term[0] != '\0' && strcmp(term, "dumb") != 0;
 }
 

@@ -173,10 +173,14 @@ if command -v script >/dev/null; then
     grep -qa $'\r\033\\[Kzolt: build: 10 of 25 files scanned' "$work/tty" ||
         fail "progress line: $(od -c "$work/tty" | head -5)"
     grep -qa $'\r\033\[Kfiles scanned: 25,' "$work/tty" || fail "progress line not cleared"
-    # Emacs runs M-x grep and compile on a terminal too, with TERM=dumb: no line to go back over
+    # Emacs runs M-x grep and compile on a terminal too (TERM=dumb, or its own TERM with
+    # INSIDE_EMACS set): there no line is gone back over
     rm -f "$work/many/zolt"*
     TERM=dumb script -qec "$zolt build $work/many" /dev/null </dev/null >"$work/tty" 2>&1
     grep -qa 'zolt:' "$work/tty" && fail "progress under TERM=dumb: $(cat -v "$work/tty")"
+    rm -f "$work/many/zolt"*
+    INSIDE_EMACS=29.1,compile TERM=xterm script -qec "$zolt build $work/many" /dev/null </dev/null >"$work/tty" 2>&1
+    grep -qa 'zolt:' "$work/tty" && fail "progress inside Emacs: $(cat -v "$work/tty")"
 fi
 
 # --- nothing to index ---
