@@ -13,6 +13,7 @@
 #include "common/lng.h"
 #include "host/host.h"
 #include "host/messages.h"
+#include "plugin/headless.h"
 #include "plugin/plugin.h"
 
 namespace {
@@ -166,6 +167,49 @@ TEST_F(BatchHostTest, EditorCommandRunsOnTheInMemoryEditor)
     EXPECT_EQ(BatchWarningCount(), 0);
     ASSERT_EQ(BatchMenus().size(), 1u);
     EXPECT_EQ(BatchMenus()[0].items.size(), 3u);
+}
+
+// The prefix that leads from one canonical directory to another, for paths in tags files and
+// grep-style lines.
+TEST(BatchLocations, RelativeDirectory)
+{
+    struct {
+        const char *from, *to, *want;
+    } const rows[] = {
+        {"/a/b", "/a/b", ""},          {"/a/b", "/a/b/c", "c/"},      {"/a/b/c", "/a/b", "../"},
+        {"/a/b", "/a/c/d", "../c/d/"}, {"/", "/a", "a/"},             {"/a", "/", "../"},
+        {"/", "/", ""},                {"/ab", "/a", "../a/"},        {"/a", "/ab", "../ab/"},
+        {"/a/b/", "/a/b", ""},         {"/x/y/z", "/p", "../../../p/"},
+    };
+    for (const auto &r : rows)
+        EXPECT_EQ(RelativeDirectory(r.from, r.to), r.want) << r.from << " " << r.to;
+}
+
+// Only lines that name a definition at a line of a file inside the index's directory become
+// places; the rest of a damaged index is passed over.
+TEST_F(BatchHostTest, LocationsFromTheIndexKeepOnlyPlaces)
+{
+    WriteText("zoltprj$.Far", "?empty.c?0\r\n"
+                              "a\tb?x.c?3\r\n"
+                              "abs?\\etc\\passwd?1\r\n"
+                              "f?sub\\x.c?7\r\n"
+                              "g?x.c?65535\r\n"
+                              "nofields\r\n"
+                              "up?..\\x.c?2\r\n"
+                              "zero?x.c?0\r\n");
+    std::vector<Location> places;
+    CommandReport report;
+    ASSERT_EQ(ListLocations("", "../", &places, &report), 0);
+    EXPECT_EQ(report.noIndex, 0);
+    ASSERT_EQ(places.size(), 2u);
+    EXPECT_EQ(places[0].name + " " + places[0].path + " " + std::to_string(places[0].line),
+              "f ../sub/x.c 7");
+    EXPECT_EQ(places[1].name + " " + places[1].path + " " + std::to_string(places[1].line),
+              "g ../x.c 65535");
+    places.clear();
+    ASSERT_EQ(ListLocations("F", "", &places, &report), 0);
+    ASSERT_EQ(places.size(), 1u);
+    EXPECT_EQ(places[0].path, "sub/x.c");
 }
 
 } // namespace
