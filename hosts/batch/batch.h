@@ -103,23 +103,29 @@ int FinishOutput(const char *command);
 /* --- the index's entries as places: for grep-style lines and tags files --- */
 struct CommandReport;
 struct Location {
-    std::string name;
-    std::string path; /* '/' form, relative to the directory the caller chose */
+    const char *name;
+    const char *path;   /* '/' form, relative to the index's directory */
     unsigned long line; /* 1-based */
+};
+/* The places, and the text their fields point into (free it with FreeLocations). */
+struct LocationList {
+    char *text = nullptr;
+    std::vector<Location> places;
 };
 int CurrentDirectory(std::string *out); /* getcwd: 0, or -1 */
 /* The path that leads from the directory from to the directory to (both absolute and
    canonical) as a prefix for names in to: "" when they are the same, else ending in '/'. */
 std::string RelativeDirectory(const std::string &from, const std::string &to);
 /* The definitions Browse from the panels lists in the current directory for prefix (its index
-   file, or a scan that writes nothing; report as ListDefinitions fills it), sorted as there,
-   each file as dirPrefix and the index's path in '/' form. A file's placeholder and entries
-   with a line 0, a control byte or a FILE outside the directory (absolute, "..") are left out. 0, or -1 when the list could not be made
-   (memory ran out). */
-int ListLocations(const char *prefix, const std::string &dirPrefix, std::vector<Location> *out,
-                  CommandReport *report);
-/* "PATH:LINE: NAME", the form of grep -n, which Vim's quickfix and Emacs' grep-mode read. */
-void PrintLocation(FILE *out, const Location &location);
+   file, or a scan that writes nothing; report as ListDefinitions fills it), sorted as there.
+   A file's placeholder and entries with a line 0, a control byte or a FILE outside the
+   directory (absolute, "..") are left out. 0, or -1 when the list could not be made (memory
+   ran out); FreeLocations it either way. */
+int ListLocations(const char *prefix, LocationList *out, CommandReport *report);
+void FreeLocations(LocationList *list);
+/* "DIRPREFIX PATH:LINE: NAME", the form of grep -n, which Vim's quickfix and Emacs' grep-mode
+   read. */
+void PrintLocation(FILE *out, const std::string &dirPrefix, const Location &location);
 
 /* --- help: each command's as data, printed by --help and made into the manual page --- */
 struct HelpItem {

@@ -41,14 +41,16 @@ static int IsDirectory(const char *path)
 static int PrintLocations(const char *prefix, const std::string &start, CommandReport *report)
 {
     std::string here;
-    std::vector<Location> places;
-    if (CurrentDirectory(&here) != 0 ||
-        ListLocations(prefix, RelativeDirectory(start, here), &places, report) != 0) {
+    LocationList list;
+    int listed = CurrentDirectory(&here) == 0 ? ListLocations(prefix, &list, report) : -1;
+    if (listed == 0) {
+        const std::string dirPrefix = RelativeDirectory(start, here);
+        for (const Location &place : list.places) PrintLocation(stdout, dirPrefix, place);
+    } else {
         fputs("zolt: list: out of memory, or the directory cannot be read\n", stderr);
-        return EXIT_FAILED;
     }
-    for (const Location &place : places) PrintLocation(stdout, place);
-    return EXIT_OK;
+    FreeLocations(&list);
+    return listed == 0 ? EXIT_OK : EXIT_FAILED;
 }
 
 int RunList(int argc, char **argv)

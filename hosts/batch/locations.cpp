@@ -54,59 +54,65 @@ static int IsPlainField(const char *text, size_t n)
     return 1;
 }
 
-/* One listed index line into a location; 0, or -1 when it is no definition the forms can show
-   (a file's placeholder, line 0, a bad number or field). */
-static int ParseLocation(const char *line, const char *end, const std::string &dirPrefix,
-                         Location *out)
+/* One listed index line [line, end) into a location, in place: the name and the path end in
+   a NUL written over the '?' after them, the path's '\\' become '/'. 0, or -1 when it is no
+   definition the forms can show (a file's placeholder, line 0, a bad number or field, a FILE
+   outside the directory). */
+static int ParseLocation(char *line, char *end, Location *out)
 {
     IndexFields f;
     if (!SplitIndexLine(line, end, &f)) return -1;
     if (!IsPlainField(f.name, f.nameLength) || !IsPlainField(f.file, f.fileLength)) return -1;
-    std::string file(f.file, f.fileLength);
-    if (IsPathOutsideIndex(file.c_str())) return -1; /* the lookup would not open it either */
     unsigned long number = 0;
     const char *p = f.rest;
     for (; p < end && *p >= '0' && *p <= '9' && number <= 0xFFFFFFFFUL; p++)
         number = number * 10 + (unsigned long)(*p - '0');
     if (p == f.rest || (p < end && *p != '?') || number == 0 || number > 0xFFFFFFFFUL) return -1;
-    out->name.assign(f.name, f.nameLength);
-    out->path = dirPrefix;
-    for (char c : file) out->path += c == '\\' ? '/' : c;
+    char *name = line, *path = line + (f.file - line);
+    name[f.nameLength] = '\0';
+    path[f.fileLength] = '\0';
+    if (IsPathOutsideIndex(path)) return -1; /* the lookup would not open it either */
+    for (char *c = path; *c != '\0'; c++)
+        if (*c == '\\') *c = '/';
+    out->name = name;
+    out->path = path;
     out->line = number;
     return 0;
 }
 
-int ListLocations(const char *prefix, const std::string &dirPrefix, std::vector<Location> *out,
-                  CommandReport *report)
+int ListLocations(const char *prefix, LocationList *out, CommandReport *report)
 {
-    char *text = NULL;
+    out->text = NULL;
     size_t size = 0;
-    FILE *f = open_memstream(&text, &size);
+    FILE *f = open_memstream(&out->text, &size);
     if (f == NULL) return -1;
     (void)ListDefinitions(f, prefix, report);
     int failed = ferror(f) != 0;
     if (fclose(f) != 0) failed = 1;
-    if (failed || !report->ran) {
-        free(text);
-        return -1;
-    }
-    int result = 0;
+    if (failed || !report->ran) return -1;
     try {
-        for (const char *line = text, *end = text + size; line < end;) {
-            const char *next = (const char *)memchr(line, '\n', (size_t)(end - line));
+        for (char *line = out->text, *end = out->text + size; line < end;) {
+            char *next = (char *)memchr(line, '\n', (size_t)(end - line));
             if (next == NULL) next = end;
             Location location;
-            if (ParseLocation(line, next, dirPrefix, &location) == 0) out->push_back(location);
+            if (ParseLocation(line, next, &location) == 0) out->places.push_back(location);
             line = next + 1;
         }
     } catch (const std::bad_alloc &) {
-        result = -1;
+        return -1;
     }
-    free(text);
-    return result;
+    return 0;
 }
 
-void PrintLocation(FILE *out, const Location &location)
+void FreeLocations(LocationList *list)
 {
-    fprintf(out, "%s:%lu: %s\n", location.path.c_str(), location.line, location.name.c_str());
+    free(list->text);
+    list->text = NULL;
+    std::vector<Location>().swap(list->places);
+}
+
+void PrintLocation(FILE *out, const std::string &dirPrefix, const Location &location)
+{
+    fprintf(out, "%s%s:%lu: %s\n", dirPrefix.c_str(), location.path, location.line,
+            location.name);
 }

@@ -39,21 +39,21 @@ const CommandHelp TAGS_HELP = {
 
 static bool NameOrder(const Location &a, const Location &b)
 {
-    int c = strcmp(a.name.c_str(), b.name.c_str());
+    int c = strcmp(a.name, b.name);
     if (c != 0) return c < 0;
-    c = strcmp(a.path.c_str(), b.path.c_str());
+    c = strcmp(a.path, b.path);
     return c != 0 ? c < 0 : a.line < b.line;
 }
 
 static bool FileOrder(const Location &a, const Location &b)
 {
-    int c = strcmp(a.path.c_str(), b.path.c_str());
+    int c = strcmp(a.path, b.path);
     return c != 0 ? c < 0 : a.line < b.line;
 }
 
 /* vi's form: the header lines, then NAME<TAB>PATH<TAB>LINE;" sorted by bytes, as readtags and
-   Vim's binary search expect of a file that says it is sorted. */
-static void WriteCtags(FILE *out, std::vector<Location> *places)
+   Vim's binary search expect of a file that says it is sorted; each PATH after dirPrefix. */
+static void WriteCtags(FILE *out, const std::string &dirPrefix, std::vector<Location> *places)
 {
     std::sort(places->begin(), places->end(), NameOrder);
     fputs("!_TAG_FILE_FORMAT\t2\t/extended format/\n"
@@ -63,23 +63,26 @@ static void WriteCtags(FILE *out, std::vector<Location> *places)
           out);
     for (const Location &p : *places)
         if (p.name[0] != '!') /* no definition's name; it would read as a header line */
-            fprintf(out, "%s\t%s\t%lu;\"\n", p.name.c_str(), p.path.c_str(), p.line);
+            fprintf(out, "%s\t%s%s\t%lu;\"\n", p.name, dirPrefix.c_str(), p.path, p.line);
 }
 
 /* Emacs' form: per file a form feed line, "PATH,SIZE" and its tags, each an empty pattern (so
    the line number alone places it) with the name given explicitly: DEL NAME SOH LINE ",". */
-static void WriteEtags(FILE *out, std::vector<Location> *places)
+static void WriteEtags(FILE *out, const std::string &dirPrefix, std::vector<Location> *places)
 {
     std::sort(places->begin(), places->end(), FileOrder);
+    std::string section;
     for (size_t i = 0; i < places->size();) {
-        const std::string &path = (*places)[i].path;
-        std::string section;
+        const char *path = (*places)[i].path;
         char number[32];
-        for (; i < places->size() && (*places)[i].path == path; i++) {
+        section.clear();
+        for (; i < places->size() && strcmp((*places)[i].path, path) == 0; i++) {
             snprintf(number, sizeof number, "%lu", (*places)[i].line);
-            section += "\x7f" + (*places)[i].name + "\x01" + number + ",\n";
+            section.append("\x7f").append((*places)[i].name).append("\x01").append(number);
+            section.append(",\n");
         }
-        fprintf(out, "\f\n%s,%zu\n%s", path.c_str(), section.size(), section.c_str());
+        fprintf(out, "\f\n%s%s,%zu\n%s", dirPrefix.c_str(), path, section.size(),
+                section.c_str());
     }
 }
 
@@ -147,11 +150,18 @@ static int ResolveTarget(const BatchArgs *a, const char *output, const char *dir
 
 /* Writes the tags to a temporary beside the file, then renames it over the file, so a failed
    write leaves the old one whole. 0, or -1 after saying why. */
-static int WriteTagsFile(const TagsTarget &t, int etags, std::vector<Location> *places)
+static void WriteTags(FILE *out, int etags, const std::string &dirPrefix,
+                      std::vector<Location> *places)
+{
+    if (etags) WriteEtags(out, dirPrefix, places);
+    else WriteCtags(out, dirPrefix, places);
+}
+
+static int WriteTagsFile(const TagsTarget &t, int etags, const std::string &dirPrefix,
+                         std::vector<Location> *places)
 {
     if (t.toStdout) {
-        if (etags) WriteEtags(stdout, places);
-        else WriteCtags(stdout, places);
+        WriteTags(stdout, etags, dirPrefix, places);
         return 0; /* FinishOutput checks it */
     }
     std::string temporary = t.file + ".zolt-XXXXXX";
@@ -162,8 +172,7 @@ static int WriteTagsFile(const TagsTarget &t, int etags, std::vector<Location> *
         if (fd >= 0) close(fd), unlink(temporary.c_str());
         return -1;
     }
-    if (etags) WriteEtags(out, places);
-    else WriteCtags(out, places);
+    WriteTags(out, etags, dirPrefix, places);
     int failed = ferror(out) != 0 || fflush(out) != 0 || fsync(fileno(out)) != 0;
     int error = errno;
     if (fclose(out) != 0 && !failed) failed = 1, error = errno;
@@ -210,21 +219,23 @@ int RunTags(int argc, char **argv)
     EndBuildProgress();
     int status = BatchWarningCount() > 0 ? EXIT_FAILED : EXIT_OK;
     std::string here;
-    std::vector<Location> places;
+    LocationList list;
     CommandReport listed;
-    if (CurrentDirectory(&here) != 0 ||
-        ListLocations("", RelativeDirectory(target.base, here), &places, &listed) != 0) {
+    if (CurrentDirectory(&here) != 0 || ListLocations("", &list, &listed) != 0) {
         fputs("zolt: tags: out of memory, or the index cannot be read\n", stderr);
+        FreeLocations(&list);
         return EXIT_FAILED;
     }
     if (listed.noIndex)
         fprintf(stderr, "zolt: tags: no project index in %s: the tags come from a fresh scan\n",
                 dir);
     try {
-        if (WriteTagsFile(target, etags, &places) != 0) status = EXIT_FAILED;
+        if (WriteTagsFile(target, etags, RelativeDirectory(target.base, here), &list.places) != 0)
+            status = EXIT_FAILED;
     } catch (const std::bad_alloc &) {
         fputs("zolt: tags: out of memory\n", stderr);
         status = EXIT_FAILED;
     }
+    FreeLocations(&list);
     return status;
 }

@@ -197,19 +197,19 @@ TEST_F(BatchHostTest, LocationsFromTheIndexKeepOnlyPlaces)
                               "nofields\r\n"
                               "up?..\\x.c?2\r\n"
                               "zero?x.c?0\r\n");
-    std::vector<Location> places;
+    LocationList list;
     CommandReport report;
-    ASSERT_EQ(ListLocations("", "../", &places, &report), 0);
+    ASSERT_EQ(ListLocations("", &list, &report), 0);
     EXPECT_EQ(report.noIndex, 0);
-    ASSERT_EQ(places.size(), 2u);
-    EXPECT_EQ(places[0].name + " " + places[0].path + " " + std::to_string(places[0].line),
-              "f ../sub/x.c 7");
-    EXPECT_EQ(places[1].name + " " + places[1].path + " " + std::to_string(places[1].line),
-              "g ../x.c 65535");
-    places.clear();
-    ASSERT_EQ(ListLocations("F", "", &places, &report), 0);
-    ASSERT_EQ(places.size(), 1u);
-    EXPECT_EQ(places[0].path, "sub/x.c");
+    std::string got;
+    for (const Location &l : list.places)
+        got += std::string(l.name) + " " + l.path + " " + std::to_string(l.line) + "\n";
+    EXPECT_EQ(got, "f sub/x.c 7\ng x.c 65535\n");
+    FreeLocations(&list);
+    ASSERT_EQ(ListLocations("F", &list, &report), 0);
+    ASSERT_EQ(list.places.size(), 1u);
+    EXPECT_STREQ(list.places[0].path, "sub/x.c");
+    FreeLocations(&list);
 }
 
 } // namespace
