@@ -86,6 +86,8 @@ expect "completion: config names" "$(complete_words zolt config '' | grep -v '^-
     "$("$zolt" config | sed 's/=.*/=/' | sort | tr '\n' ' ')"
 expect "completion: a flag's values" "$(complete_words zolt config Recurse = '' | tr '\n' ' ')" "0 1 "
 expect "completion: after the '='" "$(complete_words zolt config Recurse = | tr '\n' ' ')" "0 1 "
+expect "completion: list's options" "$(complete_words zolt list --l)" "--locations"
+expect "completion: tags' options" "$(complete_words zolt tags --e)" "--etags"
 
 # The Debian package: its files, then installed and purged in a dpkg root of its own.
 # make-deb.sh builds it with dpkg-buildpackage and fails on any lintian error or warning.
