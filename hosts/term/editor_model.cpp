@@ -229,8 +229,10 @@ static int Rewrite(const EditorModel *e, int fd, off_t oldSize)
     int rc = kept == 0 ? 0 : old ? ReadAt(fd, old, kept, 0) : ENOMEM;
     if (rc == 0 && size > oldSize) {
         while ((rc = posix_fallocate(fd, 0, size)) == EINTR) {}
-        if (rc != 0)
-            (void)ftruncate(fd, oldSize); /* gives back what it took; no old byte changed */
+        if (rc != 0) { /* gives back what it took; no old byte changed, so nothing is lost */
+            int released = ftruncate(fd, oldSize);
+            (void)released;
+        }
     }
     if (rc == 0) {
         rc = lseek(fd, 0, SEEK_SET) == 0 ? WriteLines(e, fd) : errno;
