@@ -72,6 +72,11 @@ def target(text, value, limit, unit=""):
     targets.append((text, f"{value:.3g}{unit} (limit {limit:.3g}{unit})", "met" if ok else "NOT met"))
 
 
+def figure(text, value, unit=""):
+    """A row without a target: what was measured."""
+    targets.append((text, "not measured" if value is None else f"{value:.3g}{unit}", ""))
+
+
 def ratio(a, b):
     return med[a] / med[b] if a in med and b in med else None
 
@@ -112,7 +117,38 @@ w = lambda a, b: wine[a] / wine[b] if wine[a] is not None and wine[b] else None
 target(f"{tag}: full build / walk-and-read under the same Wine (<= 3)", w("wine_full", "wine_walk"), 3)
 target(f"{tag}: one touched / full build (<= 1)", w("wine_one", "wine_full"), 1)
 target(f"{tag}: nothing changed / walk-and-read (<= 1)", w("wine_none", "wine_walk"), 1)
-target(f"{tag}: Browse from the panels to the host's menu call (<= 1 s)", wine["wine_browse"], 1, " s")
+# the 1.x host's own 1,000-item menu takes 0.21 s: with the DLL's time, the menu on the screen
+browse_shown = wine["wine_browse"] + 0.21 if wine["wine_browse"] is not None else None
+target(f"{tag}: Browse from the panels to the menu on the 1.x host's screen, the DLL's time "
+       f"+ 0.21 s (<= 1 s)", browse_shown, 1, " s")
+
+
+def realhost(kind):
+    """The real current host's Browse on the subset (tests/wine/realhost_browse.sh): the menu's
+    seconds and the slowest key's, or None where it did not run."""
+    path = os.path.join(out, f"realhost-{kind}.txt")
+    if not os.path.exists(path):
+        return None, None
+    menu, keys = None, []
+    for line in open(path):
+        words = line.split()
+        if line.startswith("time:") and "the menu on the screen after" in line:
+            menu = float(words[-2]) if words[-2] != "timeout" else 999.0
+        elif line.startswith("time:") and "redraws the menu after" in line:
+            keys.append(float(words[-2]) if words[-2] != "timeout" else 999.0)
+    return menu, max(keys) if keys else None
+
+
+for kind, name, menu_limit in (("x86_64", "3.0 x64 host", 2), ("i686-1x", "3.0 x86 host, 1.x DLL through its loader", None)):
+    menu, key = realhost(kind)
+    if menu is None:
+        continue
+    if menu_limit:
+        target(f"{name}: Browse menu on the screen (<= {menu_limit} s)", menu, menu_limit, " s")
+        target(f"{name}: the slowest typed key or Backspace (<= 0.5 s)", key, 0.5, " s")
+    else:
+        figure(f"{name}: Browse menu on the screen", menu, " s")
+        figure(f"{name}: the slowest typed key or Backspace", key, " s")
 
 
 def growth(name):

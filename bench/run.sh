@@ -138,6 +138,19 @@ if [ -n "$wine_arch" ]; then
 fi
 "$bin/bench/tablegrowth" 1000000 > "$out/linux_growth.txt"
 
+# Browse in the real current host on the subset's index (tests/wine/realhost_browse.sh), where
+# the host (../shared/realhost3, a test fixture) and Wine are there
+if [ "${ZOLT_BENCH_WINE:-1}" != 0 ] && [ -x "$repo/../shared/realhost3/run.sh" ]; then
+  say "Browse in the real current host"
+  cmake --preset mingw64 >/dev/null && cmake --build --preset mingw64 -j2 >/dev/null
+  cmake --preset mingw >/dev/null && cmake --build --preset mingw -j2 >/dev/null
+  (cd "$tree" && "${build_cmd[@]}" . >/dev/null 2>&1)
+  for kind in x86_64 i686-1x; do
+    bash "$repo/tests/wine/realhost_browse.sh" "$bin/zolt" "$repo" "$kind" "$tree" \
+      > "$out/realhost-$kind.txt" 2>&1 || true
+  done
+fi
+
 say "peak memory of a full build"
 eval "$clean_zolt"
 (cd "$tree" && /usr/bin/time -f '%M' -o "$out/zolt_full.rss" "${build_cmd[@]}" . 2>/dev/null >/dev/null)

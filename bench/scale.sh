@@ -103,8 +103,8 @@ if [ "${ZOLT_BENCH_WINE:-1}" != 0 ]; then
   for i in $(seq "$runs"); do d_browse="$d_browse $(w browse "$dll" "$wtree" | awk '{ print $1 }')"; done
   d_browse=$(echo $d_browse | tr ' ' '\n' | median)
   last=$(tail -1 "$full/zoltprj\$.Far" | cut -d'?' -f1)
-  d_last=$(w browse "$dll" "$wtree" "$last")
-  d_private=$(echo "$d_last" | sed -n 's/.*peak private memory \([0-9.]*\) MB.*/\1/p')
+  d_last=$(w browse "$dll" "$wtree" "$last" | LC_ALL=C tr '\263' '|') # the item's code page 866 bar
+  d_private=$(echo "$d_last" | LC_ALL=C sed -n 's/.*peak private memory \([0-9.]*\) MB.*/\1/p')
   ok() { case "$1" in *warning*|failed*) echo "NOT met" ;; *) echo met ;; esac; }
   dll_rows="| DLL ($arch) under Wine: walk reading every source | $d_walk | |
 | DLL ($arch): full build without warning 7 | $d_full | $(ok "$d_full") |
