@@ -6,6 +6,7 @@
 
 #include <list>
 #include <map>
+#include <vector>
 
 #include "wintest3/host3.h"
 
@@ -139,7 +140,8 @@ struct Setting {
 static std::map<std::wstring, Setting> g_store; /* the plugin's root key, as written */
 struct SettingsHandle {
     std::map<std::wstring, Setting> pending; /* written through this handle */
-    std::list<std::wstring> answers;         /* texts SCTL_GET handed out */
+    std::list<std::wstring> answers;         /* texts SCTL_GET and SCTL_ENUM handed out */
+    std::vector<FarSettingsName> names;      /* the last SCTL_ENUM's list */
 };
 static std::list<SettingsHandle> g_handles;
 
@@ -197,8 +199,13 @@ static intptr_t SetOrGet(SettingsHandle *s, SettingsCommand command, FarSettings
     }
     auto it = s->pending.find(name);
     if (it == s->pending.end()) it = g_store.find(name);
-    if (it == g_store.end() || it->second.type != item->Type) return 0;
-    if (item->Type == FST_QWORD) item->Number = it->second.number;
+    if (it == g_store.end()) return 0;
+    /* as the real host: a number asked of a text reads as 0 (sqlite's conversion), not a failure */
+    if (item->Type == FST_QWORD) {
+        item->Number = it->second.type == FST_QWORD ? it->second.number : 0;
+        return 1;
+    }
+    if (it->second.type != item->Type) return 0;
     if (item->Type == FST_STRING) {
         s->answers.push_back(it->second.text);
         item->String = s->answers.back().c_str();
@@ -218,12 +225,36 @@ static intptr_t Free(HANDLE h)
     return 0;
 }
 
+/* The values of the plugin's key with their types, as they would be committed now. */
+static intptr_t Enumerate(SettingsHandle *s, FarSettingsEnum *list)
+{
+    if (list == NULL || !StructSizeOk("SCTL_ENUM", list->StructSize, sizeof *list)) return 0;
+    if (list->Root != 0) {
+        HostErrors().push_back("SCTL_ENUM: not the plugin's own key");
+        return 0;
+    }
+    std::map<std::wstring, Setting> all = g_store;
+    for (auto &v : s->pending) all[v.first] = v.second;
+    s->names.clear();
+    for (auto &v : all) {
+        s->answers.push_back(v.first);
+        s->names.push_back({s->answers.back().c_str(), v.second.type});
+    }
+    list->Count = s->names.size();
+    list->Items = s->names.empty() ? NULL : s->names.data();
+    return 1;
+}
+
 intptr_t WINAPI HostSettingsControl(HANDLE h, SettingsCommand command, intptr_t param1,
                                     void *param2)
 {
     switch (command) {
     case SCTL_CREATE: return Create(param1, (FarSettingsCreate *)param2);
     case SCTL_FREE: return Free(h);
+    case SCTL_ENUM: {
+        SettingsHandle *s = FindHandle(h);
+        return s != NULL ? Enumerate(s, (FarSettingsEnum *)param2) : 0;
+    }
     case SCTL_SET:
     case SCTL_GET: {
         SettingsHandle *s = FindHandle(h);

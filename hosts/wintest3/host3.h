@@ -70,5 +70,8 @@ intptr_t AnswerShift();
 int OpenSettingsHandles();  /* created and not yet freed */
 int OpenDialogs();          /* initialised and not yet freed */
 void ScriptNoDialogTexts(); /* the next dialog has no text for DM_GETCONSTTEXTPTR (null) */
+/* The active panel's folder FCTL_GETPANELDIRECTORY answers ("": the process's current
+   directory), shown by a plugin's panel when ofPlugin. */
+void ScriptPanelDirectory(const std::wstring &dir, int ofPlugin = 0);
 
 #endif

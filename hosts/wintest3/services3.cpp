@@ -236,12 +236,61 @@ static intptr_t WINAPI HostAdvControl(const GUID *pluginId, AdvancedControlComma
     return 1;
 }
 
+/* ---- panels ---- */
+
+static std::wstring g_panelDir; /* empty: the process's current directory */
+static int g_panelOfPlugin;
+
+void ScriptPanelDirectory(const std::wstring &dir, int ofPlugin)
+{
+    g_panelDir = dir;
+    g_panelOfPlugin = ofPlugin;
+}
+
+static std::wstring PanelDirectory()
+{
+    if (!g_panelDir.empty()) return g_panelDir;
+    wchar_t cwd[MAX_PATH];
+    DWORD n = GetCurrentDirectoryW(MAX_PATH, cwd);
+    return n > 0 && n < MAX_PATH ? std::wstring(cwd, n) : std::wstring();
+}
+
+/* FCTL_GETPANELDIRECTORY as the host answers it: the size it needs, and the record with its
+   strings after it when the block is large enough. */
+static intptr_t WINAPI HostPanelControl(HANDLE panel, FileControlCommand command, intptr_t size,
+                                        void *block)
+{
+    if (panel != FAR3_PANEL_ACTIVE || command != FCTL_GETPANELDIRECTORY) {
+        HostErrors().push_back("PanelControl: unexpected command " + std::to_string(command));
+        return 0;
+    }
+    std::wstring name = PanelDirectory();
+    size_t need = sizeof(FarPanelDirectory) + (name.size() + 3) * sizeof(wchar_t);
+    if (block == NULL || size < (intptr_t)need) return (intptr_t)need;
+    FarPanelDirectory *d = (FarPanelDirectory *)block;
+    if (!StructSizeOk("FCTL_GETPANELDIRECTORY", d->StructSize, sizeof *d)) return 0;
+    wchar_t *at = (wchar_t *)(d + 1);
+    memcpy(at, name.c_str(), (name.size() + 1) * sizeof *at);
+    d->Name = at;
+    at[name.size() + 1] = L'\0';
+    d->Param = d->File = at + name.size() + 1;
+    memset(&d->PluginId, 0, sizeof d->PluginId);
+    if (g_panelOfPlugin) d->PluginId.Data1 = 0x12345678;
+    return (intptr_t)need;
+}
+
 /* ---- editors ---- */
 
-static intptr_t WINAPI HostEditor(const wchar_t *fileName, const wchar_t *, intptr_t, intptr_t,
+static intptr_t WINAPI HostEditor(const wchar_t *fileName, const wchar_t *title, intptr_t, intptr_t,
                                   intptr_t, intptr_t, Flags64 flags, intptr_t startLine,
                                   intptr_t startChar, uintptr_t)
 {
+    /* the host takes a relative name from its own panel, which need not be the plugin's folder */
+    if (fileName == NULL || (!(fileName[0] != L'\0' && fileName[1] == L':') &&
+                             !(fileName[0] == L'\\' && fileName[1] == L'\\')))
+        HostErrors().push_back("Editor: a name relative to no folder: " + Narrow(fileName));
+    if (title != NULL && fileName != NULL && wcscmp(title, fileName) != 0)
+        HostErrors().push_back("Editor: a title other than the name: " + Narrow(title));
     Call c;
     c.service = "Editor";
     /* the plugin's paths are those of the file functions: the ANSI code page */
@@ -373,6 +422,7 @@ PluginStartupInfo HostRecord()
     info.DialogFree = HostDialogFree;
     info.SendDlgMessage = HostSendDlgMessage;
     info.SettingsControl = HostSettingsControl;
+    info.PanelControl = HostPanelControl;
     info.FreeScreen = HostFreeScreen;
     return info;
 }

@@ -1,8 +1,7 @@
 /* bridge.h: between the two halves of the adapter. core_side.cpp sees only the old records (the
    core's) and host_side.cpp, store.cpp only the new ones (the host's); what crosses between them
    is declared here in plain types. Text crosses as the core's bytes: code page 866, except file
-   names, which are in the code page of the process's file functions (the core opens files
-   through them). */
+   names, which are UTF-8 (the core's file functions take them so in this library). */
 #ifndef ZOLT_FAR3_BRIDGE_H
 #define ZOLT_FAR3_BRIDGE_H
 

@@ -178,6 +178,18 @@ struct FarSettingsItem {
     };
 };
 
+/* SCTL_ENUM: the values and subkeys below Root, valid until the handle is freed. */
+struct FarSettingsName {
+    const wchar_t *Name;
+    SettingsType Type;
+};
+struct FarSettingsEnum {
+    size_t StructSize;
+    size_t Root;
+    size_t Count;
+    const FarSettingsName *Items;
+};
+
 struct FarSettingsValue {
     size_t StructSize;
     size_t Root;
@@ -279,6 +291,20 @@ typedef intptr_t(WINAPI *DialogRunFn)(HANDLE hDlg);
 typedef void(WINAPI *DialogFreeFn)(HANDLE hDlg);
 typedef intptr_t(WINAPI *SendDlgMessageFn)(HANDLE hDlg, intptr_t Msg, intptr_t Param1,
                                            void *Param2);
+/* ---- panels ---- */
+enum FileControlCommand { FCTL_GETPANELDIRECTORY = 24 };
+#define FAR3_PANEL_ACTIVE ((HANDLE)(intptr_t)-1)
+/* The panel's folder; the strings lie in the caller's block after the record. PluginId is all
+   zero for a file panel of the host's own. */
+struct FarPanelDirectory {
+    size_t StructSize;
+    const wchar_t *Name;
+    const wchar_t *Param;
+    GUID PluginId;
+    const wchar_t *File;
+};
+typedef intptr_t(WINAPI *PanelControlFn)(HANDLE hPanel, FileControlCommand Command, intptr_t Param1,
+                                         void *Param2);
 typedef intptr_t(WINAPI *SettingsControlFn)(HANDLE hHandle, SettingsCommand Command,
                                             intptr_t Param1, void *Param2);
 typedef size_t(WINAPI *ProcessNameFn)(const wchar_t *Param1, wchar_t *Param2, size_t Size,
@@ -298,7 +324,7 @@ struct PluginStartupInfo {
     MenuFn Menu;
     MessageFn Message;
     GetMsgFn GetMsg;
-    Unused PanelControl;
+    PanelControlFn PanelControl;
     SaveScreenFn SaveScreen;
     RestoreScreenFn RestoreScreen;
     Unused GetDirList, GetPluginDirList, FreeDirList, FreePluginDirList, Viewer;
@@ -355,6 +381,9 @@ static_assert(offsetof(FarSettingsCreate, Handle) == FAR3_LAYOUT(24, 20), "Handl
 static_assert(sizeof(FarSettingsItem) == FAR3_LAYOUT(48, 24), "FarSettingsItem");
 static_assert(offsetof(FarSettingsItem, Number) == FAR3_LAYOUT(32, 16), "FarSettingsItem.Number");
 static_assert(sizeof(FarSettingsValue) == FAR3_LAYOUT(24, 12), "FarSettingsValue");
+static_assert(sizeof(FarSettingsEnum) == FAR3_LAYOUT(32, 16), "FarSettingsEnum");
+static_assert(sizeof(FarPanelDirectory) == FAR3_LAYOUT(48, 32), "FarPanelDirectory");
+static_assert(offsetof(PluginStartupInfo, PanelControl) == FAR3_LAYOUT(40, 20), "PanelControl");
 static_assert(sizeof(WindowInfo) == FAR3_LAYOUT(72, 40), "WindowInfo");
 static_assert(offsetof(WindowInfo, Flags) == FAR3_LAYOUT(64, 32), "WindowInfo.Flags");
 static_assert(sizeof(ConfigureInfo) == FAR3_LAYOUT(24, 12), "ConfigureInfo");

@@ -28,17 +28,27 @@ void UnitsToCore(const wchar_t *text, size_t size, char *out)
     BytesFromUnits(text, n, out);
 }
 
-static UINT FileCodePage(void)
-{
-    return AreFileApisANSI() ? CP_ACP : CP_OEMCP;
-}
+/* The core's file functions take UTF-8 in this library (platform.h, UseUnicodeFileNames). */
+static const UINT FILE_CODE_PAGE = CP_UTF8;
 
 void PathToCore(const wchar_t *path, char *out, size_t size)
 {
-    int n = size <= INT32_MAX
-                ? WideCharToMultiByte(FileCodePage(), 0, path, -1, out, (int)size, NULL, NULL)
-                : 0;
+    int n = size <= INT32_MAX ? WideCharToMultiByte(FILE_CODE_PAGE, WC_ERR_INVALID_CHARS, path, -1,
+                                                    out, (int)size, NULL, NULL)
+                              : 0;
     if (n <= 0) out[0] = '\0';
+}
+
+char *NewCorePath(const wchar_t *path)
+{
+    int n = WideCharToMultiByte(FILE_CODE_PAGE, WC_ERR_INVALID_CHARS, path, -1, NULL, 0, NULL, NULL);
+    char *out = n > 0 ? (char *)malloc((size_t)n) : NULL;
+    if (out != NULL &&
+        WideCharToMultiByte(FILE_CODE_PAGE, WC_ERR_INVALID_CHARS, path, -1, out, n, NULL, NULL) != n) {
+        free(out);
+        out = NULL;
+    }
+    return out;
 }
 
 WideText::~WideText()
@@ -76,9 +86,11 @@ const wchar_t *WidePath::Set(const char *path)
     text_ = nullptr;
     size_t n = path != nullptr ? strlen(path) : 0;
     if (path == nullptr || n >= INT32_MAX) return nullptr;
-    int units = MultiByteToWideChar(FileCodePage(), 0, path, (int)n + 1, NULL, 0);
+    int units = MultiByteToWideChar(FILE_CODE_PAGE, MB_ERR_INVALID_CHARS, path, (int)n + 1, NULL, 0);
     wchar_t *w = units > 0 ? Room((size_t)units) : nullptr;
-    if (w == nullptr || MultiByteToWideChar(FileCodePage(), 0, path, (int)n + 1, w, units) != units)
+    if (w == nullptr ||
+        MultiByteToWideChar(FILE_CODE_PAGE, MB_ERR_INVALID_CHARS, path, (int)n + 1, w, units) !=
+            units)
         return nullptr;
     text_ = w;
     return text_;

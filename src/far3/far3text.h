@@ -1,6 +1,7 @@
 /* far3text.h: the host side's text: UTF-16 at the host, the core's bytes inside. Ordinary text
    is code page 866 one byte per UTF-16 unit (so positions in a line stay the same on both sides);
-   file names use the code page the process's file functions take, since the core opens them. */
+   file names are UTF-8, which the core's file functions take in this library (every name, of
+   any length, and the same bytes as the index files of `zolt build` hold on Linux). */
 #ifndef ZOLT_FAR3_FAR3TEXT_H
 #define ZOLT_FAR3_FAR3TEXT_H
 
@@ -18,6 +19,8 @@ void BytesFromUnits(const wchar_t *units, size_t n, char *out);
 void UnitsToCore(const wchar_t *text, size_t size, char *out);
 /* A file name from the host into out (size bytes); an empty text when it does not fit. */
 void PathToCore(const wchar_t *path, char *out, size_t size);
+/* The same in a heap block of its size (free it); null when out of memory or not valid UTF-16. */
+char *NewCorePath(const wchar_t *path);
 
 /* A converted copy of a core text for one host call; Set gives null for a null text and an
    empty text when memory ran out. Short texts (masks, names in a walk) need no allocation. */

@@ -6,6 +6,7 @@
 #include "far3/bridge.h"
 #include "far3/far3text.h"
 #include "host/messages.h"
+#include "platform/platform.h"
 
 #include <stdlib.h>
 #include <string.h>
@@ -61,6 +62,7 @@ extern "C" void WINAPI SetStartupInfoW(const PluginStartupInfo *info)
     char moduleName[MAX_PATH];
     PathToCore(g_host.ModuleName != NULL ? g_host.ModuleName : L"", moduleName, sizeof moduleName);
     g_host.ModuleName = NULL; /* the host's string */
+    UseUnicodeFileNames();
     BridgeStart(moduleName,
                 info->StructSize >= offsetof(PluginStartupInfo, SettingsControl) + sizeof(void *) &&
                     g_fsf.ProcessName != NULL);
@@ -81,12 +83,51 @@ extern "C" void WINAPI GetPluginInfoW(PluginInfo *info)
     info->PluginConfig = {&CONFIG_GUID, configStrings, 1};
 }
 
+/* The active panel's folder becomes the core's current directory: this host keeps the process's
+   own in step with the panels only while a plugin of the older generation is loaded. 0 when it
+   is entered; 1 when the panel shows no folder on disk (a plugin's panel) or it cannot be
+   entered; -1 when the host cannot tell (the core keeps the directory it has). */
+static int EnterPanelDirectory(void)
+{
+    if (g_host.PanelControl == NULL) return -1;
+    intptr_t size = g_host.PanelControl(FAR3_PANEL_ACTIVE, FCTL_GETPANELDIRECTORY, 0, NULL);
+    if (size < (intptr_t)sizeof(FarPanelDirectory) || size > (intptr_t)1 << 24) return -1;
+    /* one unit more than the host may write: the name ends in a NUL whatever it wrote */
+    FarPanelDirectory *dir = (FarPanelDirectory *)calloc(1, (size_t)size + sizeof(wchar_t));
+    if (dir == NULL) return -1;
+    dir->StructSize = sizeof *dir;
+    int result = -1;
+    if (g_host.PanelControl(FAR3_PANEL_ACTIVE, FCTL_GETPANELDIRECTORY, size, dir) > 0 &&
+        dir->Name != NULL) {
+        static const GUID fileSystem = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
+        char *path = memcmp(&dir->PluginId, &fileSystem, sizeof fileSystem) == 0 &&
+                             dir->Name[0] != L'\0'
+                         ? NewCorePath(dir->Name)
+                         : NULL;
+        result = path != NULL && SetCurrentDir(path) == 0 ? 0 : 1;
+        free(path);
+    }
+    free(dir);
+    return result;
+}
+
 extern "C" HANDLE WINAPI OpenW(const OpenInfo *info)
 {
     if (info == NULL) return NULL;
     switch (info->OpenFrom) {
-    case OPEN_PLUGINSMENU: BridgeOpen(BRIDGE_FROM_PANELS); break;
-    case OPEN_EDITOR: BridgeOpen(BRIDGE_FROM_EDITOR); break;
+    case OPEN_PLUGINSMENU:
+        if (EnterPanelDirectory() == 1) {
+            const char *items[3] = {BridgeGetMsg(MSG_WARNING_TITLE), BridgeGetMsg(MSG_NO_PANEL_FOLDER),
+                                    BridgeGetMsg(MSG_OK)};
+            (void)BridgeMessage(BRIDGE_MSG_WARNING, NULL, items, 3, 1);
+            break;
+        }
+        BridgeOpen(BRIDGE_FROM_PANELS);
+        break;
+    case OPEN_EDITOR:
+        (void)EnterPanelDirectory(); /* Browse reads the panel's index; go to definition needs none */
+        BridgeOpen(BRIDGE_FROM_EDITOR);
+        break;
     default: break; /* no disk menu, prefix, shortcut or panel of ours */
     }
     return NULL; /* here NULL means "no panel" */
@@ -305,15 +346,52 @@ void BridgeRestoreScreen(void *screen)
     if (g_host.RestoreScreen != NULL) g_host.RestoreScreen(screen);
 }
 
+static int IsFullPath(const char *p)
+{
+    return (p[0] != '\0' && p[1] == ':' && p[2] == '\\') || (p[0] == '\\' && p[1] == '\\');
+}
+
+/* fileName joined to the core's current directory unless it is a full path already; a heap
+   block, or null. */
+static char *FullCorePath(const char *fileName)
+{
+    size_t n = strlen(fileName);
+    for (size_t room = 1024; room <= ((size_t)1 << 20); room *= 4) {
+        char *full = (char *)malloc(room + n + 2);
+        if (full == NULL) return NULL;
+        if (IsFullPath(fileName)) {
+            memcpy(full, fileName, n + 1);
+            return full;
+        }
+        if (GetCurrentDir(full, room) == 0) {
+            size_t at = strlen(full);
+            if (at > 0 && full[at - 1] != '\\') full[at++] = '\\';
+            memcpy(full + at, fileName, n + 1);
+            return full;
+        }
+        free(full);
+    }
+    return NULL;
+}
+
 int BridgeEditor(const char *fileName, const char *title, int x1, int y1, int x2, int y2,
                  uint32_t flags, int startLine, int startChar)
 {
     if (g_host.Editor == NULL) return 0;
-    WidePath path;
+    /* a name relative to the core's current directory, which the host knows nothing of */
+    char *full = FullCorePath(fileName);
+    if (full == NULL) return 0;
+    WidePath path, namedTitle;
     WideText wTitle;
-    if (path.Set(fileName) == NULL) return 0;
-    return (int)g_host.Editor(path.Get(), wTitle.Set(title), x1, y1, x2, y2, flags, startLine,
-                              startChar, FAR3_CP_DEFAULT);
+    /* the title the core gives is the file's name: the host shows it as it shows names */
+    const wchar_t *shown = title != NULL && strcmp(title, fileName) == 0 ? namedTitle.Set(full)
+                                                                          : wTitle.Set(title);
+    int r = path.Set(full) != NULL
+                ? (int)g_host.Editor(path.Get(), shown, x1, y1, x2, y2, flags, startLine,
+                                     startChar, FAR3_CP_DEFAULT)
+                : 0;
+    free(full);
+    return r;
 }
 
 int BridgeCmpName(const char *pattern, const char *name, int skipPath)

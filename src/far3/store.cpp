@@ -124,6 +124,22 @@ int StoreSetValue(StoreKey *k, const char *name, int type, const void *data, uin
     return Settings(k->handle, SCTL_SET, 0, &item) ? 0 : -1;
 }
 
+/* The stored type of a value of the key, FST_UNKNOWN when it has none of that name: the host
+   reads any value as a number when asked for one (a text gives 0), so the type must come from
+   the key's list. */
+static SettingsType StoredType(StoreKey *k, const wchar_t *name)
+{
+    FarSettingsEnum list;
+    memset(&list, 0, sizeof list);
+    list.StructSize = sizeof list;
+    list.Root = k->root;
+    if (!Settings(k->handle, SCTL_ENUM, 0, &list) || list.Items == NULL) return FST_UNKNOWN;
+    for (size_t i = 0; i < list.Count; i++)
+        if (list.Items[i].Name != NULL && _wcsicmp(list.Items[i].Name, name) == 0)
+            return list.Items[i].Type;
+    return FST_UNKNOWN;
+}
+
 int StoreQueryValue(StoreKey *k, const char *name, int *type, void *data, uint32_t *size)
 {
     if (k == NULL || name == NULL) return -1;
@@ -133,8 +149,10 @@ int StoreQueryValue(StoreKey *k, const char *name, int *type, void *data, uint32
     item.Root = k->root;
     WideText wName;
     item.Name = wName.Set(name);
+    SettingsType stored = StoredType(k, item.Name);
+    if (stored != FST_QWORD && stored != FST_STRING) return -1;
     item.Type = FST_QWORD;
-    if (Settings(k->handle, SCTL_GET, 0, &item)) {
+    if (stored == FST_QWORD && Settings(k->handle, SCTL_GET, 0, &item)) {
         uint32_t v = (uint32_t)item.Number;
         *type = STORE_DWORD;
         int fits = *size >= 4;

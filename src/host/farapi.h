@@ -170,6 +170,9 @@ typedef int(FARAPI *FARAPIEDITOR)(const char *FileName, const char *Title, int X
                                   int Y2, FarDword Flags, int StartLine, int StartChar);
 typedef int(FARAPI *FARAPICMPNAME)(const char *Pattern, const char *String, int SkipPath);
 typedef int(FARAPI *FARAPIEDITORCONTROL)(int Command, void *Param);
+typedef int(FARAPI *FARAPIADVCONTROL)(int ModuleNumber, int Command, void *Param);
+/* AdvControl: the host's version, (major << 8) | minor | (build << 16) */
+enum { ACTL_GETFARVERSION = 0 };
 typedef void *FARAPIUNUSED; /* services this plugin never calls */
 
 struct PluginStartupInfo {
@@ -195,7 +198,7 @@ struct PluginStartupInfo {
     FARAPIEDITORCONTROL EditorControl;
     FARAPIUNUSED FSF;
     FARAPIUNUSED ShowHelp;
-    FARAPIUNUSED AdvControl;
+    FARAPIADVCONTROL AdvControl;
     FARAPIUNUSED InputBox;
     FARAPIUNUSED DialogEx;
     FARAPIUNUSED SendDlgMessage;

@@ -27,5 +27,9 @@ int HostMenu(FarDword flags, const char *title, const char *bottom, const int *b
 int HostDialog(int width, int height, FarDialogItem *items, int count);
 int HostEditor(const char *fileName, int startLine, int startChar);
 int HostWarningBox(int titleMsg, int textMsg, int buttonMsg);
+/* 0 when the host may leave an editor's unsaved changes out of ECTL_GETINFO: a host of a later
+   generation that loads this library through its loader for old plugins (version 2 or later)
+   never sets ECSTATE_MODIFIED there. */
+int HostReportsModified(void);
 
 #endif

@@ -62,8 +62,14 @@ enum Msg {
 
     /* a build the user stopped */
     MSG_BUILD_STOPPED = 38,
+    MSG_RESERVED_39 = 39, /* kept for another change, never shown */
 
-    MSG_COUNT = 39
+    /* the current host generation */
+    MSG_NO_PANEL_FOLDER = 40, /* a command from a panel that shows no folder on disk */
+    /* go back where the host does not say whether an editor has unsaved changes */
+    MSG_CLOSE_TO_RETURN = 41,
+
+    MSG_COUNT = 42
 };
 
 #endif

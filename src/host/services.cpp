@@ -93,6 +93,13 @@ int HostDialog(int width, int height, FarDialogItem *items, int count)
     return g_far.Dialog(g_far.ModuleNumber, -1, -1, width, height, HELP_TOPIC, items, count);
 }
 
+int HostReportsModified(void)
+{
+    if (!g_far.AdvControl) return 1; /* the hosts of this generation that lack it tell */
+    int version = g_far.AdvControl(g_far.ModuleNumber, ACTL_GETFARVERSION, NULL);
+    return ((version >> 8) & 0xFF) < 2;
+}
+
 int HostEditor(const char *fileName, int startLine, int startChar)
 {
     if (!g_far.Editor) return 0;

@@ -44,6 +44,11 @@ int DirNext(DirEnum *e, DirEntry *entry);
 void DirClose(DirEnum *e);
 
 /* --- current directory and files; paths are Windows-style (backslashes) --- */
+/* Windows, for the library of the current host generation: from now on every path and name is
+   UTF-8, of any length, and relative ones are taken from a current directory of the library's
+   own, which SetCurrentDir moves (the process's stays as it is). Until then names are in the
+   ANSI code page and the process's current directory counts. Not on posix. */
+void UseUnicodeFileNames(void);
 int SetCurrentDir(const char *path);                        /* 0 on success, -1 on failure */
 int GetCurrentDir(char *buf, size_t size);                  /* 0 on success; backslash form */
 int CompareFileTimes(const FileTime *a, const FileTime *b); /* -1, 0, 1 */

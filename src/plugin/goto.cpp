@@ -86,8 +86,11 @@ void GoBack(void)
     int id = (int)GetDwordSetting("", BACK_EDITOR, (uint32_t)-1);
     if (id !=
         info.EditorID) { /* the jump opened this editor: closing it returns to the one below */
-        /* a host may close an editor told to quit without asking: changes would be lost */
-        if (info.CurState & ECSTATE_MODIFIED) ShowWarning(MSG_UNSAVED_CHANGES);
+        /* a host may close an editor told to quit without asking: changes would be lost. Where
+           the host does not say whether there are any, the user closes it (and the host asks),
+           and go back in the editor below then moves its cursor. */
+        if (!HostReportsModified()) ShowWarning(MSG_CLOSE_TO_RETURN);
+        else if (info.CurState & ECSTATE_MODIFIED) ShowWarning(MSG_UNSAVED_CHANGES);
         else (void)HostEditorControl(ECTL_QUIT, NULL);
     } else if (line != -1) PositionEditor(&info, line, col);
 }

@@ -5,15 +5,18 @@
 #include <fcntl.h>
 #include <io.h>
 #include <stdint.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include <windows.h>
 
 #include "base/alloc.h"
 #include "base/text.h"
+#include "platform/win32/names.h"
 
 struct DirEnum {
     HANDLE find;
+    int wide; /* found by the UTF-16 functions (names.h) */
 };
 
 /* --- directory enumeration --- */
@@ -22,10 +25,9 @@ struct DirEnum {
    link up the tree makes it loop. A reparse point is walked only when its tag is Microsoft's and
    stands for no other name (e.g. a cloud-file placeholder). Wine leaves the tag unset for its
    links (dwReserved0 holds no tag), so an unknown tag counts as a link too. */
-static int IsLinkedEntry(const WIN32_FIND_DATAA *fd)
+static int IsLinkedEntry(DWORD attributes, DWORD tag)
 {
-    if (!(fd->dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) return 0;
-    DWORD tag = fd->dwReserved0;
+    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return 0;
     return !IsReparseTagMicrosoft(tag) || IsReparseTagNameSurrogate(tag);
 }
 
@@ -66,7 +68,8 @@ static int FillEntry(const WIN32_FIND_DATAA *fd, DirEntry *entry)
     }
     if (IsDeviceName(name)) return 0;
     entry->attributes = fd->dwFileAttributes;
-    if (IsLinkedEntry(fd)) entry->attributes &= ~(DWORD)FILE_ATTRIBUTE_DIRECTORY;
+    if (IsLinkedEntry(fd->dwFileAttributes, fd->dwReserved0))
+        entry->attributes &= ~(DWORD)FILE_ATTRIBUTE_DIRECTORY;
     entry->writeTime.low = fd->ftLastWriteTime.dwLowDateTime;
     entry->writeTime.high = fd->ftLastWriteTime.dwHighDateTime;
     CopyTruncated(entry->name, sizeof entry->name, name);
@@ -74,7 +77,32 @@ static int FillEntry(const WIN32_FIND_DATAA *fd, DirEntry *entry)
     return 1;
 }
 
+/* The same for a UTF-16 entry: the name as UTF-8, never an alias; a name that does not fit an
+   entry (no index line could hold it) or is no valid UTF-16 is left out. */
+static int FillEntryW(const WIN32_FIND_DATAW *fd, DirEntry *entry)
+{
+    if (WideToUtf8(fd->cFileName, entry->name, sizeof entry->name) != 0) return 0;
+    if (IsDeviceName(entry->name)) return 0;
+    entry->attributes = fd->dwFileAttributes;
+    if (IsLinkedEntry(fd->dwFileAttributes, fd->dwReserved0))
+        entry->attributes &= ~(DWORD)FILE_ATTRIBUTE_DIRECTORY;
+    entry->writeTime.low = fd->ftLastWriteTime.dwLowDateTime;
+    entry->writeTime.high = fd->ftLastWriteTime.dwHighDateTime;
+    entry->shortName[0] = '\0';
+    return 1;
+}
+
 /* The next entry the walk may see: 1, or 0 at the end. */
+static int NextKeptW(HANDLE find, DirEntry *entry)
+{
+    WIN32_FIND_DATAW fd;
+    for (;;) {
+        memset(&fd, 0, sizeof fd);
+        if (!FindNextFileW(find, &fd)) return 0;
+        if (FillEntryW(&fd, entry)) return 1;
+    }
+}
+
 static int NextKept(HANDLE find, DirEntry *entry)
 {
     /* cleared before every call: Wine leaves the reparse tag (dwReserved0) unset, and a stale
@@ -87,16 +115,39 @@ static int NextKept(HANDLE find, DirEntry *entry)
     }
 }
 
+/* The first entry through the UTF-16 functions: the handle, or INVALID_HANDLE_VALUE. */
+static HANDLE FirstKeptW(const char *pattern, DirEntry *entry)
+{
+    wchar_t *path = WideFullPath(pattern);
+    if (path == NULL) return INVALID_HANDLE_VALUE;
+    WIN32_FIND_DATAW fd;
+    memset(&fd, 0, sizeof fd);
+    HANDLE h = FindFirstFileW(path, &fd);
+    free(path);
+    if (h != INVALID_HANDLE_VALUE && !FillEntryW(&fd, entry) && !NextKeptW(h, entry)) {
+        FindClose(h);
+        h = INVALID_HANDLE_VALUE;
+    }
+    return h;
+}
+
 int DirStart(const char *pattern, DirEntry *entry, DirEnum **dir)
 {
     *dir = NULL;
-    WIN32_FIND_DATAA fd;
-    memset(&fd, 0, sizeof fd);
-    HANDLE h = FindFirstFileA(pattern, &fd);
-    if (h == INVALID_HANDLE_VALUE) return 1;
-    if (!FillEntry(&fd, entry) && !NextKept(h, entry)) {
-        FindClose(h);
-        return 1;
+    HANDLE h;
+    int wide = UnicodeNames();
+    if (wide) {
+        h = FirstKeptW(pattern, entry);
+        if (h == INVALID_HANDLE_VALUE) return 1;
+    } else {
+        WIN32_FIND_DATAA fd;
+        memset(&fd, 0, sizeof fd);
+        h = FindFirstFileA(pattern, &fd);
+        if (h == INVALID_HANDLE_VALUE) return 1;
+        if (!FillEntry(&fd, entry) && !NextKept(h, entry)) {
+            FindClose(h);
+            return 1;
+        }
     }
     DirEnum *e = (DirEnum *)MemAlloc(sizeof(DirEnum));
     if (e == NULL) {
@@ -104,13 +155,14 @@ int DirStart(const char *pattern, DirEntry *entry, DirEnum **dir)
         return -1;
     }
     e->find = h;
+    e->wide = wide;
     *dir = e;
     return 0;
 }
 
 int DirNext(DirEnum *e, DirEntry *entry)
 {
-    return NextKept(e->find, entry);
+    return e->wide ? NextKeptW(e->find, entry) : NextKept(e->find, entry);
 }
 
 void DirClose(DirEnum *e)
@@ -122,13 +174,49 @@ void DirClose(DirEnum *e)
 
 /* --- current directory and files --- */
 
+/* CreateFile for a plugin path: the ANSI function, or the UTF-16 one on the full path. */
+static HANDLE OpenPath(const char *path, DWORD access, DWORD share, DWORD disposition, DWORD flags)
+{
+    if (!UnicodeNames()) return CreateFileA(path, access, share, NULL, disposition, flags, NULL);
+    wchar_t *w = WideFullPath(path);
+    if (w == NULL) return INVALID_HANDLE_VALUE;
+    HANDLE h = CreateFileW(w, access, share, NULL, disposition, flags, NULL);
+    free(w);
+    return h;
+}
+
+static int RemovePath(const char *path)
+{
+    if (!UnicodeNames()) return DeleteFileA(path) ? 0 : -1;
+    wchar_t *w = WideFullPath(path);
+    int ok = w != NULL && DeleteFileW(w);
+    free(w);
+    return ok ? 0 : -1;
+}
+
+static FILE *OpenStream(const char *path, const char *mode)
+{
+    if (!UnicodeNames()) return fopen(path, mode);
+    wchar_t wmode[8];
+    size_t i = 0;
+    for (; mode[i] != '\0' && i + 1 < sizeof wmode / sizeof wmode[0]; i++)
+        wmode[i] = (wchar_t)(unsigned char)mode[i];
+    wmode[i] = L'\0';
+    wchar_t *w = WideFullPath(path);
+    FILE *f = w != NULL ? _wfopen(w, wmode) : NULL;
+    free(w);
+    return f;
+}
+
 int SetCurrentDir(const char *path)
 {
+    if (UnicodeNames()) return WideSetCurrentDir(path);
     return SetCurrentDirectoryA(path) ? 0 : -1;
 }
 
 int GetCurrentDir(char *buf, size_t size)
 {
+    if (UnicodeNames()) return WideGetCurrentDir(buf, size);
     DWORD room = size > MAXDWORD ? MAXDWORD : (DWORD)size;
     DWORD n = GetCurrentDirectoryA(room, buf);
     return n != 0 && n < room ? 0 : -1; /* too small: n is the size it would need */
@@ -148,7 +236,7 @@ FILE *FileOpen(const char *path, const char *mode)
         errno = ENOENT;
         return NULL;
     }
-    FILE *f = fopen(path, mode);
+    FILE *f = OpenStream(path, mode);
     if (f != NULL && GetFileType((HANDLE)_get_osfhandle(_fileno(f))) != FILE_TYPE_DISK) {
         fclose(f);
         errno = EACCES;
@@ -160,7 +248,14 @@ FILE *FileOpen(const char *path, const char *mode)
 int FileGetWriteTime(const char *path, FileTime *out)
 {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) return -1;
+    if (UnicodeNames()) {
+        wchar_t *w = WideFullPath(path);
+        int ok = w != NULL && GetFileAttributesExW(w, GetFileExInfoStandard, &data);
+        free(w);
+        if (!ok) return -1;
+    } else if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) {
+        return -1;
+    }
     out->low = data.ftLastWriteTime.dwLowDateTime;
     out->high = data.ftLastWriteTime.dwHighDateTime;
     return 0;
@@ -168,9 +263,9 @@ int FileGetWriteTime(const char *path, FileTime *out)
 
 int FileSetWriteTime(const char *path, const FileTime *t)
 {
-    HANDLE h = CreateFileA(path, FILE_WRITE_ATTRIBUTES,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
-                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    HANDLE h = OpenPath(path, FILE_WRITE_ATTRIBUTES,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+                        FILE_FLAG_BACKUP_SEMANTICS);
     if (h == INVALID_HANDLE_VALUE) return -1;
     FILETIME ft = {t->low, t->high};
     BOOL ok = SetFileTime(h, NULL, NULL, &ft);
@@ -264,9 +359,8 @@ int FileOpenRandom(const char *path, RandomFile **f, uint64_t *size)
     *f = NULL;
     *size = 0;
     if (IsDeviceName(path)) return 1;
-    HANDLE h =
-        CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    HANDLE h = OpenPath(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
     if (h == INVALID_HANDLE_VALUE) return 1;
     LARGE_INTEGER length;
     /* a device (a name like AUX or COM1) or a pipe is never read as an index */
@@ -305,12 +399,17 @@ void FileCloseRandom(RandomFile *f)
 
 int FileReplace(const char *from, const char *to)
 {
-    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) ? 0 : -1;
+    if (!UnicodeNames()) return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) ? 0 : -1;
+    wchar_t *a = WideFullPath(from), *b = WideFullPath(to);
+    int ok = a != NULL && b != NULL && MoveFileExW(a, b, MOVEFILE_REPLACE_EXISTING);
+    free(a);
+    free(b);
+    return ok ? 0 : -1;
 }
 
 int FileRemove(const char *path)
 {
-    return DeleteFileA(path) ? 0 : -1;
+    return RemovePath(path);
 }
 
 unsigned long CurrentProcessId(void)
@@ -321,18 +420,18 @@ unsigned long CurrentProcessId(void)
 FILE *FileCreateExclusive(const char *path)
 {
     /* CREATE_NEW fails on any existing name, a link included: nothing is opened through it */
-    HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
+    HANDLE h = OpenPath(path, GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
     if (h == INVALID_HANDLE_VALUE) return NULL;
     int fd = _open_osfhandle((intptr_t)h, _O_WRONLY | _O_BINARY);
     if (fd < 0) {
         CloseHandle(h);
-        DeleteFileA(path);
+        (void)RemovePath(path);
         return NULL;
     }
     FILE *f = _fdopen(fd, "wb");
     if (f == NULL) {
         _close(fd);
-        DeleteFileA(path);
+        (void)RemovePath(path);
     }
     return f;
 }
@@ -357,8 +456,8 @@ BuildLock *LockCurrentDir(int waitMs, int *busy)
     *busy = 0;
     HANDLE h;
     for (int waited = 0;; waited += 20) {
-        h = CreateFileA("zoltlck$.Far", GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_ALWAYS,
-                        FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, NULL);
+        h = OpenPath("zoltlck$.Far", GENERIC_READ | GENERIC_WRITE, 0, OPEN_ALWAYS,
+                     FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE);
         if (h != INVALID_HANDLE_VALUE) break;
         if (GetLastError() != ERROR_SHARING_VIOLATION) return NULL;
         if (waited >= waitMs) {
