@@ -73,5 +73,9 @@ void ScriptNoDialogTexts(); /* the next dialog has no text for DM_GETCONSTTEXTPT
 /* The active panel's folder FCTL_GETPANELDIRECTORY answers ("": the process's current
    directory), shown by a plugin's panel when ofPlugin. */
 void ScriptPanelDirectory(const std::wstring &dir, int ofPlugin = 0);
+/* The next Editor call opens nothing and answers answer; with olderEditorLine >= 0 an editor
+   of that file comes to the front at that line (the host's way when its question how to open
+   a file another editor holds changed is cancelled); the scenario pops it. */
+void ScriptEditorRefused(intptr_t answer, int olderEditorLine = -1);
 
 #endif

@@ -228,6 +228,126 @@ static void ConfigWritesSettings3()
     }
 }
 
+/* Go to definition where the host opens no editor: the back-out stays that of the last jump
+   (an in-text jump from line 9, column 11), so go back later returns there. */
+static void GotoNotOpenedKeepsBackOut()
+{
+    std::string main = g_root + "\\main.c";
+    std::vector<std::string> lines = SplitLines(ReadFileText(main));
+    int id = PushEditor(main, lines, 9, 11); /* on "local_fn(helper())" */
+    ScriptMenuIndex(COMMAND_GOTO);
+    Expect(OpenCommand(FROM_EDITOR), "open result of the jump in the text");
+    PopEditor();
+    static const struct {
+        intptr_t answer;
+        int olderLine;
+        const char *what;
+    } ROWS[] = {
+        {3, -1, "loading interrupted"},
+        {0, -1, "open error"},
+        {1, 5, "the question cancelled, an older editor of the file in front"},
+    };
+    for (const auto &row : ROWS) {
+        (void)PushEditor(main, lines, 9, 20); /* on "helper()", defined in sub\helper.c */
+        ScriptEditorRefused(row.answer, row.olderLine);
+        ScriptMenuIndex(COMMAND_GOTO);
+        Expect(OpenCommand(FROM_EDITOR), std::string("open result: ") + row.what);
+        if (row.olderLine >= 0) PopEditor();
+        PopEditor();
+        Expect(CallsOf("Editor").size() == 1, std::string("no Editor call: ") + row.what);
+        ExpectEq(StoredValue("StrNumForBackOut"), "number:9", std::string("line: ") + row.what);
+        ExpectEq(StoredValue("PosNumForBackOut"), "number:11", std::string("column: ") + row.what);
+        ExpectEq(StoredValue("EditorIdForBackOut"), "number:" + std::to_string(id),
+                 std::string("editor: ") + row.what);
+        Expect(CallsOf("Message").empty(), std::string("a message box: ") + row.what);
+        ResetHost();
+    }
+}
+
+static std::wstring Wide(const std::string &utf8)
+{
+    return Widen(utf8, CP_UTF8);
+}
+
+static int MakeDirW(const std::wstring &path)
+{
+    return CreateDirectoryW((L"\\\\?\\" + path).c_str(), NULL) ? 0 : -1;
+}
+
+static int WriteFileW(const std::wstring &path, const char *text)
+{
+    HANDLE h = CreateFileW((L"\\\\?\\" + path).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, NULL);
+    if (h == INVALID_HANDLE_VALUE) return -1;
+    DWORD n = 0, len = (DWORD)strlen(text);
+    BOOL ok = WriteFile(h, text, len, &n, NULL) && n == len;
+    CloseHandle(h);
+    return ok ? 0 : -1;
+}
+
+static std::string ReadFileW(const std::wstring &path)
+{
+    HANDLE h = CreateFileW((L"\\\\?\\" + path).c_str(), GENERIC_READ, FILE_SHARE_READ, NULL,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (h == INVALID_HANDLE_VALUE) return "<missing>";
+    std::string text;
+    char buf[4096];
+    DWORD n;
+    while (ReadFile(h, buf, sizeof buf, &n, NULL) && n > 0) text.append(buf, n);
+    CloseHandle(h);
+    return text;
+}
+
+/* The commands from the panels work in the active panel's folder, not in the process's current
+   directory (the tree): a folder deeper than 260 characters, with a directory whose name ends
+   in a dot and names outside every ANSI code page, all indexed as they are (UTF-8). Browse opens
+   the file by its full name. A panel of a plugin shows no folder: a warning, nothing written. */
+static void PanelFolderOfAnyName()
+{
+    std::wstring dir = Wide(g_root.substr(0, g_root.find_last_of('\\'))) + L"\\panel";
+    int ok = MakeDirW(dir) == 0;
+    for (int i = 0; i < 6; i++) {
+        dir += L"\\a_folder_name_of_forty_characters_" + std::to_wstring(i) + L"xxxx";
+        ok = ok && MakeDirW(dir) == 0;
+    }
+    ok = ok && MakeDirW(dir + L"\\trail.") == 0 && MakeDirW(dir + Wide("\\Проект")) == 0 &&
+         WriteFileW(dir + L"\\trail.\\t.c", "int trail_fn(void) { return 0; }\n") == 0 &&
+         WriteFileW(dir + Wide("\\Проект\\модуль.c"), "int modul_fn(void) { return 0; }\n") == 0;
+    Expect(ok && dir.size() > 260, "cannot make the deep folder");
+    if (!ok) return;
+    std::string before = ReadFileText(g_root + "\\zoltprj$.Far");
+    ScriptPanelDirectory(dir);
+    ScriptMenuIndex(COMMAND_BUILD);
+    Expect(OpenCommand(FROM_PANELS), "open result of build");
+    ExpectEq(ReadFileW(dir + L"\\zoltprj$.Far"),
+             "modul_fn?\xD0\x9F\xD1\x80\xD0\xBE\xD0\xB5\xD0\xBA\xD1\x82\\"
+             "\xD0\xBC\xD0\xBE\xD0\xB4\xD1\x83\xD0\xBB\xD1\x8C.c?1\r\n"
+             "trail_fn?trail.\\t.c?1\r\n",
+             "the panel folder's project index");
+    ExpectEq(ReadFileText(g_root + "\\zoltprj$.Far"), before, "the tree's index");
+    ResetHost();
+    ScriptMenuIndex(COMMAND_BROWSE);
+    ScriptMenuIndex(0);
+    ScriptMenuIndex(-1);
+    Expect(OpenCommand(FROM_PANELS), "open result of browse");
+    std::vector<Call> editors = CallsOf("Editor");
+    /* modul_fn comes first; its full name is longer than the folder's */
+    Expect(editors.size() == 1 && editors[0].file.size() > dir.size() + 8 &&
+               editors[0].file.compare(editors[0].file.size() - 9, 9, "\\??????.c") == 0 &&
+               editors[0].line == 1,
+           "browse: no editor of the full name at line 1: " +
+               (editors.empty() ? std::string("none") : editors[0].text));
+    ResetHost();
+    ScriptPanelDirectory(Wide(g_root), 1); /* said before the command menu */
+    std::string tree = ReadFileText(g_root + "\\zoltprj$.Far");
+    Expect(OpenCommand(FROM_PANELS), "open result of build in a plugin's panel");
+    std::vector<Call> boxes = CallsOf("Message");
+    Expect(boxes.size() == 1 && boxes[0].items.size() == 3 && boxes[0].items[1] == "M40",
+           "a plugin's panel: " + std::to_string(boxes.size()) + " boxes, want the warning M40");
+    ExpectEq(ReadFileText(g_root + "\\zoltprj$.Far"), tree, "the tree's index after a plugin's panel");
+    ScriptPanelDirectory(L"");
+}
+
 static int BuildOnly(const char *dir)
 {
     std::string error = LoadPlugin(g_dll);
@@ -277,6 +397,11 @@ int main(int argc, char **argv)
     RunCommandScenarios();
     Scenario("text: Russian messages from zoltRus.lng come back unchanged", RussianTextsRoundTrip);
     Scenario("text: a surrogate pair before the word under the cursor", SurrogatePairBeforeTheWord);
+    Scenario("goto: the host opens no editor, the last jump's back-out stays",
+             GotoNotOpenedKeepsBackOut);
+    Scenario("panels: the active panel's folder, deeper than 260 characters, names in Cyrillic "
+             "and ending in a dot; a plugin's panel refused",
+             PanelFolderOfAnyName);
     RunFatalScenarios();
     Scenario("config: the dialog writes all ten values to the settings service; a field the host "
              "gives no text for keeps its own; a closing item past the dialog's saves nothing",

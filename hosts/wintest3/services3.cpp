@@ -281,6 +281,15 @@ static intptr_t WINAPI HostPanelControl(HANDLE panel, FileControlCommand command
 
 /* ---- editors ---- */
 
+static intptr_t g_editorRefusal = -1; /* the next Editor call's answer when it opens nothing */
+static int g_olderEditorLine = -1;
+
+void ScriptEditorRefused(intptr_t answer, int olderEditorLine)
+{
+    g_editorRefusal = answer;
+    g_olderEditorLine = olderEditorLine;
+}
+
 static intptr_t WINAPI HostEditor(const wchar_t *fileName, const wchar_t *title, intptr_t, intptr_t,
                                   intptr_t, intptr_t, Flags64 flags, intptr_t startLine,
                                   intptr_t startChar, uintptr_t)
@@ -301,6 +310,13 @@ static intptr_t WINAPI HostEditor(const wchar_t *fileName, const wchar_t *title,
     c.text = "Editor " + c.file + " line=" + std::to_string(startLine) +
              " col=" + std::to_string(startChar);
     Calls().push_back(c);
+    if (g_editorRefusal >= 0) {
+        intptr_t answer = g_editorRefusal;
+        g_editorRefusal = -1;
+        /* the editor that holds the file already comes to the front, at its own line */
+        if (g_olderEditorLine >= 0) (void)PushEditor(c.file, {""}, g_olderEditorLine, 0);
+        return answer;
+    }
     int modal = (flags & EF_NONMODAL) == 0;
     OpenScriptedEditor(c, (int)startLine, (int)startChar, modal);
     return modal ? 2 : 1; /* not modified; a non-modal editor answers "modified" */

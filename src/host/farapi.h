@@ -166,6 +166,8 @@ typedef int(FARAPI *FARAPIMESSAGE)(int PluginNumber, FarDword Flags, const char 
 typedef const char *(FARAPI *FARAPIGETMSG)(int PluginNumber, int MsgId);
 typedef FarHandle(FARAPI *FARAPISAVESCREEN)(int X1, int Y1, int X2, int Y2);
 typedef void(FARAPI *FARAPIRESTORESCREEN)(FarHandle hScreen);
+/* Editor's answers where it opened nothing (the host said why, or the user cancelled) */
+enum { EEC_OPEN_ERROR = 0, EEC_LOADING_INTERRUPTED = 3 };
 typedef int(FARAPI *FARAPIEDITOR)(const char *FileName, const char *Title, int X1, int Y1, int X2,
                                   int Y2, FarDword Flags, int StartLine, int StartChar);
 typedef int(FARAPI *FARAPICMPNAME)(const char *Pattern, const char *String, int SkipPath);

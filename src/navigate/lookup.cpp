@@ -353,8 +353,13 @@ int LookupInIndexFiles(BrowserState *st)
     }
     /* a negative line comes only from a damaged file; it would mean "no position" to the host */
     if (found && result[0] != '\0' && st->foundLine > 0) {
-        if (CompareAsciiNoCase(result, fileName) != 0) (void)HostEditor(result, st->foundLine, 1);
-        else PositionEditor(&info, st->foundLine - 1, 0);
+        if (CompareAsciiNoCase(result, fileName) != 0) {
+            int opened = HostEditor(result, st->foundLine, 1);
+            if (opened == EEC_OPEN_ERROR || opened == EEC_LOADING_INTERRUPTED)
+                return LOOKUP_NOT_OPENED;
+        } else {
+            PositionEditor(&info, st->foundLine - 1, 0);
+        }
         return LOOKUP_OPENED;
     }
     if (cancelled) return LOOKUP_CANCELLED;

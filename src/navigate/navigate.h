@@ -53,7 +53,8 @@ enum LookupResult {
     LOOKUP_NO_MEMORY = 2, /* the word could not be read: memory ran out */
     LOOKUP_CANCELLED = 3, /* a choice menu was cancelled */
     LOOKUP_NOT_FOUND = 4, /* nothing to open */
-    LOOKUP_DAMAGED_INDEX = 5 /* nothing to open, and an index was no sorted index or unreadable */
+    LOOKUP_DAMAGED_INDEX = 5, /* nothing to open, and an index was no sorted index or unreadable */
+    LOOKUP_NOT_OPENED = 6 /* the host opened no editor for it (it says why, or it was cancelled) */
 };
 /* Looks the word under the cursor up in the index files of the edited file's directory, its
    two ancestors and the file-system root; opens or moves to the chosen definition. A

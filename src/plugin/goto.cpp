@@ -56,6 +56,19 @@ int ChooseMatchFromMenu(const IndexMatch *matches, int count)
     return chosen;
 }
 
+/* After the host was asked to open the definition at line (1-based): the jump happened unless
+   an editor other than the one it started from stands in front at another line. That is the
+   host bringing an editor that held the file already to the front, as when the user cancels its
+   question how to open the file again. In a host whose editors are modal, the editor the jump
+   started from is in front again once the call returns. */
+static int JumpHappened(const EditorInfo *from, int line)
+{
+    EditorInfo now;
+    memset(&now, 0, sizeof now);
+    if (!HostEditorControl(ECTL_GETINFO, &now)) return 1;
+    return now.EditorID == from->EditorID || now.CurLine == line - 1;
+}
+
 void GoToDefinition(BrowserState *st)
 {
     EditorInfo info;
@@ -65,15 +78,25 @@ void GoToDefinition(BrowserState *st)
 
     (void)ProjectScan("*.*", st);
     SortTable(st);
-    /* recorded before the search, so go-back works even when the jump then fails or is cancelled */
+    /* Written before the jump (in a host whose editors are modal, go back runs inside the call
+       that opens the definition), and the last jump's put back when none happened. */
     const char *const names[] = {BACK_LINE, BACK_POS, BACK_EDITOR};
+    const uint32_t last[] = {GetDwordSetting("", BACK_LINE, (uint32_t)-1),
+                             GetDwordSetting("", BACK_POS, 0),
+                             GetDwordSetting("", BACK_EDITOR, (uint32_t)-1)};
     const uint32_t values[] = {(uint32_t)info.CurLine, (uint32_t)info.CurPos,
                                (uint32_t)info.EditorID};
     (void)SetDwordValues("", names, values, 3);
 
-    int line = ExactDefinitionLine(st, word);
-    if (line > 0) PositionEditor(&info, line - 1, 0);
-    else ReportLookup(LookupInIndexFiles(st));
+    int line = ExactDefinitionLine(st, word), jumped = 1;
+    if (line > 0) {
+        PositionEditor(&info, line - 1, 0);
+    } else {
+        int result = LookupInIndexFiles(st);
+        ReportLookup(result);
+        jumped = result == LOOKUP_OPENED && JumpHappened(&info, st->foundLine);
+    }
+    if (!jumped) (void)SetDwordValues("", names, last, 3);
 }
 
 void GoBack(void)
