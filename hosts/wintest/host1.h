@@ -21,5 +21,8 @@ extern Plugin g_plugin;
 std::string LoadPlugin(const char *path);
 PluginStartupInfo HostRecord(const char *moduleName); /* every service ours, StructSize = sizeof */
 void ForgetSettings();                                /* the options' registry key removed */
+/* What ACTL_GETFARVERSION answers from now on ((major << 8) | minor | (build << 16)); 0 for
+   the host's own, 1.75. */
+void ScriptHostVersion(int version);
 
 #endif

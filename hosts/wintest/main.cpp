@@ -73,6 +73,36 @@ static void OwnExceptionIsFatal()
     g_plugin = product;
 }
 
+/* A host of the current generation loading this library through its loader for old plugins
+   never says an editor has changes: go back leaves the jump's editor open and says to close it;
+   go back in the editor below then moves its cursor back. */
+static void GoBackUnderLaterHost()
+{
+    ScriptHostVersion(3 << 8 | 6727 << 16);
+    std::string main = g_root + "\\main.c";
+    std::vector<std::string> lines = SplitLines(ReadFileText(main));
+    PushEditor(main, lines, 9, 20); /* on "helper()" */
+    ScriptMenuIndex(COMMAND_GOTO);
+    int quit = -1;
+    ScriptEditor([&quit]() {
+        ScriptMenuIndex(COMMAND_GOBACK);
+        Expect(OpenCommand(FROM_EDITOR), "open result of go back");
+        quit = CurrentEditor()->quit;
+    });
+    Expect(OpenCommand(FROM_EDITOR), "open result");
+    Expect(quit == 0, "go back closed the editor of the jump");
+    std::vector<Call> boxes = CallsOf("Message");
+    Expect(boxes.size() == 1, std::to_string(boxes.size()) + " message boxes, want 1");
+    if (!boxes.empty()) ExpectEq(boxes[0].text, "Message \"M6\" \"M41\" \"M8\"", "warning");
+    ScriptMenuIndex(COMMAND_GOBACK);
+    Expect(OpenCommand(FROM_EDITOR), "open result of go back below");
+    std::vector<Call> moves = CallsOf("EditorControl", EDITOR_SETPOSITION);
+    Expect(!moves.empty() && moves.back().line == 9 && moves.back().col == 20,
+           "go back below: the cursor not moved back to line 9, column 20");
+    PopEditor();
+    ScriptHostVersion(0);
+}
+
 /* --build DLL DIR: one Build project index in DIR with the default options, timed; the index
    files are for the caller. */
 static int BuildOnly(const char *dll, const char *dir)
@@ -117,6 +147,8 @@ int main(int argc, char **argv)
     Scenario("fatal: an exception thrown inside the library ends the command only",
              OwnExceptionIsFatal);
     RunFatalScenarios();
+    Scenario("goto: go back in a host of a later generation never closes the jump's editor",
+             GoBackUnderLaterHost);
     Scenario("config: the dialog writes all ten values to the registry", ConfigWritesSettings);
     return ScenariosFailed();
 }

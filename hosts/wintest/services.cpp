@@ -192,6 +192,23 @@ static int FARAPI HostEditorControl(int command, void *param)
 
 /* ---- the record and the loader ---- */
 
+/* ACTL_GETFARVERSION's answer: 1.75 build 2634 unless a scenario plays a later host. */
+static int g_hostVersion = 1 << 8 | 75 | 2634 << 16;
+
+void ScriptHostVersion(int version)
+{
+    g_hostVersion = version != 0 ? version : 1 << 8 | 75 | 2634 << 16;
+}
+
+static int FARAPI HostAdvControl(int module, int command, void *)
+{
+    if (module != WT_MODULE_NUMBER || command != ACTL_GETFARVERSION) {
+        HostErrors().push_back("AdvControl: unexpected call " + std::to_string(command));
+        return 0;
+    }
+    return g_hostVersion;
+}
+
 PluginStartupInfo HostRecord(const char *moduleName)
 {
     PluginStartupInfo info;
@@ -209,6 +226,7 @@ PluginStartupInfo HostRecord(const char *moduleName)
     info.Editor = HostEditorOpen;
     info.CmpName = HostCmpName;
     info.EditorControl = HostEditorControl;
+    info.AdvControl = HostAdvControl;
     return info;
 }
 
