@@ -344,7 +344,8 @@ static void PanelFolderOfAnyName()
     std::vector<Call> boxes = CallsOf("Message");
     Expect(boxes.size() == 1 && boxes[0].items.size() == 3 && boxes[0].items[1] == "M40",
            "a plugin's panel: " + std::to_string(boxes.size()) + " boxes, want the warning M40");
-    ExpectEq(ReadFileText(g_root + "\\zoltprj$.Far"), tree, "the tree's index after a plugin's panel");
+    ExpectEq(ReadFileText(g_root + "\\zoltprj$.Far"), tree,
+             "the tree's index after a plugin's panel");
     ScriptPanelDirectory(L"");
 }
 

@@ -41,10 +41,11 @@ void PathToCore(const wchar_t *path, char *out, size_t size)
 
 char *NewCorePath(const wchar_t *path)
 {
-    int n = WideCharToMultiByte(FILE_CODE_PAGE, WC_ERR_INVALID_CHARS, path, -1, NULL, 0, NULL, NULL);
+    int n =
+        WideCharToMultiByte(FILE_CODE_PAGE, WC_ERR_INVALID_CHARS, path, -1, NULL, 0, NULL, NULL);
     char *out = n > 0 ? (char *)malloc((size_t)n) : NULL;
-    if (out != NULL &&
-        WideCharToMultiByte(FILE_CODE_PAGE, WC_ERR_INVALID_CHARS, path, -1, out, n, NULL, NULL) != n) {
+    if (out != NULL && WideCharToMultiByte(FILE_CODE_PAGE, WC_ERR_INVALID_CHARS, path, -1, out, n,
+                                           NULL, NULL) != n) {
         free(out);
         out = NULL;
     }
@@ -86,11 +87,11 @@ const wchar_t *WidePath::Set(const char *path)
     text_ = nullptr;
     size_t n = path != nullptr ? strlen(path) : 0;
     if (path == nullptr || n >= INT32_MAX) return nullptr;
-    int units = MultiByteToWideChar(FILE_CODE_PAGE, MB_ERR_INVALID_CHARS, path, (int)n + 1, NULL, 0);
+    int units =
+        MultiByteToWideChar(FILE_CODE_PAGE, MB_ERR_INVALID_CHARS, path, (int)n + 1, NULL, 0);
     wchar_t *w = units > 0 ? Room((size_t)units) : nullptr;
-    if (w == nullptr ||
-        MultiByteToWideChar(FILE_CODE_PAGE, MB_ERR_INVALID_CHARS, path, (int)n + 1, w, units) !=
-            units)
+    if (w == nullptr || MultiByteToWideChar(FILE_CODE_PAGE, MB_ERR_INVALID_CHARS, path, (int)n + 1,
+                                            w, units) != units)
         return nullptr;
     text_ = w;
     return text_;

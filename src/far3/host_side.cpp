@@ -100,10 +100,10 @@ static int EnterPanelDirectory(void)
     if (g_host.PanelControl(FAR3_PANEL_ACTIVE, FCTL_GETPANELDIRECTORY, size, dir) > 0 &&
         dir->Name != NULL) {
         static const GUID fileSystem = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
-        char *path = memcmp(&dir->PluginId, &fileSystem, sizeof fileSystem) == 0 &&
-                             dir->Name[0] != L'\0'
-                         ? NewCorePath(dir->Name)
-                         : NULL;
+        char *path =
+            memcmp(&dir->PluginId, &fileSystem, sizeof fileSystem) == 0 && dir->Name[0] != L'\0'
+                ? NewCorePath(dir->Name)
+                : NULL;
         result = path != NULL && SetCurrentDir(path) == 0 ? 0 : 1;
         free(path);
     }
@@ -117,15 +117,16 @@ extern "C" HANDLE WINAPI OpenW(const OpenInfo *info)
     switch (info->OpenFrom) {
     case OPEN_PLUGINSMENU:
         if (EnterPanelDirectory() == 1) {
-            const char *items[3] = {BridgeGetMsg(MSG_WARNING_TITLE), BridgeGetMsg(MSG_NO_PANEL_FOLDER),
-                                    BridgeGetMsg(MSG_OK)};
+            const char *items[3] = {BridgeGetMsg(MSG_WARNING_TITLE),
+                                    BridgeGetMsg(MSG_NO_PANEL_FOLDER), BridgeGetMsg(MSG_OK)};
             (void)BridgeMessage(BRIDGE_MSG_WARNING, NULL, items, 3, 1);
             break;
         }
         BridgeOpen(BRIDGE_FROM_PANELS);
         break;
     case OPEN_EDITOR:
-        (void)EnterPanelDirectory(); /* Browse reads the panel's index; go to definition needs none */
+        (void)
+            EnterPanelDirectory(); /* Browse reads the panel's index; go to definition needs none */
         BridgeOpen(BRIDGE_FROM_EDITOR);
         break;
     default: break; /* no disk menu, prefix, shortcut or panel of ours */
@@ -384,12 +385,11 @@ int BridgeEditor(const char *fileName, const char *title, int x1, int y1, int x2
     WidePath path, namedTitle;
     WideText wTitle;
     /* the title the core gives is the file's name: the host shows it as it shows names */
-    const wchar_t *shown = title != NULL && strcmp(title, fileName) == 0 ? namedTitle.Set(full)
-                                                                          : wTitle.Set(title);
-    int r = path.Set(full) != NULL
-                ? (int)g_host.Editor(path.Get(), shown, x1, y1, x2, y2, flags, startLine,
-                                     startChar, FAR3_CP_DEFAULT)
-                : 0;
+    const wchar_t *shown =
+        title != NULL && strcmp(title, fileName) == 0 ? namedTitle.Set(full) : wTitle.Set(title);
+    int r = path.Set(full) != NULL ? (int)g_host.Editor(path.Get(), shown, x1, y1, x2, y2, flags,
+                                                        startLine, startChar, FAR3_CP_DEFAULT)
+                                   : 0;
     free(full);
     return r;
 }

@@ -27,8 +27,8 @@ static wchar_t *Utf8ToWide(const char *text)
 {
     size_t n = strlen(text);
     if (n >= INT32_MAX / 2) return NULL;
-    int units = n > 0 ? MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, (int)n, NULL, 0)
-                      : 0;
+    int units =
+        n > 0 ? MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, (int)n, NULL, 0) : 0;
     if (n > 0 && units <= 0) return NULL;
     wchar_t *w = (wchar_t *)malloc(((size_t)units + 1) * sizeof *w);
     if (w == NULL) return NULL;
@@ -40,8 +40,8 @@ static wchar_t *Utf8ToWide(const char *text)
 int WideToUtf8(const wchar_t *name, char *out, size_t size)
 {
     int room = size > INT32_MAX ? INT32_MAX : (int)size;
-    int n = room > 0 ? WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, name, -1, out, room,
-                                           NULL, NULL)
+    int n = room > 0 ? WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, name, -1, out, room, NULL,
+                                           NULL)
                      : 0;
     if (n > 0) return 0;
     if (size > 0) out[0] = '\0';
