@@ -174,6 +174,12 @@ drive() {
         check "${kind}browse: ... at its definition, not as a new file" seen 'int modul_fn'
         keys F10
         keys Escape
+        panel_to "$work/tree/trail."
+        keys F11
+        keys Enter
+        pause=3 keys Down Enter
+        check "${kind}build inside a directory whose name ends in a dot" \
+            grep -q '^trail_fn?t\.c?1' "$work/tree/trail./zoltprj\$.Far"
     fi
     # A folder deeper than 260 characters.
     fill_tree "$long" && rm -rf "$work/longref" && cp -a "$long" "$work/longref" &&
@@ -182,23 +188,19 @@ drive() {
     keys F11
     keys Enter
     pause=4 keys Down Enter
-    if [ -z "$kind" ]; then
-        check "${kind}long path: index files written there, equal to zolt build's" \
-            cmp -s "$long/zoltprj\$.Far" "$work/longref/zoltprj\$.Far"
-        panel_to "$work/start"
-        panel_to "$long"
-        keys F11
-        keys Enter
-        pause=3 keys Enter
-        check "${kind}long path: browse lists the index there" seen "buf_count_lines"
-        keys b u f
-        pause=3 keys Down Enter
-        check "${kind}long path: Enter opens the file there at the definition" title 'buffer.c.*Ln 102/'
-        keys F10
-    else
-        # the old generation's interface holds no path that long; where it cannot work it says so
-        check "${kind}long path: no silent nothing" eval 'seen "Warning\|written\|panel" || test -f "$long/zoltprj\$.Far"'
-    fi
+    # (the 1.x library works there under Wine, whose current directory takes such a path)
+    check "${kind}long path: index files written there, equal to zolt build's" \
+        cmp -s "$long/zoltprj\$.Far" "$work/longref/zoltprj\$.Far"
+    panel_to "$work/start"
+    panel_to "$long"
+    keys F11
+    keys Enter
+    pause=3 keys Enter
+    check "${kind}long path: browse lists the index there" seen "buf_count_lines"
+    keys b u f
+    pause=3 keys Down Enter
+    check "${kind}long path: Enter opens the file there at the definition" title 'buffer.c.*Ln 102/'
+    keys F10
     keys Escape
     keys Escape
     panel_to "$work/tree"
