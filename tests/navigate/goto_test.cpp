@@ -340,7 +340,9 @@ TEST_F(NavFixture, CancelledMenusSuppressTheWarning)
     EXPECT_EQ(CallsOf(CALL_MENU).size(), 2u);
     EXPECT_TRUE(CallsOf(CALL_EDITOR).empty());
     EXPECT_TRUE(CallsOf(CALL_MESSAGE).empty());
-    EXPECT_EQ(GetDwordSetting("", "EditorIdForBackOut", 0), (uint32_t)CurrentEditor()->id);
+    // no jump, so no back-out: there was none before
+    EXPECT_EQ(GetDwordSetting("", "StrNumForBackOut", 0), (uint32_t)-1);
+    EXPECT_EQ(GetDwordSetting("", "EditorIdForBackOut", 0), (uint32_t)-1);
 }
 
 TEST_F(NavFixture, NothingFoundWarns)
