@@ -77,12 +77,20 @@ static int FillEntry(const WIN32_FIND_DATAA *fd, DirEntry *entry)
     return 1;
 }
 
-/* The same for a UTF-16 entry: the name as UTF-8, never an alias; a name that does not fit an
-   entry (no index line could hold it) or is no valid UTF-16 is left out. */
+/* The same for a UTF-16 entry: the name as UTF-8, never an alias. A name that does not fit an
+   entry (no index line could hold it), is no valid UTF-16 or holds a control character comes
+   marked unusableName. */
 static int FillEntryW(const WIN32_FIND_DATAW *fd, DirEntry *entry)
 {
-    if (WideToUtf8(fd->cFileName, entry->name, sizeof entry->name) != 0) return 0;
-    if (IsDeviceName(entry->name)) return 0;
+    entry->unusableName = WideToUtf8(fd->cFileName, entry->name, sizeof entry->name) != 0;
+    for (const char *p = entry->name; *p != '\0' && !entry->unusableName; p++)
+        if ((unsigned char)*p < 0x20) entry->unusableName = 1;
+    if (entry->unusableName) { /* "?" and the extension: enough to count it by the masks */
+        const wchar_t *dot = wcsrchr(fd->cFileName, L'.');
+        entry->name[0] = '?';
+        if (dot == NULL || WideToUtf8(dot, entry->name + 1, sizeof entry->name - 1) != 0)
+            entry->name[1] = '\0';
+    } else if (IsDeviceName(entry->name)) return 0;
     entry->attributes = fd->dwFileAttributes;
     if (IsLinkedEntry(fd->dwFileAttributes, fd->dwReserved0))
         entry->attributes &= ~(DWORD)FILE_ATTRIBUTE_DIRECTORY;
