@@ -48,11 +48,11 @@ void PositionEditor(const EditorInfo *info, int line, int col);
 /* --- lookup through project index files --- */
 /* What a lookup did. */
 enum LookupResult {
-    LOOKUP_OPENED = 0,    /* the chosen definition was opened or the cursor moved to it */
-    LOOKUP_NO_WORD = 1,   /* no word under the cursor */
-    LOOKUP_NO_MEMORY = 2, /* the word could not be read: memory ran out */
-    LOOKUP_CANCELLED = 3, /* a choice menu was cancelled */
-    LOOKUP_NOT_FOUND = 4, /* nothing to open */
+    LOOKUP_OPENED = 0,        /* the chosen definition was opened or the cursor moved to it */
+    LOOKUP_NO_WORD = 1,       /* no word under the cursor */
+    LOOKUP_NO_MEMORY = 2,     /* the word could not be read: memory ran out */
+    LOOKUP_CANCELLED = 3,     /* a choice menu was cancelled */
+    LOOKUP_NOT_FOUND = 4,     /* nothing to open */
     LOOKUP_DAMAGED_INDEX = 5, /* nothing to open, and an index was no sorted index or unreadable */
     LOOKUP_NOT_OPENED = 6 /* the host opened no editor for it (it says why, or it was cancelled) */
 };

@@ -94,8 +94,7 @@ TEST(DistLanguageFiles, HoldEveryMessageInBothLanguages)
         EXPECT_EQ(m.language, expected[i]) << LANG_FILES[i];
         EXPECT_EQ(m.text.size(), (size_t)MSG_COUNT) << LANG_FILES[i];
         for (size_t n = 0; n < m.text.size(); n++) {
-            bool unused = (n >= MSG_UNUSED_13 && n <= MSG_UNUSED_15) ||
-                          n == MSG_RESERVED_39;
+            bool unused = (n >= MSG_UNUSED_13 && n <= MSG_UNUSED_15) || n == MSG_RESERVED_39;
             EXPECT_EQ(m.text[n].empty(), unused) << LANG_FILES[i] << " message " << n;
         }
     }
