@@ -265,8 +265,8 @@ static int RunCommand(const char *dll, const char *dir, int command,
         (void)GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
         printf("%.3f s to the menu (%.3f s in all), peak private memory %.1f MB, peak working set "
                "%.1f MB; the last menu: %d items, first \"%s\", bottom \"%s\"\n",
-               g_browseShown, total, memory.PeakPagefileUsage / 1048576.0,
-               memory.PeakWorkingSetSize / 1048576.0, g_browseItems, g_firstItem.c_str(),
+               g_browseShown, total, (double)memory.PeakPagefileUsage / 1048576.0,
+               (double)memory.PeakWorkingSetSize / 1048576.0, g_browseItems, g_firstItem.c_str(),
                g_bottomLine.c_str());
     }
     else printf("%.3f s\n", total);
