@@ -19,36 +19,8 @@ i686) bits=32 plugin="$src/build/mingw/far3" ;;
 i686-1x) bits=32 plugin="$src/build/mingw" ;;
 *) echo "FAIL: unknown kind $kind"; exit 2 ;;
 esac
-[ -x "$host/run.sh" ] || { echo "SKIPPED: no real host at $host"; exit 77; }
-[ -f "$plugin/zolt.dll" ] || { echo "FAIL: $plugin/zolt.dll missing (make test builds it)"; exit 1; }
-command -v tmux >/dev/null || { echo "SKIPPED: no tmux"; exit 77; }
-[ -x /usr/lib/wine/wine64 ] || { echo "SKIPPED: no Wine"; exit 77; }
-if [ "$bits" = 32 ] && ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
-    echo "SKIPPED: this machine does not run 32-bit Wine"
-    exit 77
-fi
-
-work=$(mktemp -d /tmp/zolt-realbrowse.XXXXXX)
-session="zolt-realbrowse-$$"
-stop_host() {
-    tmux kill-session -t "$session" 2>/dev/null
-    WINEPREFIX="$work/home/prefix" /usr/lib/wine/wineserver -k 2>/dev/null
-    WINEPREFIX="$work/home/prefix" /usr/lib/wine/wineserver -w 2>/dev/null
-}
-cleanup() {
-    stop_host
-    rm -rf "$work"
-}
-trap cleanup EXIT
-mkdir -p "$work/bin" "$work/plugin/ZOLT"
-cat >"$work/bin/wine" <<'SHIM'
-#!/bin/sh
-case "$(od -An -tx1 -j"$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')" -N6 "$1" | tr -d ' ')" in
-*50450000*6486*) exec /usr/lib/wine/wine64 "$@" ;;
-*) exec /usr/lib/wine/wine "$@" ;;
-esac
-SHIM
-chmod +x "$work/bin/wine"
+work_name=realbrowse check_tag="$kind: "
+. "$src/tests/wine/realhost_lib.sh"
 cp "$plugin"/zolt.dll "$work/plugin/ZOLT/"
 cp "$src"/dist/zolt*.lng "$src"/dist/zolt*.hlf "$work/plugin/ZOLT/"
 
@@ -58,7 +30,6 @@ else
     tree=$work/scale
     python3 "$src/bench/synth.py" "$tree" 300000
 fi
-export XDG_CONFIG_HOME="$work/config"
 [ -f "$tree/zoltprj\$.Far" ] || "$zolt" build "$tree" >/dev/null || { echo "FAIL: zolt build"; exit 1; }
 entries=$(grep -c '' "$tree/zoltprj\$.Far")
 # what to type: a name from the middle of the index, its first 9 characters to narrow, 20 (as
@@ -70,18 +41,6 @@ opened=$(awk -F'?' -v p="$(echo "$open" | tr a-z A-Z)" \
     'toupper(substr($1, 1, length(p))) == p { n = split($2, part, "\\"); print part[n]; exit }' \
     "$tree/zoltprj\$.Far")
 
-screen() { tmux capture-pane -p -t "$session" 2>/dev/null; }
-failures=0
-check() { # what, then a test command
-    local what=$1
-    shift
-    if "$@"; then echo "PASS $kind: $what"; else
-        echo "FAIL $kind: $what"
-        screen | head -3 | sed 's/^/    /'
-        failures=$((failures + 1))
-    fi
-}
-seen() { screen | grep -q -- "$1"; }
 now() { date +%s.%N; }
 # Sends keys, then waits for the text on the screen: prints the seconds it took, or "timeout".
 timed_keys() { # text, seconds to wait at most, keys...
@@ -99,7 +58,6 @@ timed_keys() { # text, seconds to wait at most, keys...
     done
     awk -v a="$(now)" -v b="$start" 'BEGIN { printf "%.2f\n", a - b }'
 }
-keys() { tmux send-keys -t "$session" "$@"; sleep "${pause:-1.5}"; }
 
 PATH="$work/bin:$PATH" FAR_SESSION="$session" FAR_HOME="$work/home" \
     PLUGIN_DIR="$work/plugin/ZOLT" "$host/run.sh" "$bits" "$tree" >/dev/null

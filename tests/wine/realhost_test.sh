@@ -14,41 +14,10 @@ i686) bits=32 bin="$src/build/mingw/far3" ;;
 x86_64) bits=64 bin="$src/build/mingw64/far3" ;;
 *) echo "FAIL: unknown machine type $arch"; exit 2 ;;
 esac
-[ -x "$host/run.sh" ] || { echo "SKIPPED: no real host at $host"; exit 77; }
-[ -f "$bin/zolt.dll" ] || { echo "FAIL: $bin/zolt.dll missing (make test builds it)"; exit 1; }
-command -v tmux >/dev/null || { echo "SKIPPED: no tmux"; exit 77; }
-[ -x /usr/lib/wine/wine64 ] || { echo "SKIPPED: no Wine"; exit 77; }
-if [ "$bits" = 32 ] && ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
-    echo "SKIPPED: this machine does not run 32-bit Wine"
-    exit 77
-fi
-
-work=$(mktemp -d /tmp/zolt-realhost.XXXXXX)
-session="zolt-realhost-$$"
-# The host and every process of its prefix, gone before the next start (a host still closing
-# keeps its profile, and the next one would stop at once).
-stop_host() {
-    tmux kill-session -t "$session" 2>/dev/null
-    WINEPREFIX="$work/home/prefix" /usr/lib/wine/wineserver -k 2>/dev/null
-    WINEPREFIX="$work/home/prefix" /usr/lib/wine/wineserver -w 2>/dev/null
-}
-cleanup() {
-    stop_host
-    rm -rf "$work"
-}
-trap cleanup EXIT
-# The host's start script calls `wine`: the loader that fits the program's machine type.
-mkdir -p "$work/bin" "$work/plugin/ZOLT" "$work/tree" "$work/start"
-cat >"$work/bin/wine" <<'SHIM'
-#!/bin/sh
-case "$(od -An -tx1 -j"$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')" -N6 "$1" | tr -d ' ')" in
-*50450000*6486*) exec /usr/lib/wine/wine64 "$@" ;;
-*) exec /usr/lib/wine/wine "$@" ;;
-esac
-SHIM
-chmod +x "$work/bin/wine"
+plugin=$bin work_name=realhost check_tag=
+. "$src/tests/wine/realhost_lib.sh"
+mkdir -p "$work/tree" "$work/start"
 cp "$bin"/zolt.dll "$bin"/zolt*.lng "$bin"/zolt*.hlf "$work/plugin/ZOLT/"
-export XDG_CONFIG_HOME="$work/config"
 # The host starts here and the panel moves away before every command: a plugin that works in
 # the process's current directory instead of the panel's writes its index files here.
 printf 'int start_fn(void) { return 0; }\n' >"$work/start/start.c"
@@ -68,20 +37,6 @@ long="$work/long"
 for part in 1 2 3 4 5 6; do long="$long/a_folder_name_of_forty_characters_$part$part$part$part$part"; done
 wpath() { echo "Z:$1" | tr / '\\'; }
 
-screen() { tmux capture-pane -p -t "$session" 2>/dev/null; }
-failures=0
-check() { # what, then a test command
-    local what=$1
-    shift
-    if "$@"; then echo "PASS $what"; else
-        echo "FAIL $what"
-        screen | head -3 | sed 's/^/    /'
-        failures=$((failures + 1))
-    fi
-}
-seen() { screen | grep -q -- "$1"; }
-title() { screen | head -1 | grep -q -- "$1"; }
-keys() { tmux send-keys -t "$session" "$@"; sleep "${pause:-1.5}"; }
 # The panel to folder $1 by the command line, as a user moves it.
 panel_to() {
     tmux send-keys -t "$session" -l "cd $(wpath "$1")"
