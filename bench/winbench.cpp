@@ -103,9 +103,8 @@ static int BreakKeyOf(char c)
     return 36;
 }
 
-static int FARAPI Menu(int, int, int, int, FarDword, const char *, const char *bottom,
-                       const char *, const int *, int *breakCode, const FarMenuItem *items,
-                       int count)
+static int FARAPI Menu(int, int, int, int, FarDword, const char *, const char *bottom, const char *,
+                       const int *, int *breakCode, const FarMenuItem *items, int count)
 {
     if (breakCode != NULL) *breakCode = -1;
     if (g_menus++ == 0) return g_command;
@@ -268,8 +267,7 @@ static int RunCommand(const char *dll, const char *dir, int command,
                g_browseShown, total, (double)memory.PeakPagefileUsage / 1048576.0,
                (double)memory.PeakWorkingSetSize / 1048576.0, g_browseItems, g_firstItem.c_str(),
                g_bottomLine.c_str());
-    }
-    else printf("%.3f s\n", total);
+    } else printf("%.3f s\n", total);
     return 0;
 }
 

@@ -3,10 +3,10 @@
 #include <string.h>
 
 #include "base/alloc.h"
+#include "base/limits.h"
 #include "base/text.h"
 #include "browse/browse.h"
 #include "index/index.h"
-#include "base/limits.h"
 #include "state/state.h"
 
 int NewBrowseSlice(BrowseSlice *s)

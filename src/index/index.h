@@ -80,7 +80,7 @@ size_t FormatIndexLine(char *out, const DefinitionEntry *e, int update);
 enum {
     VIEW_WINDOW = 1024 * 1024, /* bytes of the file held at a time, read at once going on */
     VIEW_PROBE = 16 * 1024,    /* bytes read at a jump to another place */
-    VIEW_LINE_MAX = 4096      /* a longer line (none is written) makes the file damaged */
+    VIEW_LINE_MAX = 4096       /* a longer line (none is written) makes the file damaged */
 };
 enum ViewFault {
     VIEW_OK = 0,
@@ -162,8 +162,8 @@ struct IndexBuild {
 };
 /* What a build did. */
 enum BuildResult {
-    BUILD_DONE = 0,       /* the files were written, or were already current */
-    BUILD_INCOMPLETE = 1, /* memory ran out: entries would be missing, the old files stay */
+    BUILD_DONE = 0,        /* the files were written, or were already current */
+    BUILD_INCOMPLETE = 1,  /* memory ran out: entries would be missing, the old files stay */
     BUILD_NOT_WRITTEN = 2, /* the files could not be written, the old files stay (the project
                               file may be the new one when only the update file failed) */
     BUILD_STOPPED = 3      /* stopRequested ended the walk: nothing written, the old files stay */

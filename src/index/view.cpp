@@ -65,7 +65,8 @@ int ViewLine(IndexView *v, uint64_t at, IndexLine *line)
     const char *lf = FindByte(start, max, '\n');
     size_t length;
     if (lf != NULL) length = (size_t)(lf - start);
-    else if (at + avail == v->size && avail <= (size_t)VIEW_LINE_MAX) length = avail; /* last line */
+    else if (at + avail == v->size && avail <= (size_t)VIEW_LINE_MAX)
+        length = avail;                /* last line */
     else return Fail(v, VIEW_DAMAGED); /* no index line is that long */
     line->text = start;
     line->start = at;

@@ -61,8 +61,8 @@ static void RunMenu(BrowserState *st, int openFrom, const int *breakKeys, Browse
         FormatMessageText(title, sizeof title, MsgText(MSG_BROWSE_TITLE), 's', filter);
         FormatBottom(bottom, sizeof bottom, slice);
         breakCode = -1; /* the host's own starting value, in case it never writes one */
-        int r = HostMenu(FMENU_SHOWAMPERSAND | FMENU_WRAPMODE, title, bottom, breakKeys,
-                         &breakCode, st->menuItems, slice->shown);
+        int r = HostMenu(FMENU_SHOWAMPERSAND | FMENU_WRAPMODE, title, bottom, breakKeys, &breakCode,
+                         st->menuItems, slice->shown);
         if (r >= slice->shown) r = -1; /* outside the slice: treat as no item */
         marked = r >= 0 ? slice->keys[r] : -1;
         if (breakCode != -1) EditFilter(filter, breakKeys, breakCode);

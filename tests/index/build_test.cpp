@@ -285,9 +285,10 @@ TEST_F(BuildTest, BrowsingInPlaceShowsWhatTheLoadedTableShows)
     }
     add("", "empty.c", 0);
     add("", "other.h", 0);
-    std::sort(entries.begin(), entries.end(), [](const DefinitionEntry &a, const DefinitionEntry &b) {
-        return CompareEntries(&a, &b) < 0;
-    });
+    std::sort(entries.begin(), entries.end(),
+              [](const DefinitionEntry &a, const DefinitionEntry &b) {
+                  return CompareEntries(&a, &b) < 0;
+              });
     std::string text = "malformed line\r\n";
     for (const DefinitionEntry &e : entries) {
         char line[INDEX_LINE_ROOM];

@@ -289,8 +289,8 @@ TEST_F(HostileTree, DamagedOrShrinkingIndexesAreRefusedQuickly)
 {
     std::string sorted;
     for (int i = 0; i < 60000; i++)
-        sorted += "name" + std::to_string(100000 + i) + "?dir\\file.c?" + std::to_string(i + 1) +
-                  "\r\n";
+        sorted +=
+            "name" + std::to_string(100000 + i) + "?dir\\file.c?" + std::to_string(i + 1) + "\r\n";
     struct Row {
         const char *what;
         std::function<void()> make;
