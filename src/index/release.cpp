@@ -11,7 +11,7 @@ static int AppendToMainTable(const DefinitionEntry *e, void *target)
 
 EntrySink MainTableSink(BrowserState *st)
 {
-    EntrySink sink = {AppendToMainTable, st};
+    EntrySink sink = {AppendToMainTable, st, NULL};
     return sink;
 }
 

@@ -25,7 +25,10 @@ static int OpenScanSource(Source *src, const DirEntry *entry, BrowserState *st)
 /* The entry goes to the scan's sink; the frame counts what it took. */
 static int Record(const DefinitionEntry *e, Source *src)
 {
-    if (src->sink->append(e, src->sink->target) != 0) return -1;
+    const EntrySink *sink = src->sink;
+    int taken = sink->appendKind != NULL ? sink->appendKind(e, src->kind, sink->target)
+                                         : sink->append(e, sink->target);
+    if (taken != 0) return -1;
     src->recorded++;
     return 0;
 }
@@ -78,6 +81,22 @@ int ScanSource(const DirEntry *entry, BrowserState *st, const EntrySink *sink)
     if (result == 0 && !st->fromEditor && src->recorded == 0)
         result = AppendPlaceholder(entry, src, st);
 
+    SourceClose(src);
+    return result;
+}
+
+int ScanText(const char *text, size_t length, BrowserState *st, const EntrySink *sink)
+{
+    Source source;
+    Source *src = &source;
+    SourceOpenText(src, text, length);
+    src->sink = sink;
+    src->recorded = 0;
+    st->lineNo = 1;
+    st->cplusplusGuard = 0;
+    int result = 0;
+    if (st->fileKind == FILE_KIND_SOURCE) result = ScanStatements(src, NULL, st);
+    else if (st->fileKind == FILE_KIND_MACRO) result = ScanMacroFile(src, NULL, st);
     SourceClose(src);
     return result;
 }

@@ -17,6 +17,8 @@ struct Candidate {
     char previous[NAME_SIZE]; /* restored when a candidate is rejected */
     int line;                 /* line that goes with the current name */
     int pending;              /* a definition waits to be recorded */
+    int kind;                 /* DefinitionKind of the current name */
+    int previousKind;
 };
 
 /* c may be a ScanCode: test the sign before anything else. */
@@ -119,12 +121,18 @@ static void ReadNameAfterBrace(Source *src, char *out, BrowserState *st)
 }
 
 /* struct/enum/class statement before a brace block: the name after the brace, else the tag
-   (either may be empty); null when the statement has none of the keywords. */
-static char *ExtractTagName(Source *src, const char *stmt, char *out, BrowserState *st)
+   (either may be empty), and which keyword it was; null when the statement has none of them. */
+static char *ExtractTagName(Source *src, const char *stmt, char *out, int *kind, BrowserState *st)
 {
-    const char *keyword = strstr(stmt, "struct");
-    if (keyword == NULL) keyword = strstr(stmt, "enum");
-    if (keyword == NULL) keyword = strstr(stmt, "class");
+    static const struct {
+        const char *word;
+        int kind;
+    } TAGS[] = {{"struct", DEF_KIND_STRUCT}, {"enum", DEF_KIND_ENUM}, {"class", DEF_KIND_CLASS}};
+    const char *keyword = NULL;
+    for (size_t i = 0; i < sizeof TAGS / sizeof TAGS[0] && keyword == NULL; i++) {
+        keyword = strstr(stmt, TAGS[i].word);
+        *kind = TAGS[i].kind;
+    }
     if (keyword == NULL) return NULL;
     char tag[NAME_SIZE];
     int pos = ScanWord(stmt, (int)(keyword - stmt), NULL, 0, +1, NO_LIMIT);
@@ -230,6 +238,7 @@ static void TakeFunctionName(char *dst, const char *name)
 static void RejectCandidate(Candidate *cand, int keptLine)
 {
     memcpy(cand->name, cand->previous, sizeof cand->name); /* both always hold a terminator */
+    cand->kind = cand->previousKind;
     cand->line = keptLine;
 }
 
@@ -250,6 +259,8 @@ static int LookPastParameters(Source *src, BrowserState *st)
 static int TryFunction(Source *src, char *stmt, Candidate *cand, BrowserState *st)
 {
     memcpy(cand->previous, cand->name, sizeof cand->previous);
+    cand->previousKind = cand->kind;
+    cand->kind = DEF_KIND_FUNCTION;
     TakeFunctionName(cand->name, ExtractFunctionName(stmt, st));
     int keptLine = cand->line;
     cand->line = st->lineNo;
@@ -287,8 +298,9 @@ static int CollectStatement(Source *src, char *stmt, BrowserState *st)
     return c;
 }
 
-static void SetPending(Candidate *cand, const char *name, int line)
+static void SetPending(Candidate *cand, const char *name, int line, int kind)
 {
+    cand->kind = kind;
     if (name != cand->name) CopyTruncated(cand->name, sizeof cand->name, name);
     cand->pending = 1;
     cand->line = line;
@@ -298,19 +310,21 @@ static void SetPending(Candidate *cand, const char *name, int line)
 static int ScanStatement(Source *src, char *stmt, Candidate *cand, BrowserState *st)
 {
     char word[NAME_SIZE];
+    int kind = DEF_KIND_OTHER;
     int c = CollectStatement(src, stmt, st);
     switch (c) {
     case SCAN_BRACE_BLOCK:
-        if (ExtractTagName(src, stmt, cand->name, st) != NULL)
-            SetPending(cand, cand->name, st->lineNo);
+        if (ExtractTagName(src, stmt, cand->name, &kind, st) != NULL)
+            SetPending(cand, cand->name, st->lineNo, kind);
         return c;
     case SCAN_DEFINE:
-        if (ExtractDefineName(st, word) != NULL) SetPending(cand, word, DefineLine(st));
+        if (ExtractDefineName(st, word) != NULL)
+            SetPending(cand, word, DefineLine(st), DEF_KIND_MACRO);
         return c;
     case SCAN_EOF: return c;
     case ';':
         if (ExtractTypedefName(stmt, word) == NULL) return NEXT_STATEMENT;
-        SetPending(cand, word, st->lineNo);
+        SetPending(cand, word, st->lineNo, DEF_KIND_TYPEDEF);
         return c;
     default: return TryFunction(src, stmt, cand, st);
     }
@@ -326,6 +340,7 @@ int ScanStatements(Source *src, const DirEntry *entry, BrowserState *st)
         int c;
         do c = ScanStatement(src, stmt, &cand, st);
         while (c == NEXT_STATEMENT);
+        src->kind = cand.kind;
         if (cand.pending && cand.name[0] != '\0' &&
             RecordDefinition(cand.name, cand.line, entry, src, st) != 0)
             return -1;

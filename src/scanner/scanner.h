@@ -2,6 +2,8 @@
 #ifndef ZOLT_SCANNER_SCANNER_H
 #define ZOLT_SCANNER_SCANNER_H
 
+#include <stddef.h>
+
 #include "platform/platform.h"
 #include "state/entry.h"
 
@@ -25,6 +27,13 @@ enum ScanCode {
    clears cplusplusGuard first; may change defineText.
    0 scanned, 1 cannot be opened (nothing recorded), -1 the sink could not take an entry. */
 int ScanSource(const DirEntry *entry, BrowserState *st, const EntrySink *sink);
+
+/* Scans a text held in memory (length bytes, any bytes) into sink as ScanSource scans a file
+   of that text, by fileKind, but as the editor's text: the entries carry no file and no write
+   time, and a text without definitions records nothing. st must not be fromEditor; its scan
+   options and fileKind are used, lineNo, cplusplusGuard and defineText change. Neither the host
+   nor the current directory is touched. 0, or -1 the sink could not take an entry. */
+int ScanText(const char *text, size_t length, BrowserState *st, const EntrySink *sink);
 
 /* Appends one definition: the name cut to 63 characters (line breaks become blanks), the line,
    and in file mode relDir + long name and the write time. A file path that does

@@ -39,12 +39,25 @@ static inline void SetEntryWriteTime(DefinitionEntry *e, const FileTime *t)
     memcpy((char *)e + offsetof(DefinitionEntry, writeTime), t, sizeof *t);
 }
 
+/* What the scanner saw define a name; the index files do not keep it. */
+enum DefinitionKind {
+    DEF_KIND_OTHER = 0, /* a macro file's "macro"/"class" line, or not known */
+    DEF_KIND_FUNCTION = 1,
+    DEF_KIND_MACRO = 2, /* #define */
+    DEF_KIND_TYPEDEF = 3,
+    DEF_KIND_STRUCT = 4, /* the tag (or the name after the brace) of a struct, enum or class */
+    DEF_KIND_ENUM = 5,
+    DEF_KIND_CLASS = 6
+};
+
 /* Where a scan puts the definitions it makes: the main table of a command (index/ provides it),
    or whatever else a caller collects them in. append returns 0, or -1 when it could not take
-   the entry (the scan then stops with -1). */
+   the entry (the scan then stops with -1). A sink with appendKind set is handed each entry's
+   DefinitionKind too, through it instead of append. */
 struct EntrySink {
     int (*append)(const DefinitionEntry *e, void *target);
     void *target;
+    int (*appendKind)(const DefinitionEntry *e, int kind, void *target);
 };
 
 #endif
