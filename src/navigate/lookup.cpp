@@ -213,22 +213,6 @@ static int CollectMatchesIn(BrowserState *st, const char *word, const char *text
     return chosen;
 }
 
-/* A large index, through a view: its run found by halves. A file that is no sorted index, or
-   that cannot be read in full, sets indexFault and yields nothing. */
-static int CollectMatchesInView(BrowserState *st, const char *word, IndexView *v, int *cancelled)
-{
-    st->matchCount = 0;
-    if (word[0] == '\0') return 0;
-    IndexMatch *matches = NewMatches();
-    if (matches == NULL) return 0;
-    int count = ViewRun(v, word, matches);
-    if (count < 0) st->indexFault = 1;
-    st->matchCount = count > 0 ? count : 0;
-    int chosen = ChooseMatch(st, matches, cancelled);
-    MemFree(matches);
-    return chosen;
-}
-
 int CollectMatches(BrowserState *st, const char *word, const char *text, int *cancelled)
 {
     return CollectMatchesIn(st, word, text, text + strlen(text), cancelled);
@@ -281,25 +265,41 @@ int ParentDirectory(const char *path, char *dir, size_t size)
     return 1;
 }
 
-int TryIndexFile(BrowserState *st, const char *word, const char *dir, char *result,
-                 size_t resultSize, int joinDir, int *cancelled)
+int ReadIndexMatches(const char *path, const char *word, IndexMatch *matches, int *fault)
 {
-    if (st->candidatePath[0] == '\0') return 0;
-    int found = 0;
+    int count = -1;
     IndexView view;
     memset(&view, 0, sizeof view);
     /* a large index is sorted and read where it lies, from the line where its run can begin; a
        small one is read whole and searched from its start */
-    if (!ZOLT_PLAIN && OpenIndexView(&view, st->candidatePath) == 0 && view.size >= BISECT_MIN) {
-        found = CollectMatchesInView(st, word, &view, cancelled);
+    if (!ZOLT_PLAIN && OpenIndexView(&view, path) == 0 && view.size >= BISECT_MIN) {
+        count = word[0] == '\0' ? 0 : ViewRun(&view, word, matches);
+        if (count < 0) *fault = 1;
+        if (count < 0) count = 0;
     } else {
         char *text;
         size_t length;
-        if (ReadWholeFile(st->candidatePath, &text, &length))
-            found = CollectMatches(st, word, text, cancelled);
+        if (ReadWholeFile(path, &text, &length))
+            count = word[0] == '\0' ? 0 : ScanRun(word, text, text + strlen(text), matches);
         MemFree(text);
     }
     CloseIndexView(&view);
+    return count;
+}
+
+int TryIndexFile(BrowserState *st, const char *word, const char *dir, char *result,
+                 size_t resultSize, int joinDir, int *cancelled)
+{
+    if (st->candidatePath[0] == '\0') return 0;
+    IndexMatch *matches = NewMatches();
+    if (matches == NULL) return 0;
+    int count = ReadIndexMatches(st->candidatePath, word, matches, &st->indexFault);
+    int found = 0;
+    if (count >= 0) {
+        st->matchCount = count;
+        found = ChooseMatch(st, matches, cancelled);
+    }
+    MemFree(matches);
     if (!found) return 0;
     result[0] = '\0';
     if (st->candidatePath[0] == '\0') return 1; /* a matching line without fields */

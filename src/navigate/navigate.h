@@ -6,6 +6,8 @@
 #include <stdint.h>
 
 #include "base/limits.h"
+#include "index/index.h"
+#include "state/entry.h"
 
 struct BrowserState;
 struct EditorInfo;
@@ -40,6 +42,11 @@ int ExtractWord(char *word, const char *text, int length, int pos);
    out (a command tells the user instead of doing nothing). */
 int WordAtCursor(EditorInfo *info, char *word);
 
+/* The identifier of ASCII letters, digits and '_' at byte pos of line (length bytes, no host
+   conversion), or the one that ends right before pos; cut as an index cuts a name, into word
+   (NAME_SIZE bytes at least). 1, or 0 (word "") when there is none. */
+int WordInText(char *word, const char *line, size_t length, size_t pos);
+
 /* --- cursor placement --- */
 /* Moves the cursor to line/col (0-based); scrolls so an off-screen line shows three quarters
    down the window, and left only when col lies left of the window. */
@@ -65,6 +72,10 @@ int LookupInIndexFiles(BrowserState *st);
    or the joined path does not fit. 0 when nothing was chosen. */
 int TryIndexFile(BrowserState *st, const char *word, const char *dir, char *result,
                  size_t resultSize, int joinDir, int *cancelled);
+/* The run of lines of one index file whose name begins with word (FoldCase), at most MATCH_MAX,
+   into matches: how many; 0 for an empty word; -1 when the file cannot be read. A large file is
+   searched where it lies; one that is no sorted index there sets *fault and yields 0. */
+int ReadIndexMatches(const char *path, const char *word, IndexMatch *matches, int *fault);
 /* candidatePath = dir + "\zoltprj$.Far", or the bare name without a directory.
    0 (candidatePath empty) when it does not fit. */
 int IndexPathFor(BrowserState *st, int hasDir, const char *dir);
@@ -86,5 +97,90 @@ int ParseIndexLine(const char *line, IndexMatch *m);
 /* 1 when an index line's FILE leaves the index's directory (absolute, on a drive, or through
    ".."): such a match is chosen but never opened. */
 int IsPathOutsideIndex(const char *file);
+
+/* --- the query: where a name is defined, answered by value --- */
+/* One definition found: in the edited text (index "") or through an index file. */
+struct DefinitionLocation {
+    char name[NAME_SIZE];         /* as the text or the index line has it */
+    char file[LOOKUP_PATH_SIZE];  /* the file asked from, or the index's directory + "\" + FILE;
+                                     "" when the line names none, or one outside its directory */
+    int32_t line;                 /* 1-based; 0 when the line gives none */
+    char index[LOOKUP_PATH_SIZE]; /* the index file it came from; "" for the edited text */
+};
+struct DefinitionList {
+    DefinitionLocation *items; /* MemAlloc'd; FreeDefinitionList */
+    int count;
+    int capacity;
+    int indexFault; /* an index tried was no sorted index, or could not be read in full */
+};
+/* How the query scans the edited text (the editor's scan options and masks) and where else it
+   looks: the index files of extraDirs (plugin paths), each after the climb unless tried already. */
+struct FindOptions {
+    int includeStatic;
+    int includeInline;
+    int includeQualified;
+    const char *fileMask; /* the source masks the text's file must match to be scanned */
+    const char *const *extraDirs;
+    int extraDirCount;
+};
+/* Where word (cut as an index cuts names) is defined, asked from the file fromFile (a plugin
+   path) whose current text is text (length bytes; null: none): in the order Go to definition
+   tries them, first the definitions of the text named exactly word (by line), then for each
+   index file of the climb (the file's directory, its parent and grandparent, the file-system
+   root, then the extra directories) the lines whose name begins with word (FoldCase), in index
+   order. Touches no host editor and no current directory. 0, or -1 when memory ran out (the
+   list holds what was found before). */
+int FindDefinition(const char *word, const char *fromFile, const char *text, size_t length,
+                   const FindOptions *options, DefinitionList *out);
+void FreeDefinitionList(DefinitionList *list);
+/* The definitions of one text, as the editor's Browse finds them (scan options and masks of
+   options; its extra directories unused), each with its DefinitionKind, in text order. */
+struct TextDefinition {
+    DefinitionEntry entry; /* name and line; no file */
+    int kind;
+};
+/* 0 and *defs (MemFree it) with *count of them, or -1 when memory ran out. */
+int ScanTextDefinitions(const char *fromFile, const char *text, size_t length,
+                        const FindOptions *options, TextDefinition **defs, int *count);
+
+/* --- the names of a project index, searched by rank --- */
+/* Each name of a sorted index once (ASCII case folded, as the index orders them), where its run
+   of lines starts, and where a query may start a word of it; the index stays open behind it, so
+   the offsets keep pointing into the file read even after a build renames a new one over it. */
+struct NameTable {
+    IndexView view;
+    char *folded;              /* the names upper-cased, each with its NUL, in index order */
+    unsigned char *wordStarts; /* one bit per byte of folded */
+    size_t bytes;
+    uint32_t *nameAt; /* where name i starts in folded */
+    uint64_t *runAt;  /* where its first index line starts in the file */
+    uint64_t *masks;  /* two per name: its characters, its adjacent pairs (hashed) */
+    int count;
+};
+enum NameTableLoad { NAMES_LOADED = 0, NAMES_NO_INDEX = 1, NAMES_NO_MEMORY = 2, NAMES_DAMAGED = 3 };
+/* Reads the names of the index file: a NameTableLoad; the table is empty unless NAMES_LOADED. */
+int LoadNameTable(NameTable *t, const char *indexPath);
+void FreeNameTable(NameTable *t);
+/* How a name matches a query, best first. */
+enum NameRank {
+    RANK_EXACT = 0,
+    RANK_PREFIX = 1,
+    RANK_WORD = 2, /* begins at a word start: after '_', or at a lower-to-upper case change */
+    RANK_SUBSTRING = 3,
+    RANK_IN_ORDER = 4, /* the query's characters in order */
+    RANK_NONE = 5
+};
+struct SymbolHit {
+    char name[NAME_SIZE];
+    char file[NAME_SIZE]; /* relative to the index's directory, as the line has it */
+    int32_t line;
+    int rank;
+};
+/* The index lines whose name matches query (case-insensitive), best rank first and in index
+   order within a rank, at most cap of them, into hits (cap of them); an empty query gives the
+   first lines by name. stop (when set) is asked now and then; 1 ends the search with what was
+   found. 0, or -1 when memory ran out or the file failed under the table. */
+int SearchNameTable(NameTable *t, const char *query, int cap, SymbolHit *hits, int *count,
+                    int (*stop)(void *), void *stopData);
 
 #endif

@@ -103,3 +103,28 @@ int WordAtCursor(EditorInfo *info, char *word)
     if (strlen(word) >= NAME_SIZE) word[NAME_SIZE - 1] = '\0';
     return word[0] != '\0';
 }
+
+/* The ASCII identifier bytes alone: what a text that no editor converts can be judged by. */
+static int IsAsciiWordChar(int c)
+{
+    return c > 0 && c < 0x80 && strchr(ASCII_WORD_CHARS, c) != NULL;
+}
+
+int WordInText(char *word, const char *line, size_t length, size_t pos)
+{
+    word[0] = '\0';
+    if (pos > length) return 0;
+    /* a position just after the word (a caret between it and the next character) takes it too */
+    if ((pos == length || !IsAsciiWordChar((unsigned char)line[pos])) && pos > 0 &&
+        IsAsciiWordChar((unsigned char)line[pos - 1]))
+        pos--;
+    if (pos >= length || !IsAsciiWordChar((unsigned char)line[pos])) return 0;
+    size_t start = pos, end = pos;
+    while (start > 0 && IsAsciiWordChar((unsigned char)line[start - 1])) start--;
+    while (end < length && IsAsciiWordChar((unsigned char)line[end])) end++;
+    size_t n = end - start;
+    if (n > NAME_SIZE - 1) n = NAME_SIZE - 1; /* compared as an index cuts a name */
+    memcpy(word, line + start, n);
+    word[n] = '\0';
+    return 1;
+}
