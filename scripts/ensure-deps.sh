@@ -3,9 +3,9 @@
 # Usage: scripts/ensure-deps.sh build|test|run|fuzz|win|bench|deb
 set -euo pipefail
 
-build_pkgs="cmake make g++ libgtest-dev libncurses-dev"
+build_pkgs="cmake make g++ libgtest-dev libncurses-dev nlohmann-json3-dev"
 mingw_pkgs="g++-mingw-w64-i686 binutils-mingw-w64-i686"
-fuzz_pkgs="cmake make clang libclang-rt-14-dev"
+fuzz_pkgs="cmake make clang libclang-rt-14-dev nlohmann-json3-dev"
 # The tests also run the DLL under Wine: the shipped 32-bit build (wine32 from the i386
 # architecture, on kernels that run 32-bit code) and a 64-bit build of the same sources; python3
 # generates the tree of 300,000 entries the Wine test builds at scale.
@@ -13,8 +13,9 @@ wine_pkgs="g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 wine32:i386 pyt
 # The Debian package: dpkg-buildpackage with debhelper builds it, lintian checks it; the install
 # test reads the manual page with man.
 deb_pkgs="$build_pkgs dpkg-dev build-essential debhelper lintian"
-# The tags file is read back by Vim (vim-tiny is enough) and readtags (in universal-ctags).
-test_pkgs="$deb_pkgs man-db tmux vim-tiny universal-ctags $mingw_pkgs $wine_pkgs clang libclang-rt-14-dev"
+# The tags file is read back by Vim (vim-tiny is enough) and readtags (in universal-ctags); the
+# language server's test drives it from Neovim's own client.
+test_pkgs="$deb_pkgs man-db tmux vim-tiny universal-ctags neovim $mingw_pkgs $wine_pkgs clang libclang-rt-14-dev"
 win_pkgs="$mingw_pkgs"
 bench_pkgs="$build_pkgs python3 bc strace linux-source-6.1 xz-utils universal-ctags exuberant-ctags global cscope hyperfine gnuplot-nox valgrind time"
 

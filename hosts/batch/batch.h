@@ -142,7 +142,7 @@ struct CommandHelp {
 /* "usage: zolt SYNOPSIS", then the paragraphs and items indented, wrapped to 76 columns. */
 void PrintCommandHelp(FILE *out, const CommandHelp *help);
 extern const CommandHelp SCAN_HELP, BUILD_HELP, CONFIG_HELP, LIST_HELP, GOTO_HELP, TAGS_HELP,
-    EDIT_HELP;
+    EDIT_HELP, LSP_HELP;
 extern const HelpItem *const OPTION_ITEMS; /* the ten options, "NAME [DEFAULT]" */
 
 /* Subcommands: argv[0] is the subcommand's name. Each returns the process exit status. */
@@ -152,7 +152,7 @@ struct BatchCommand {
     const CommandHelp *help;
     const char *summary;
 };
-enum { BATCH_COMMAND_COUNT = 6 };
+enum { BATCH_COMMAND_COUNT = 7 };
 extern const BatchCommand BATCH_COMMANDS[BATCH_COMMAND_COUNT];
 /* zolt --help: the synopsis, what zolt is, every command's usage, the options, its files, its
    environment, its exit statuses, the rules users trip over, examples. */
@@ -168,5 +168,6 @@ int RunConfig(int argc, char **argv);
 int RunList(int argc, char **argv);
 int RunGoto(int argc, char **argv);
 int RunTags(int argc, char **argv);
+int RunLsp(int argc, char **argv);
 
 #endif

@@ -18,6 +18,7 @@ const BatchCommand BATCH_COMMANDS[BATCH_COMMAND_COUNT] = {
     {"list", RunList, &LIST_HELP, "list the definitions Browse shows for a typed prefix"},
     {"goto", RunGoto, &GOTO_HELP, "go to the definition of the word at a place in a file"},
     {"tags", RunTags, &TAGS_HELP, "write a tags file for vi, less or Emacs from the index"},
+    {"lsp", RunLsp, &LSP_HELP, "serve the index to any editor as a language server"},
 };
 
 static const char *const EDIT_TEXT[] = {
@@ -424,6 +425,9 @@ void PrintBashCompletion(FILE *out)
         "        elif [[ $cur == -* ]]; then\n"
         "            mapfile -t COMPREPLY < <(compgen -W '--pick' -- \"$cur\")\n"
         "        fi\n"
+        "        ;;\n"
+        "    lsp)\n"
+        "        mapfile -t COMPREPLY < <(compgen -W '--stdio --help' -- \"$cur\")\n"
         "        ;;\n"
         "    edit)\n"
         "        if [ \"$COMP_CWORD\" -eq 2 ]; then\n"
