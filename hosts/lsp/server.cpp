@@ -63,6 +63,14 @@ struct LspError {
     std::string message;
 };
 
+/* A message read, or the error the reader found in place of one: answered in turn, so that the
+   answers keep the order of what came in. */
+struct Incoming {
+    json message;
+    int error = 0;
+    std::string errorText;
+};
+
 /* A workspace folder: its project index's names, loaded in the background, and its builds. */
 struct Root {
     std::string native;
@@ -113,7 +121,7 @@ struct Server {
 
     std::mutex qm;
     std::condition_variable qcv;
-    std::deque<json> queue;
+    std::deque<Incoming> queue;
     bool inputEnded = false;
     std::set<std::string> cancelled; /* ids as dumped */
     std::string currentId;
@@ -749,15 +757,19 @@ int Handle(Server &s, const json &message)
 void Work(Server &s, int *exitSeen)
 {
     for (;;) {
-        json message;
+        Incoming in;
         {
             std::unique_lock<std::mutex> lock(s.qm);
             s.qcv.wait(lock, [&] { return !s.queue.empty() || s.inputEnded; });
             if (s.queue.empty()) return;
-            message = std::move(s.queue.front());
+            in = std::move(s.queue.front());
             s.queue.pop_front();
         }
-        if (Handle(s, message)) {
+        if (in.error != 0) {
+            s.ReplyError(nullptr, in.error, in.errorText);
+            continue;
+        }
+        if (Handle(s, in.message)) {
             *exitSeen = 1;
             return;
         }
@@ -815,25 +827,27 @@ int ServeLsp(FrameReader *reader, FrameWrite write, void *writeData, const char 
     for (;;) {
         int got = ReadFrame(reader, &body);
         if (got == FRAME_END) break;
+        Incoming in;
+        int taken = 0;
         if (got == FRAME_BAD_HEADER) {
-            s.ReplyError(nullptr, ERR_PARSE, "a header without a usable Content-Length");
-            continue;
+            in.error = ERR_PARSE;
+            in.errorText = "a header without a usable Content-Length";
+        } else if (got == FRAME_TOO_LARGE) {
+            in.error = ERR_INVALID_REQUEST;
+            in.errorText = "a message over " + std::to_string(LSP_MESSAGE_MAX) + " bytes, not read";
+        } else {
+            in.message = json::parse(body, nullptr, false);
+            if (in.message.is_discarded()) {
+                in.error = ERR_PARSE;
+                in.errorText = "not JSON";
+            } else {
+                taken = Intercept(s, in.message);
+            }
         }
-        if (got == FRAME_TOO_LARGE) {
-            s.ReplyError(nullptr, ERR_INVALID_REQUEST,
-                         "a message over " + std::to_string(LSP_MESSAGE_MAX) + " bytes, not read");
-            continue;
-        }
-        json message = json::parse(body, nullptr, false);
-        if (message.is_discarded()) {
-            s.ReplyError(nullptr, ERR_PARSE, "not JSON");
-            continue;
-        }
-        int taken = Intercept(s, message);
         if (taken == 1) continue;
         {
             std::lock_guard<std::mutex> lock(s.qm);
-            s.queue.push_back(std::move(message));
+            s.queue.push_back(std::move(in));
         }
         s.qcv.notify_one();
         if (taken == 2) break;
