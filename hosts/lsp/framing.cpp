@@ -94,7 +94,7 @@ int ReadFrame(FrameReader *r, std::string *body)
     }
     if (bad || length == SIZE_MAX) return FRAME_BAD_HEADER;
     int tooLarge = length > LSP_MESSAGE_MAX;
-    if (!tooLarge) body->reserve(length);
+    if (!tooLarge) body->reserve(length < 65536 ? length : 65536); /* grown as the bytes come */
     size_t left = length;
     while (left > 0) {
         if (!Fill(r)) return FRAME_END;

@@ -51,6 +51,7 @@ enum {
     SYMBOL_CAP = 100,         /* workspace/symbol answers at most this many by default */
     SYMBOL_CAP_MAX = 10000,   /* and never more, whatever limit the client sends */
     DEFINITION_MAX = 1024,    /* locations of one definition answer */
+    RANGES_READ = 64,         /* of which the name's columns are read from their line */
     DEBOUNCE_MS = 300,        /* a save starts a build this long after the last one */
     DOCUMENT_FILE_MAX = 64 * 1024 * 1024 /* a file read from disk for a query */
 };
@@ -173,14 +174,65 @@ const std::string *TextOf(Server &s, const std::string &native, std::string *scr
     return scratch;
 }
 
+/* Line number line (1-based) of a file on disk, read only as far as that line and searched
+   for line ends a block at a time (the register headers of a kernel run to millions of lines):
+   "" past its end or when it cannot be read. LF, CR LF and a lone CR end a line. */
+std::string LineOnDisk(const std::string &native, int32_t line)
+{
+    char plugin[LOOKUP_PATH_SIZE];
+    if (line < 1 || FromNativePath(native.c_str(), plugin, sizeof plugin) != 0) return "";
+    FILE *f = FileOpen(plugin, "rb");
+    if (f == NULL) return "";
+    std::string found;
+    std::vector<char> buf(1 << 16);
+    size_t n, ends = 0, total = 0, want = (size_t)line - 1;
+    bool inLine = want == 0, afterCr = false, done = false;
+    while (!done && total < DOCUMENT_FILE_MAX && (n = fread(buf.data(), 1, buf.size(), f)) > 0) {
+        total += n;
+        const char *p = buf.data(), *end = p + n;
+        if (afterCr && p < end && *p == '\n') p++; /* the LF of a CR LF split by the block */
+        afterCr = false;
+        while (p < end && !done) {
+            if (inLine) {
+                const char *stop = p;
+                while (stop < end && *stop != '\n' && *stop != '\r') stop++;
+                found.append(p, (size_t)(stop - p));
+                done = stop < end || found.size() > DOCUMENT_FILE_MAX;
+                p = stop;
+                continue;
+            }
+            /* a block without CR counts its lines by LF alone */
+            const char *cr = (const char *)memchr(p, '\r', (size_t)(end - p));
+            const char *limit = cr != NULL ? cr : end;
+            while (ends < want) {
+                const char *lf = (const char *)memchr(p, '\n', (size_t)(limit - p));
+                if (lf == NULL) break;
+                p = lf + 1;
+                ends++;
+            }
+            if (ends < want && cr != NULL && p <= cr) {
+                p = cr + 1;
+                if (p < end && *p == '\n') p++;
+                else if (p == end) afterCr = true;
+                ends++;
+            } else if (ends < want) {
+                p = limit;
+            }
+            inLine = ends == want;
+        }
+    }
+    fclose(f);
+    return found;
+}
+
 /* Line number line (1-based) of a file's current text, or "" past its end or unreadable. */
 std::string LineOf(Server &s, const std::string &native, int32_t line, const std::string *known)
 {
-    std::string scratch;
-    const std::string *text = known != NULL ? known : TextOf(s, native, &scratch);
+    auto it = s.docs.find(native);
+    const std::string *text = known != NULL ? known : it != s.docs.end() ? &it->second : NULL;
+    if (text == NULL) return LineOnDisk(native, line);
     size_t start, length;
-    if (text == NULL || line < 1 || !FindTextLine(*text, (size_t)line - 1, &start, &length))
-        return "";
+    if (line < 1 || !FindTextLine(*text, (size_t)line - 1, &start, &length)) return "";
     return text->substr(start, length);
 }
 
@@ -402,7 +454,10 @@ json Definition(Server &s, const json &params)
         if (l.file[0] == '\0' || l.line <= 0 || (exact && strcmp(l.name, word) != 0)) continue;
         std::string target = l.index[0] == '\0' ? native : NativeOf(l.file);
         if (target.empty() || !seen.insert({target, l.line}).second) continue;
-        std::string lineText = LineOf(s, target, l.line, target == native ? text : NULL);
+        /* the name's columns need the line: read for the first locations, where a client
+           lands; a name defined in hundreds of files answers with column 0 after them */
+        std::string lineText =
+            result.size() < RANGES_READ ? LineOf(s, target, l.line, target == native ? text : NULL) : "";
         result.push_back({{"uri", PathToUri(target)}, {"range", NameRange(s, lineText, l.line, l.name)}});
     }
     FreeDefinitionList(&list);

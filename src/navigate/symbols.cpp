@@ -137,6 +137,7 @@ int LoadNameTable(NameTable *t, const char *indexPath)
         FreeNameTable(t);
         return NAMES_DAMAGED;
     }
+    t->view.readSize = VIEW_SCATTERED_READ; /* from now on a search reads a few runs here and there */
     return NAMES_LOADED;
 }
 
