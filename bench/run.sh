@@ -197,12 +197,17 @@ if [ -f "$out/dll.prj" ]; then
   cmp -s "$out/zolt-cmp.prj" "$out/dll-cmp.prj" || dll_same=no
 fi
 echo "$dll_same" > "$out/dll_same"
+# zolt lsp on the subset's index, beside readtags and global -x for the same names
+rm -f "$results/lsp.md"
+"${build_cmd[@]}" "$tree" >/dev/null
+python3 "$repo/bench/lsp.py" "$bin/zolt" "$tree" "the subset" "$results/lsp.md" \
+  --tags "$out/tags.u" --gtags "$out/gtags" >/dev/null
 eval "$clean_zolt"
 
 say "report"
 python3 "$repo/bench/report.py" "$out" "$results" "$files" "$bytes" "$small_bytes" "$entries" "$identical" "$runs"
 gnuplot "$results/chart.gp"
-cat "$results/results.md"
+cat "$results/results.md" "$results/lsp.md"
 
 # ZOLT_BENCH_SCALE=1: also the whole kernel tree and a million-entry tree (bench/scale.sh)
 if [ "${ZOLT_BENCH_SCALE:-0}" = 1 ]; then "$repo/bench/scale.sh"; fi

@@ -79,6 +79,12 @@ for i in $(seq "$runs"); do
 done
 g_none=$(echo $g_none | tr ' ' '\n' | median); g_one=$(echo $g_one | tr ' ' '\n' | median)
 
+say "zolt lsp on the whole tree, beside readtags and global -x"
+[ -s "$out/tags" ] || (cd "$full" && ctags-universal -R -f "$out/tags" . 2>/dev/null)
+rm -f "$out/lsp.md"
+python3 "$repo/bench/lsp.py" "$bin/zolt" "$full" "the whole tree" "$out/lsp.md" \
+  --tags "$out/tags" --gtags "$out/gtags" --save "$touched" >/dev/null
+
 met() { awk -v a="$1" -v b="$2" 'BEGIN { print (a <= b) ? "met" : "NOT met" }'; }
 dll_rows=
 if [ "${ZOLT_BENCH_WINE:-1}" != 0 ]; then
@@ -140,5 +146,6 @@ clean
   echo "| terminal program: Browse menu on the screen <= 0.5 s | $b_menu s | $(met "$b_menu" 0.5) |"
   echo "| terminal program: peak resident memory while browsing <= 200 MB | $((b_rss / 1024)) MB | $(met $((b_rss / 1024)) 200) |"
   [ -n "$dll_rows" ] && echo "$dll_rows"
+  cat "$out/lsp.md"
 } > "$results/scale.md"
 cat "$results/scale.md"

@@ -82,7 +82,7 @@ struct Root {
     bool loading = false;
     int loadResult = -1; /* NameTableLoad of the last load, -1 before one */
     off_t tableSize = -1;
-    time_t tableTime = 0;
+    long long tableTime = 0; /* the index file's write time (ns) when its names were read */
     /* builds: only the builder thread and the worker's scheduling touch these, under m */
     Clock::time_point due;
     bool scheduled = false;
@@ -114,6 +114,7 @@ struct Server {
     bool utf16 = true;
     bool clientProgress = false;
     bool hierarchical = false;
+    bool watchRegistration = false; /* the client watches files for us when asked to */
     std::set<int> documentKinds, workspaceKinds; /* empty: only kinds 1 to 18 are safe */
     std::vector<std::shared_ptr<Root>> roots;
     std::map<std::string, std::string> docs; /* native path: current text (worker only) */
@@ -350,6 +351,10 @@ json Initialize(Server &s, const json &params)
     s.utf16 = encoding == "utf-16";
     s.clientProgress = caps.contains("window") && caps["window"].is_object() &&
                        caps["window"].value("workDoneProgress", false) == true;
+    s.watchRegistration = caps.contains("workspace") && caps["workspace"].is_object() &&
+                          caps["workspace"].contains("didChangeWatchedFiles") &&
+                          caps["workspace"]["didChangeWatchedFiles"].is_object() &&
+                          caps["workspace"]["didChangeWatchedFiles"].value("dynamicRegistration", false) == true;
     s.documentKinds = KindSet(caps, "textDocument", "documentSymbol");
     s.workspaceKinds = KindSet(caps, "workspace", "symbol");
     if (caps.contains("textDocument") && caps["textDocument"].is_object()) {
@@ -369,6 +374,11 @@ json Initialize(Server &s, const json &params)
 
 /* --- names of the workspace indexes, loaded away from the requests --- */
 
+long long WriteTimeOf(const struct stat &sb)
+{
+    return (long long)sb.st_mtim.tv_sec * 1000000000LL + sb.st_mtim.tv_nsec;
+}
+
 void StartLoad(const std::shared_ptr<Root> &r)
 {
     std::lock_guard<std::mutex> lock(r->m);
@@ -387,7 +397,7 @@ void StartLoad(const std::shared_ptr<Root> &r)
         if (result == NAMES_LOADED || result == NAMES_NO_INDEX) {
             r->table = result == NAMES_LOADED ? table : nullptr;
             r->tableSize = known ? sb.st_size : -1;
-            r->tableTime = known ? sb.st_mtime : 0;
+            r->tableTime = known ? WriteTimeOf(sb) : 0;
         }
         if (result != NAMES_LOADED && result != NAMES_NO_INDEX)
             fprintf(stderr, "zolt: lsp: %s: %s\n", path.c_str(),
@@ -406,7 +416,7 @@ std::shared_ptr<NameTable> TableOf(const std::shared_ptr<Root> &r)
     int exists = stat(IndexFileOf(r->native).c_str(), &sb) == 0;
     {
         std::lock_guard<std::mutex> lock(r->m);
-        bool stale = exists ? sb.st_size != r->tableSize || sb.st_mtime != r->tableTime
+        bool stale = exists ? sb.st_size != r->tableSize || WriteTimeOf(sb) != r->tableTime
                             : r->tableSize != -1;
         if (!(stale || r->loadResult < 0)) return r->table;
     }
@@ -690,6 +700,11 @@ void BuildLoop(Server &s)
 
 void Initialized(Server &s)
 {
+    /* the sources a build scans: the client's watcher tells of changes made outside it too */
+    if (s.watchRegistration)
+        s.Send({{"jsonrpc", "2.0"}, {"id", "zolt-watch"}, {"method", "client/registerCapability"},
+                {"params", {{"registrations", {{{"id", "zolt-watch"}, {"method", "workspace/didChangeWatchedFiles"},
+                  {"registerOptions", {{"watchers", {{{"globPattern", "**/*.{c,cpp,h,hpp,MAC}"}}}}}}}}}}}});
     for (auto &r : s.roots) {
         if (access(IndexFileOf(r->native).c_str(), F_OK) != 0) Schedule(s, r, 0);
         else StartLoad(r);
