@@ -313,6 +313,7 @@ void AddRoot(Server &s, const std::string &uri)
     auto r = std::make_shared<Root>();
     r->native = native;
     r->plugin = native == "/" ? "" : plugin; /* the plugin names the root's directory "" */
+    std::lock_guard<std::mutex> lock(s.buildMutex); /* the builder and the reader look at them */
     s.roots.push_back(r);
 }
 
@@ -654,12 +655,19 @@ void EndBuild(Server &s, Root &r, int status)
     r.progressBegun = false;
 }
 
+/* The workspace folders, as the threads other than the worker see them. */
+std::vector<std::shared_ptr<Root>> RootsNow(Server &s)
+{
+    std::lock_guard<std::mutex> lock(s.buildMutex);
+    return s.roots;
+}
+
 /* The client answered a request of ours: a progress token may now be used. */
 void OnResponse(Server &s, const json &message)
 {
     if (!message["id"].is_string()) return;
     std::string id = message["id"].get<std::string>();
-    for (auto &r : s.roots) {
+    for (auto &r : RootsNow(s)) {
         std::lock_guard<std::mutex> lock(r->m);
         if (r->progressRequest != id) continue;
         r->progressRequest.clear();
@@ -678,7 +686,7 @@ void BuildLoop(Server &s)
             std::unique_lock<std::mutex> lock(s.buildMutex);
             s.buildCv.wait_for(lock, std::chrono::milliseconds(50));
         }
-        for (auto &r : s.roots) {
+        for (auto &r : RootsNow(s)) {
             bool built = false;
             {
                 std::lock_guard<std::mutex> lock(r->m);
