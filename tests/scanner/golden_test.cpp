@@ -215,6 +215,24 @@ TEST(Golden, EditorModeGivesTheSameEntries)
         EXPECT_EQ(ScanSourceFile(NULL, &st), 0) << c.name;
         EXPECT_EQ(Entries(&st), AsEditorEntries(ReadFile(c.dir + "/expected.idx"))) << c.name;
         ReleaseState(&st);
+        // the same text held in memory (a language server's document) gives the same entries,
+        // and a sink that asks is told a kind for each of them
+        PrepareState(&st, c);
+        std::string text = ReadFile(c.dir + "/" + c.input);
+        struct Kinds {
+            BrowserState *st;
+            std::vector<int> kinds;
+        } kinds = {&st, {}};
+        EntrySink sink = {nullptr, &kinds, [](const DefinitionEntry *e, int kind, void *target) {
+                              Kinds *k = (Kinds *)target;
+                              k->kinds.push_back(kind);
+                              return AppendEntry(e, k->st, 0);
+                          }};
+        EXPECT_EQ(ScanText(text.data(), text.size(), &st, &sink), 0) << c.name;
+        EXPECT_EQ(Entries(&st), AsEditorEntries(ReadFile(c.dir + "/expected.idx"))) << c.name;
+        EXPECT_EQ(kinds.kinds.size(), (size_t)st.count) << c.name;
+        for (int kind : kinds.kinds) EXPECT_TRUE(kind >= DEF_KIND_FUNCTION && kind <= DEF_KIND_CLASS) << c.name;
+        ReleaseState(&st);
     }
 }
 
