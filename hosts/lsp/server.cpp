@@ -115,6 +115,7 @@ struct Server {
     bool clientProgress = false;
     bool hierarchical = false;
     bool watchRegistration = false; /* the client watches files for us when asked to */
+    std::atomic<long> clientPid{0};  /* the editor's process: the server ends when it is gone */
     std::set<int> documentKinds, workspaceKinds; /* empty: only kinds 1 to 18 are safe */
     std::vector<std::shared_ptr<Root>> roots;
     std::map<std::string, std::string> docs; /* native path: current text (worker only) */
@@ -341,6 +342,9 @@ json Initialize(Server &s, const json &params)
         AddRoot(s, params["rootUri"].get<std::string>());
     if (s.roots.empty() && params.contains("rootPath") && params["rootPath"].is_string())
         AddRoot(s, PathToUri(params["rootPath"].get<std::string>()));
+    if (params.contains("processId") && params["processId"].is_number_integer() &&
+        params["processId"].get<long>() > 0)
+        s.clientPid = params["processId"].get<long>();
     json caps = params.value("capabilities", json::object());
     if (!caps.is_object()) caps = json::object();
     std::string encoding = "utf-16";
@@ -681,7 +685,16 @@ void OnResponse(Server &s, const json &message)
 
 void BuildLoop(Server &s)
 {
+    Clock::time_point checked = Clock::now();
     while (!s.stopping) {
+        /* an editor that died without closing the pipe leaves nobody to send exit */
+        if (s.clientPid > 0 && Clock::now() - checked > std::chrono::seconds(2)) {
+            checked = Clock::now();
+            if (kill((pid_t)s.clientPid.load(), 0) != 0 && errno == ESRCH) {
+                fprintf(stderr, "zolt: lsp: the client (process %ld) is gone\n", s.clientPid.load());
+                _exit(1);
+            }
+        }
         {
             std::unique_lock<std::mutex> lock(s.buildMutex);
             s.buildCv.wait_for(lock, std::chrono::milliseconds(50));
