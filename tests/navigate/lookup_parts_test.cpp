@@ -11,9 +11,11 @@
 #include <vector>
 
 #include "base/alloc.h"
+#include "common/wildcard.h"
 #include "host/host.h"
 #include "index/index.h"
 #include "navigate/navigate.h"
+#include "platform/platform.h"
 #include "plugin/plugin.h"
 #include "state/state.h"
 
@@ -365,3 +367,67 @@ TEST(ReadWholeFile, BinaryAndBounded)
 }
 
 } // namespace
+
+// The query by value: the edited text's exact definitions, then each index of the climb and
+// the extra directories once, every match as a location with the index it came from.
+namespace {
+int FARAPI MatchName(const char *pattern, const char *name, int skipPath)
+{
+    return WildcardMatch(pattern, name, skipPath);
+}
+} // namespace
+
+TEST(FindDefinition, TextThenClimbThenExtraDirectoriesOnce)
+{
+    PluginStartupInfo saved = g_far;
+    memset(&g_far, 0, sizeof g_far);
+    g_far.CmpName = MatchName;
+    char tmpl[] = "/tmp/zoltfindXXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    std::string root = tmpl;
+    auto write = [&](const std::string &rel, const std::string &text) {
+        FILE *f = fopen((root + "/" + rel).c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        fwrite(text.data(), 1, text.size(), f);
+        fclose(f);
+    };
+    ASSERT_EQ(system(("mkdir -p " + root + "/sub/deep " + root + "/other").c_str()), 0);
+    write("sub/zoltprj$.Far", "f?a.c?7\r\nfoo?b.c?2\r\ng?a.c?1\r\n");
+    write("zoltprj$.Far", "f?..\\evil.c?1\r\nf?x\\a.c?3\r\n");
+    write("other/zoltprj$.Far", "F?o.c?1\r\n");
+    char plugin[1024];
+    ASSERT_EQ(FromNativePath(root.c_str(), plugin, sizeof plugin), 0);
+    std::string base = plugin, from = base + "\\sub\\deep\\c.c", other = base + "\\other";
+    const char *extra[] = {plugin, other.c_str()};
+    FindOptions o = {1, 1, 1, "*.c;*.h", extra, 2};
+    const char text[] = "int g(void);\nint f(void) { return 0; }\nint f2(void) { return f(); }\n";
+    DefinitionList list;
+    ASSERT_EQ(FindDefinition("f", from.c_str(), text, sizeof text - 1, &o, &list), 0);
+    std::vector<std::string> got;
+    for (int i = 0; i < list.count; i++) {
+        const DefinitionLocation &l = list.items[i];
+        std::string index = l.index;
+        if (index.compare(0, base.size(), base) == 0) index = "ROOT" + index.substr(base.size());
+        std::string file = l.file;
+        if (file.compare(0, base.size(), base) == 0) file = "ROOT" + file.substr(base.size());
+        got.push_back(std::string(l.name) + " " + file + ":" + std::to_string(l.line) + " <" + index + ">");
+    }
+    FreeDefinitionList(&list);
+    const std::vector<std::string> want = {
+        "f ROOT\\sub\\deep\\c.c:2 <>", // the text's exact definition only (not f2, not g)
+        "f ROOT\\sub\\a.c:7 <ROOT\\sub\\zoltprj$.Far>",
+        "foo ROOT\\sub\\b.c:2 <ROOT\\sub\\zoltprj$.Far>", // the index's run: names beginning with f
+        "f :1 <ROOT\\zoltprj$.Far>",                     // a FILE outside its directory: no file
+        "f ROOT\\x\\a.c:3 <ROOT\\zoltprj$.Far>",
+        "F ROOT\\other\\o.c:1 <ROOT\\other\\zoltprj$.Far>", // the root's index not read twice
+    };
+    EXPECT_EQ(got, want);
+    // a file of no source mask: its text is not scanned, the indexes still are
+    from = base + "\\sub\\deep\\c.txt";
+    ASSERT_EQ(FindDefinition("g", from.c_str(), text, sizeof text - 1, &o, &list), 0);
+    ASSERT_EQ(list.count, 1);
+    EXPECT_STREQ(list.items[0].index + base.size(), "\\sub\\zoltprj$.Far");
+    FreeDefinitionList(&list);
+    ASSERT_EQ(system(("rm -rf " + root).c_str()), 0);
+    g_far = saved;
+}
