@@ -110,11 +110,11 @@ int LoadNameTable(NameTable *t, const char *indexPath)
     uint64_t at = 0;
     const char *last = NULL; /* the folded name of the last run */
     while ((got = ViewLine(&t->view, at, &line)) == 1) {
-        if (ViewCheckOrder(&t->view, previous, &line) != 0) break;
         at = line.next;
         IndexFields f;
-        if (!SplitIndexLine(line.text, line.text + line.length, &f) || f.nameLength == 0)
-            continue; /* a file's placeholder, or no entry */
+        if (!SplitIndexLine(line.text, line.text + line.length, &f)) continue; /* no entry */
+        if (ViewCheckOrder(&t->view, previous, &f) != 0) break;
+        if (f.nameLength == 0) continue; /* a file's placeholder */
         size_t n = f.nameLength < NAME_SIZE - 1 ? f.nameLength : NAME_SIZE - 1;
         char folded[NAME_SIZE];
         for (size_t i = 0; i < n; i++) folded[i] = (char)UpperAscii((unsigned char)f.name[i]);
@@ -137,7 +137,6 @@ int LoadNameTable(NameTable *t, const char *indexPath)
         FreeNameTable(t);
         return NAMES_DAMAGED;
     }
-    t->view.readSize = VIEW_SCATTERED_READ; /* from now on a search reads a few runs here and there */
     return NAMES_LOADED;
 }
 
