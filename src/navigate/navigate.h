@@ -154,7 +154,8 @@ struct NameTable {
     size_t bytes;
     uint32_t *nameAt; /* where name i starts in folded */
     uint64_t *runAt;  /* where its first index line starts in the file */
-    uint64_t *masks;  /* two per name: its characters, its adjacent pairs (hashed) */
+    uint64_t *masks;  /* three per name: its characters, its adjacent pairs (hashed), the
+                         characters that start its words */
     int count;
 };
 enum NameTableLoad { NAMES_LOADED = 0, NAMES_NO_INDEX = 1, NAMES_NO_MEMORY = 2, NAMES_DAMAGED = 3 };

@@ -16,6 +16,8 @@ void FreeNameTable(NameTable *t)
     memset(t, 0, sizeof *t);
 }
 
+enum { MASKS_PER_NAME = 3 }; /* see NameTable */
+
 /* Resizes *block from used to want bytes: 0, or -1 (the block as it was). */
 static int Grow(void *block, size_t used, size_t want)
 {
@@ -44,8 +46,8 @@ static int Reserve(NameTable *t, size_t n, size_t *bytesCap, int *namesCap)
                 0 ||
             Grow(&t->runAt, (size_t)t->count * sizeof(uint64_t), (size_t)want * sizeof(uint64_t)) !=
                 0 ||
-            Grow(&t->masks, (size_t)t->count * 2 * sizeof(uint64_t),
-                 (size_t)want * 2 * sizeof(uint64_t)) != 0)
+            Grow(&t->masks, (size_t)t->count * MASKS_PER_NAME * sizeof(uint64_t),
+                 (size_t)want * MASKS_PER_NAME * sizeof(uint64_t)) != 0)
             return -1;
         *namesCap = want;
     }
@@ -77,16 +79,19 @@ static void TextMasks(const char *text, size_t n, uint64_t *chars, uint64_t *pai
 }
 
 /* Where a query may start a word of the name: its start, after '_', and where a lower-case
-   letter is followed by an upper-case one. */
-static void MarkWordStarts(NameTable *t, const char *name, size_t n)
+   letter is followed by an upper-case one. Returns the characters that start its words. */
+static uint64_t MarkWordStarts(NameTable *t, const char *name, const char *folded, size_t n)
 {
+    uint64_t starts = 0;
     for (size_t i = 0; i < n; i++) {
         unsigned char a = i > 0 ? (unsigned char)name[i - 1] : '_', b = (unsigned char)name[i];
         if ((a == '_' && b != '_') || (a >= 'a' && a <= 'z' && b >= 'A' && b <= 'Z')) {
             size_t bit = t->bytes + i;
             t->wordStarts[bit / 8] = (unsigned char)(t->wordStarts[bit / 8] | (1u << (bit % 8)));
+            starts |= CharBit((unsigned char)folded[i]);
         }
     }
+    return starts;
 }
 
 int LoadNameTable(NameTable *t, const char *indexPath)
@@ -99,7 +104,7 @@ int LoadNameTable(NameTable *t, const char *indexPath)
     int namesCap = (int)(t->view.size / 200 < 1024 ? 1024 : t->view.size / 200);
     if (Grow(&t->nameAt, 0, (size_t)namesCap * sizeof(uint32_t)) != 0 ||
         Grow(&t->runAt, 0, (size_t)namesCap * sizeof(uint64_t)) != 0 ||
-        Grow(&t->masks, 0, (size_t)namesCap * 2 * sizeof(uint64_t)) != 0 ||
+        Grow(&t->masks, 0, (size_t)namesCap * MASKS_PER_NAME * sizeof(uint64_t)) != 0 ||
         Reserve(t, (size_t)(t->view.size / 6), &bytesCap, &namesCap) != 0) {
         FreeNameTable(t);
         return NAMES_NO_MEMORY;
@@ -127,8 +132,9 @@ int LoadNameTable(NameTable *t, const char *indexPath)
         t->nameAt[t->count] = (uint32_t)t->bytes;
         t->runAt[t->count] = line.start;
         memcpy(t->folded + t->bytes, folded, n + 1);
-        MarkWordStarts(t, f.name, n);
-        TextMasks(folded, n, &t->masks[2 * t->count], &t->masks[2 * t->count + 1]);
+        uint64_t *mask = &t->masks[MASKS_PER_NAME * (size_t)t->count];
+        TextMasks(folded, n, &mask[0], &mask[1]);
+        mask[2] = MarkWordStarts(t, f.name, folded, n);
         last = t->folded + t->bytes;
         t->bytes += n + 1;
         t->count++;
@@ -148,20 +154,40 @@ static int IsWordStart(const NameTable *t, size_t at)
 }
 
 /* How the name at [s, e) of the folded names, which holds the folded query q (m bytes) as
-   characters in order, matches it beyond that: a word start, a substring, or in order only. */
+   characters in order, matches it beyond that: a word start, a substring, or in order only. A
+   query that begins with '_' starts a word where the word after its '_' starts. The names are
+   short: a plain search beats the library's, which prepares for long texts. */
 static int RankBeyondPrefix(const NameTable *t, size_t s, size_t e, const char *q, size_t m)
 {
     const char *blob = t->folded;
     int found = 0;
-    for (size_t at = s; at + m <= e;) {
-        const char *p = (const char *)memmem(blob + at, e - at, q, m);
-        if (p == NULL) break;
-        size_t i = (size_t)(p - blob);
-        if (IsWordStart(t, i)) return RANK_WORD;
+    size_t shift = q[0] == '_' && m > 1 ? 1 : 0;
+    for (size_t i = s; i + m <= e; i++) {
+        if (blob[i] != q[0] || memcmp(blob + i + 1, q + 1, m - 1) != 0) continue;
+        if (IsWordStart(t, i + shift)) return RANK_WORD;
         found = 1;
-        at = i + 1;
     }
     return found ? RANK_SUBSTRING : RANK_IN_ORDER;
+}
+
+/* 1 when the folded query q (m bytes) stands at a word start of the name at [s, e): only the
+   few marked positions are compared, as a search does once enough substrings are kept. */
+static int MatchesAtWordStart(const NameTable *t, size_t s, size_t e, const char *q, size_t m)
+{
+    size_t shift = q[0] == '_' && m > 1 ? 1 : 0;
+    for (size_t w = s + shift; w < e;) {
+        unsigned bits = t->wordStarts[w / 8] >> (w % 8);
+        if (bits == 0) {
+            w = (w / 8 + 1) * 8;
+            continue;
+        }
+        w += (size_t)__builtin_ctz(bits);
+        if (w >= e) break;
+        size_t i = w - shift;
+        if (i + m <= e && memcmp(t->folded + i, q, m) == 0) return 1;
+        w++;
+    }
+    return 0;
 }
 
 /* The first name at or after the folded key (m bytes) in the table's order. */
@@ -236,15 +262,18 @@ int SearchNameTable(NameTable *t, const char *query, int cap, SymbolHit *hits, i
     int kept[3] = {0, 0, 0};
     uint64_t qChars, qPairs;
     TextMasks(q, m, &qChars, &qPairs);
+    uint64_t qStart = CharBit((unsigned char)q[q[0] == '_' && m > 1 ? 1 : 0]);
     for (int pass = 0; pass < 2; pass++) {
         if (pass == 1 && kept[0] + kept[1] >= room) break;
         for (int i = 0; i < t->count; i++) {
             if (i == first) i = end; /* the exact and prefix names are in already */
             if (i >= t->count) break;
             if ((i & 0xFFFF) == 0 && stop != NULL && stop(stopData)) break;
-            const uint64_t *mask = &t->masks[2 * i];
+            const uint64_t *mask = &t->masks[MASKS_PER_NAME * (size_t)i];
             if ((mask[0] & qChars) != qChars || (pass == 0 && (mask[1] & qPairs) != qPairs))
                 continue;
+            bool wordsOnly = pass == 0 && kept[1] >= room; /* substrings enough: word starts only */
+            if (wordsOnly && (mask[2] & qStart) == 0) continue;
             size_t s = t->nameAt[i];
             size_t e = i + 1 < t->count ? t->nameAt[i + 1] - 1 : t->bytes - 1;
             if (pass == 1) { /* the characters in order, the first of each as soon as it comes */
@@ -253,7 +282,10 @@ int SearchNameTable(NameTable *t, const char *query, int cap, SymbolHit *hits, i
                     if (t->folded[k] == q[j]) j++;
                 if (j < m) continue;
             }
-            int rank = RankBeyondPrefix(t, s, e, q, m);
+            int rank;
+            if (wordsOnly) rank = MatchesAtWordStart(t, s, e, q, m) ? RANK_WORD : RANK_IN_ORDER;
+            else
+                rank = RankBeyondPrefix(t, s, e, q, m);
             if ((pass == 0) == (rank == RANK_IN_ORDER)) continue;
             int r = rank - RANK_WORD;
             if (kept[r] < room) ranked[r * room + kept[r]++] = i;
