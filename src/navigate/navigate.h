@@ -154,10 +154,11 @@ struct NameTable {
     size_t bytes;
     uint32_t *nameAt; /* where name i starts in folded */
     uint64_t *runAt;  /* where its first index line starts in the file */
-    uint64_t *masks;  /* three per name: its characters, its adjacent pairs (hashed), the
-                         characters that start its words */
+    uint64_t *masks[3]; /* one each per name: its characters, its adjacent pairs (hashed),
+                           the characters that start its words */
     int count;
 };
+enum { NAME_MASKS = 3 };
 enum NameTableLoad { NAMES_LOADED = 0, NAMES_NO_INDEX = 1, NAMES_NO_MEMORY = 2, NAMES_DAMAGED = 3 };
 /* Reads the names of the index file: a NameTableLoad; the table is empty unless NAMES_LOADED. */
 int LoadNameTable(NameTable *t, const char *indexPath);

@@ -12,11 +12,9 @@ void FreeNameTable(NameTable *t)
     LargeBlockFree(t->wordStarts);
     LargeBlockFree(t->nameAt);
     LargeBlockFree(t->runAt);
-    LargeBlockFree(t->masks);
+    for (int k = 0; k < NAME_MASKS; k++) LargeBlockFree(t->masks[k]);
     memset(t, 0, sizeof *t);
 }
-
-enum { MASKS_PER_NAME = 3 }; /* see NameTable */
 
 /* Resizes *block from used to want bytes: 0, or -1 (the block as it was). */
 static int Grow(void *block, size_t used, size_t want)
@@ -46,8 +44,9 @@ static int Reserve(NameTable *t, size_t n, size_t *bytesCap, int *namesCap)
                 0 ||
             Grow(&t->runAt, (size_t)t->count * sizeof(uint64_t), (size_t)want * sizeof(uint64_t)) !=
                 0 ||
-            Grow(&t->masks, (size_t)t->count * MASKS_PER_NAME * sizeof(uint64_t),
-                 (size_t)want * MASKS_PER_NAME * sizeof(uint64_t)) != 0)
+            Grow(&t->masks[0], (size_t)t->count * sizeof(uint64_t), (size_t)want * sizeof(uint64_t)) != 0 ||
+            Grow(&t->masks[1], (size_t)t->count * sizeof(uint64_t), (size_t)want * sizeof(uint64_t)) != 0 ||
+            Grow(&t->masks[2], (size_t)t->count * sizeof(uint64_t), (size_t)want * sizeof(uint64_t)) != 0)
             return -1;
         *namesCap = want;
     }
@@ -104,7 +103,9 @@ int LoadNameTable(NameTable *t, const char *indexPath)
     int namesCap = (int)(t->view.size / 200 < 1024 ? 1024 : t->view.size / 200);
     if (Grow(&t->nameAt, 0, (size_t)namesCap * sizeof(uint32_t)) != 0 ||
         Grow(&t->runAt, 0, (size_t)namesCap * sizeof(uint64_t)) != 0 ||
-        Grow(&t->masks, 0, (size_t)namesCap * MASKS_PER_NAME * sizeof(uint64_t)) != 0 ||
+        Grow(&t->masks[0], 0, (size_t)namesCap * sizeof(uint64_t)) != 0 ||
+        Grow(&t->masks[1], 0, (size_t)namesCap * sizeof(uint64_t)) != 0 ||
+        Grow(&t->masks[2], 0, (size_t)namesCap * sizeof(uint64_t)) != 0 ||
         Reserve(t, (size_t)(t->view.size / 6), &bytesCap, &namesCap) != 0) {
         FreeNameTable(t);
         return NAMES_NO_MEMORY;
@@ -132,9 +133,8 @@ int LoadNameTable(NameTable *t, const char *indexPath)
         t->nameAt[t->count] = (uint32_t)t->bytes;
         t->runAt[t->count] = line.start;
         memcpy(t->folded + t->bytes, folded, n + 1);
-        uint64_t *mask = &t->masks[MASKS_PER_NAME * (size_t)t->count];
-        TextMasks(folded, n, &mask[0], &mask[1]);
-        mask[2] = MarkWordStarts(t, f.name, folded, n);
+        TextMasks(folded, n, &t->masks[0][t->count], &t->masks[1][t->count]);
+        t->masks[2][t->count] = MarkWordStarts(t, f.name, folded, n);
         last = t->folded + t->bytes;
         t->bytes += n + 1;
         t->count++;
@@ -269,11 +269,12 @@ int SearchNameTable(NameTable *t, const char *query, int cap, SymbolHit *hits, i
             if (i == first) i = end; /* the exact and prefix names are in already */
             if (i >= t->count) break;
             if ((i & 0xFFFF) == 0 && stop != NULL && stop(stopData)) break;
-            const uint64_t *mask = &t->masks[MASKS_PER_NAME * (size_t)i];
-            if ((mask[0] & qChars) != qChars || (pass == 0 && (mask[1] & qPairs) != qPairs))
-                continue;
+            /* each mask apart, so that a pass reads only the ones it tests */
+            if ((t->masks[0][i] & qChars) != qChars) continue;
+            bool hasPairs = (t->masks[1][i] & qPairs) == qPairs;
+            if (pass == 0 && !hasPairs) continue;
             bool wordsOnly = pass == 0 && kept[1] >= room; /* substrings enough: word starts only */
-            if (wordsOnly && (mask[2] & qStart) == 0) continue;
+            if (wordsOnly && (t->masks[2][i] & qStart) == 0) continue;
             size_t s = t->nameAt[i];
             size_t e = i + 1 < t->count ? t->nameAt[i + 1] - 1 : t->bytes - 1;
             if (pass == 1) { /* the characters in order, the first of each as soon as it comes */
@@ -284,8 +285,8 @@ int SearchNameTable(NameTable *t, const char *query, int cap, SymbolHit *hits, i
             }
             int rank;
             if (wordsOnly) rank = MatchesAtWordStart(t, s, e, q, m) ? RANK_WORD : RANK_IN_ORDER;
-            else
-                rank = RankBeyondPrefix(t, s, e, q, m);
+            else if (!hasPairs) rank = RANK_IN_ORDER; /* no substring */
+            else rank = RankBeyondPrefix(t, s, e, q, m);
             if ((pass == 0) == (rank == RANK_IN_ORDER)) continue;
             int r = rank - RANK_WORD;
             if (kept[r] < room) ranked[r * room + kept[r]++] = i;
