@@ -176,7 +176,7 @@ static int MatchesAtWordStart(const NameTable *t, size_t s, size_t e, const char
 {
     size_t shift = q[0] == '_' && m > 1 ? 1 : 0;
     for (size_t w = s + shift; w < e;) {
-        unsigned bits = t->wordStarts[w / 8] >> (w % 8);
+        unsigned bits = (unsigned)t->wordStarts[w / 8] >> (w % 8);
         if (bits == 0) {
             w = (w / 8 + 1) * 8;
             continue;
