@@ -37,9 +37,8 @@ const CommandHelp LSP_HELP = {
 
 int RunLsp(int argc, char **argv)
 {
-    static const struct option LONG_OPTIONS[] = {{"help", no_argument, NULL, 'h'},
-                                                 {"stdio", no_argument, NULL, 's'},
-                                                 {NULL, 0, NULL, 0}};
+    static const struct option LONG_OPTIONS[] = {
+        {"help", no_argument, NULL, 'h'}, {"stdio", no_argument, NULL, 's'}, {NULL, 0, NULL, 0}};
     BatchArgs a;
     BeginArgs(&a, "lsp", argc, argv, ":hs", LONG_OPTIONS);
     for (int c; (c = NextArg(&a)) != ARG_END;) {

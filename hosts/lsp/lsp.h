@@ -26,10 +26,10 @@ struct FrameReader {
     int ended;
 };
 enum FrameResult {
-    FRAME_OK = 0,        /* *body holds the message */
-    FRAME_END = 1,       /* the input ended (a frame cut short included) */
+    FRAME_OK = 0,         /* *body holds the message */
+    FRAME_END = 1,        /* the input ended (a frame cut short included) */
     FRAME_BAD_HEADER = 2, /* a header without a usable Content-Length, passed over */
-    FRAME_TOO_LARGE = 3  /* a body over LSP_MESSAGE_MAX, passed over without keeping it */
+    FRAME_TOO_LARGE = 3   /* a body over LSP_MESSAGE_MAX, passed over without keeping it */
 };
 void StartFrameReader(FrameReader *r, FrameRead read, void *data);
 int ReadFrame(FrameReader *r, std::string *body);

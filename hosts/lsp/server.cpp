@@ -48,16 +48,23 @@ enum {
     ERR_CANCELLED = -32800
 };
 enum {
-    SYMBOL_CAP = 100,         /* workspace/symbol answers at most this many by default */
-    SYMBOL_CAP_MAX = 10000,   /* and never more, whatever limit the client sends */
-    DEFINITION_MAX = 1024,    /* locations of one definition answer */
-    RANGES_READ = 64,         /* of which the name's columns are read from their line */
-    DEBOUNCE_MS = 300,        /* a save starts a build this long after the last one */
+    SYMBOL_CAP = 100,                    /* workspace/symbol answers at most this many by default */
+    SYMBOL_CAP_MAX = 10000,              /* and never more, whatever limit the client sends */
+    DEFINITION_MAX = 1024,               /* locations of one definition answer */
+    RANGES_READ = 64,                    /* of which the name's columns are read from their line */
+    DEBOUNCE_MS = 300,                   /* a save starts a build this long after the last one */
     DOCUMENT_FILE_MAX = 64 * 1024 * 1024 /* a file read from disk for a query */
 };
 /* SymbolKind values used */
-enum { KIND_CLASS = 5, KIND_ENUM = 10, KIND_FUNCTION = 12, KIND_VARIABLE = 13, KIND_CONSTANT = 14,
-       KIND_STRUCT = 23, KIND_TYPE_PARAMETER = 26 };
+enum {
+    KIND_CLASS = 5,
+    KIND_ENUM = 10,
+    KIND_FUNCTION = 12,
+    KIND_VARIABLE = 13,
+    KIND_CONSTANT = 14,
+    KIND_STRUCT = 23,
+    KIND_TYPE_PARAMETER = 26
+};
 
 struct LspError {
     int code;
@@ -115,7 +122,7 @@ struct Server {
     bool clientProgress = false;
     bool hierarchical = false;
     bool watchRegistration = false; /* the client watches files for us when asked to */
-    std::atomic<long> clientPid{0};  /* the editor's process: the server ends when it is gone */
+    std::atomic<long> clientPid{0}; /* the editor's process: the server ends when it is gone */
     std::set<int> documentKinds, workspaceKinds; /* empty: only kinds 1 to 18 are safe */
     std::vector<std::shared_ptr<Root>> roots;
     std::map<std::string, std::string> docs; /* native path: current text (worker only) */
@@ -274,7 +281,8 @@ std::string NativeOf(const char *plugin)
 const json &Params(const json &message)
 {
     auto it = message.find("params");
-    if (it == message.end() || !it->is_object()) throw LspError{ERR_PARAMS, "params must be an object"};
+    if (it == message.end() || !it->is_object())
+        throw LspError{ERR_PARAMS, "params must be an object"};
     return *it;
 }
 
@@ -313,7 +321,7 @@ void AddRoot(Server &s, const std::string &uri)
         if (r->native == native) return;
     auto r = std::make_shared<Root>();
     r->native = native;
-    r->plugin = native == "/" ? "" : plugin; /* the plugin names the root's directory "" */
+    r->plugin = native == "/" ? "" : plugin;        /* the plugin names the root's directory "" */
     std::lock_guard<std::mutex> lock(s.buildMutex); /* the builder and the reader look at them */
     s.roots.push_back(r);
 }
@@ -356,10 +364,11 @@ json Initialize(Server &s, const json &params)
     s.utf16 = encoding == "utf-16";
     s.clientProgress = caps.contains("window") && caps["window"].is_object() &&
                        caps["window"].value("workDoneProgress", false) == true;
-    s.watchRegistration = caps.contains("workspace") && caps["workspace"].is_object() &&
-                          caps["workspace"].contains("didChangeWatchedFiles") &&
-                          caps["workspace"]["didChangeWatchedFiles"].is_object() &&
-                          caps["workspace"]["didChangeWatchedFiles"].value("dynamicRegistration", false) == true;
+    s.watchRegistration =
+        caps.contains("workspace") && caps["workspace"].is_object() &&
+        caps["workspace"].contains("didChangeWatchedFiles") &&
+        caps["workspace"]["didChangeWatchedFiles"].is_object() &&
+        caps["workspace"]["didChangeWatchedFiles"].value("dynamicRegistration", false) == true;
     s.documentKinds = KindSet(caps, "textDocument", "documentSymbol");
     s.workspaceKinds = KindSet(caps, "workspace", "symbol");
     if (caps.contains("textDocument") && caps["textDocument"].is_object()) {
@@ -370,7 +379,8 @@ json Initialize(Server &s, const json &params)
     s.state = 1;
     return {{"capabilities",
              {{"positionEncoding", encoding},
-              {"textDocumentSync", {{"openClose", true}, {"change", 1}, {"save", {{"includeText", false}}}}},
+              {"textDocumentSync",
+               {{"openClose", true}, {"change", 1}, {"save", {{"includeText", false}}}}},
               {"definitionProvider", true},
               {"workspaceSymbolProvider", {{"resolveProvider", false}}},
               {"documentSymbolProvider", true}}},
@@ -471,9 +481,11 @@ json Definition(Server &s, const json &params)
         if (target.empty() || !seen.insert({target, l.line}).second) continue;
         /* the name's columns need the line: read for the first locations, where a client
            lands; a name defined in hundreds of files answers with column 0 after them */
-        std::string lineText =
-            result.size() < RANGES_READ ? LineOf(s, target, l.line, target == native ? text : NULL) : "";
-        result.push_back({{"uri", PathToUri(target)}, {"range", NameRange(s, lineText, l.line, l.name)}});
+        std::string lineText = result.size() < RANGES_READ
+                                   ? LineOf(s, target, l.line, target == native ? text : NULL)
+                                   : "";
+        result.push_back(
+            {{"uri", PathToUri(target)}, {"range", NameRange(s, lineText, l.line, l.name)}});
     }
     FreeDefinitionList(&list);
     if (result.empty()) return nullptr;
@@ -525,9 +537,13 @@ json DocumentSymbols(Server &s, const json &params)
                                                             lineText.size(), s.utf16))}};
         int kind = KindFor(s.documentKinds, KindOfDefinition(defs[i].kind));
         if (s.hierarchical)
-            result.push_back({{"name", e.name}, {"kind", kind}, {"range", whole}, {"selectionRange", selection}});
+            result.push_back({{"name", e.name},
+                              {"kind", kind},
+                              {"range", whole},
+                              {"selectionRange", selection}});
         else
-            result.push_back({{"name", e.name}, {"kind", kind},
+            result.push_back({{"name", e.name},
+                              {"kind", kind},
                               {"location", {{"uri", PathToUri(native)}, {"range", selection}}}});
     }
     MemFree(defs);
@@ -559,11 +575,13 @@ json WorkspaceSymbols(Server &s, const json &params)
         std::shared_ptr<NameTable> table = TableOf(s.roots[k]);
         if (!table) continue;
         int count = 0;
-        if (SearchNameTable(table.get(), query.c_str(), cap, hits.data(), &count, StopWhenCancelled, &s) != 0)
+        if (SearchNameTable(table.get(), query.c_str(), cap, hits.data(), &count, StopWhenCancelled,
+                            &s) != 0)
             throw LspError{ERR_INTERNAL, "the project index could not be read"};
         for (int i = 0; i < count; i++) all.push_back({hits[(size_t)i].rank, k, hits[(size_t)i]});
     }
-    std::stable_sort(all.begin(), all.end(), [](const Ranked &a, const Ranked &b) { return a.rank < b.rank; });
+    std::stable_sort(all.begin(), all.end(),
+                     [](const Ranked &a, const Ranked &b) { return a.rank < b.rank; });
     json result = json::array();
     for (size_t i = 0; i < all.size() && i < (size_t)cap; i++) {
         const SymbolHit &h = all[i].hit;
@@ -575,8 +593,9 @@ json WorkspaceSymbols(Server &s, const json &params)
         size_t row = h.line > 0 ? (size_t)h.line - 1 : 0;
         result.push_back({{"name", h.name},
                           {"kind", KindFor(s.workspaceKinds, KIND_VARIABLE)},
-                          {"location", {{"uri", PathToUri((dir == "/" ? "" : dir) + "/" + file)},
-                                        {"range", {{"start", Position(row, 0)}, {"end", Position(row, 0)}}}}}});
+                          {"location",
+                           {{"uri", PathToUri((dir == "/" ? "" : dir) + "/" + file)},
+                            {"range", {{"start", Position(row, 0)}, {"end", Position(row, 0)}}}}}});
     }
     return result;
 }
@@ -589,8 +608,8 @@ std::shared_ptr<Root> RootHolding(Server &s, const std::string &native)
     std::shared_ptr<Root> best;
     for (auto &r : s.roots) {
         const std::string &d = r->native;
-        bool inside = d == "/" || (native.size() > d.size() && native.compare(0, d.size(), d) == 0 &&
-                                   native[d.size()] == '/');
+        bool inside = d == "/" || (native.size() > d.size() &&
+                                   native.compare(0, d.size(), d) == 0 && native[d.size()] == '/');
         if (inside && (!best || d.size() > best->native.size())) best = r;
     }
     return best;
@@ -636,8 +655,10 @@ void StartBuild(Server &s, Root &r)
         int n = ++s.progressCount;
         r.progressToken = "zolt-build-" + std::to_string(n);
         r.progressRequest = "zolt-progress-" + std::to_string(n);
-        s.Send({{"jsonrpc", "2.0"}, {"id", r.progressRequest},
-                {"method", "window/workDoneProgress/create"}, {"params", {{"token", r.progressToken}}}});
+        s.Send({{"jsonrpc", "2.0"},
+                {"id", r.progressRequest},
+                {"method", "window/workDoneProgress/create"},
+                {"params", {{"token", r.progressToken}}}});
     }
 }
 
@@ -650,11 +671,13 @@ void EndBuild(Server &s, Root &r, int status)
     close(r.childOut);
     r.childOut = -1;
     r.child = -1;
-    while (!summary.empty() && (summary.back() == '\n' || summary.back() == '\r')) summary.pop_back();
+    while (!summary.empty() && (summary.back() == '\n' || summary.back() == '\r'))
+        summary.pop_back();
     if (WIFEXITED(status) && WEXITSTATUS(status) == 1 && summary.empty())
         summary = "not built: another build holds the directory, or a warning (see the log)";
     if (r.progressBegun)
-        s.Notify("$/progress", {{"token", r.progressToken}, {"value", {{"kind", "end"}, {"message", summary}}}});
+        s.Notify("$/progress",
+                 {{"token", r.progressToken}, {"value", {{"kind", "end"}, {"message", summary}}}});
     r.progressRequest.clear();
     r.progressBegun = false;
 }
@@ -678,8 +701,10 @@ void OnResponse(Server &s, const json &message)
         if (message.contains("error") || r->child < 0) continue;
         r->progressBegun = true;
         s.Notify("$/progress", {{"token", r->progressToken},
-                                {"value", {{"kind", "begin"}, {"title", "zolt: building the project index"},
-                                           {"message", r->native}}}});
+                                {"value",
+                                 {{"kind", "begin"},
+                                  {"title", "zolt: building the project index"},
+                                  {"message", r->native}}}});
     }
 }
 
@@ -691,7 +716,8 @@ void BuildLoop(Server &s)
         if (s.clientPid > 0 && Clock::now() - checked > std::chrono::seconds(2)) {
             checked = Clock::now();
             if (kill((pid_t)s.clientPid.load(), 0) != 0 && errno == ESRCH) {
-                fprintf(stderr, "zolt: lsp: the client (process %ld) is gone\n", s.clientPid.load());
+                fprintf(stderr, "zolt: lsp: the client (process %ld) is gone\n",
+                        s.clientPid.load());
                 _exit(1);
             }
         }
@@ -723,9 +749,15 @@ void Initialized(Server &s)
 {
     /* the sources a build scans: the client's watcher tells of changes made outside it too */
     if (s.watchRegistration)
-        s.Send({{"jsonrpc", "2.0"}, {"id", "zolt-watch"}, {"method", "client/registerCapability"},
-                {"params", {{"registrations", {{{"id", "zolt-watch"}, {"method", "workspace/didChangeWatchedFiles"},
-                  {"registerOptions", {{"watchers", {{{"globPattern", "**/*.{c,cpp,h,hpp,MAC}"}}}}}}}}}}}});
+        s.Send({{"jsonrpc", "2.0"},
+                {"id", "zolt-watch"},
+                {"method", "client/registerCapability"},
+                {"params",
+                 {{"registrations",
+                   {{{"id", "zolt-watch"},
+                     {"method", "workspace/didChangeWatchedFiles"},
+                     {"registerOptions",
+                      {{"watchers", {{{"globPattern", "**/*.{c,cpp,h,hpp,MAC}"}}}}}}}}}}}});
     for (auto &r : s.roots) {
         if (access(IndexFileOf(r->native).c_str(), F_OK) != 0) Schedule(s, r, 0);
         else StartLoad(r);
@@ -754,7 +786,8 @@ void Notification(Server &s, const std::string &method, const json &message)
         bool ok;
         std::string native = DocumentPath(p, &ok);
         for (auto &change : p.at("contentChanges"))
-            if (ok && !change.contains("range")) s.docs[native] = change.at("text").get<std::string>();
+            if (ok && !change.contains("range"))
+                s.docs[native] = change.at("text").get<std::string>();
     } else if (method == "textDocument/didClose") {
         bool ok;
         std::string native = DocumentPath(Params(message), &ok);
@@ -793,8 +826,8 @@ json Request(Server &s, const std::string &method, const json &message)
 int Handle(Server &s, const json &message)
 {
     if (!message.is_object()) {
-        s.ReplyError(nullptr, ERR_INVALID_REQUEST, message.is_array() ? "batches are not supported"
-                                                                     : "a message is an object");
+        s.ReplyError(nullptr, ERR_INVALID_REQUEST,
+                     message.is_array() ? "batches are not supported" : "a message is an object");
         return 0;
     }
     auto idIt = message.find("id");

@@ -9,9 +9,11 @@ static size_t SequenceAt(const unsigned char *p, size_t left, size_t *units)
 {
     *units = 1;
     unsigned char c = p[0];
-    size_t n = c < 0x80 ? 1 : c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3
-             : c >= 0xF0 && c <= 0xF4                ? 4
-                                                     : 1;
+    size_t n = c < 0x80                 ? 1
+               : c >= 0xC2 && c <= 0xDF ? 2
+               : c >= 0xE0 && c <= 0xEF ? 3
+               : c >= 0xF0 && c <= 0xF4 ? 4
+                                        : 1;
     if (n == 1 || n > left) return 1;
     for (size_t i = 1; i < n; i++)
         if ((p[i] & 0xC0) != 0x80) return 1;

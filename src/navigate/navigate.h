@@ -152,8 +152,8 @@ struct NameTable {
     char *folded;              /* the names upper-cased, each with its NUL, in index order */
     unsigned char *wordStarts; /* one bit per byte of folded */
     size_t bytes;
-    uint32_t *nameAt; /* where name i starts in folded */
-    uint64_t *runAt;  /* where its first index line starts in the file */
+    uint32_t *nameAt;   /* where name i starts in folded */
+    uint64_t *runAt;    /* where its first index line starts in the file */
     uint64_t *masks[3]; /* one each per name: its characters, its adjacent pairs (hashed),
                            the characters that start its words */
     int count;

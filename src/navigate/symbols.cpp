@@ -40,13 +40,16 @@ static int Reserve(NameTable *t, size_t n, size_t *bytesCap, int *namesCap)
     if (t->count == *namesCap) {
         int want = *namesCap + *namesCap / 2;
         if (want <= *namesCap) return -1;
-        if (Grow(&t->nameAt, (size_t)t->count * sizeof(uint32_t), (size_t)want * sizeof(uint32_t)) !=
-                0 ||
+        if (Grow(&t->nameAt, (size_t)t->count * sizeof(uint32_t),
+                 (size_t)want * sizeof(uint32_t)) != 0 ||
             Grow(&t->runAt, (size_t)t->count * sizeof(uint64_t), (size_t)want * sizeof(uint64_t)) !=
                 0 ||
-            Grow(&t->masks[0], (size_t)t->count * sizeof(uint64_t), (size_t)want * sizeof(uint64_t)) != 0 ||
-            Grow(&t->masks[1], (size_t)t->count * sizeof(uint64_t), (size_t)want * sizeof(uint64_t)) != 0 ||
-            Grow(&t->masks[2], (size_t)t->count * sizeof(uint64_t), (size_t)want * sizeof(uint64_t)) != 0)
+            Grow(&t->masks[0], (size_t)t->count * sizeof(uint64_t),
+                 (size_t)want * sizeof(uint64_t)) != 0 ||
+            Grow(&t->masks[1], (size_t)t->count * sizeof(uint64_t),
+                 (size_t)want * sizeof(uint64_t)) != 0 ||
+            Grow(&t->masks[2], (size_t)t->count * sizeof(uint64_t),
+                 (size_t)want * sizeof(uint64_t)) != 0)
             return -1;
         *namesCap = want;
     }

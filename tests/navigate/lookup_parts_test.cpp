@@ -410,14 +410,15 @@ TEST(FindDefinition, TextThenClimbThenExtraDirectoriesOnce)
         if (index.compare(0, base.size(), base) == 0) index = "ROOT" + index.substr(base.size());
         std::string file = l.file;
         if (file.compare(0, base.size(), base) == 0) file = "ROOT" + file.substr(base.size());
-        got.push_back(std::string(l.name) + " " + file + ":" + std::to_string(l.line) + " <" + index + ">");
+        got.push_back(std::string(l.name) + " " + file + ":" + std::to_string(l.line) + " <" +
+                      index + ">");
     }
     FreeDefinitionList(&list);
     const std::vector<std::string> want = {
         "f ROOT\\sub\\deep\\c.c:2 <>", // the text's exact definition only (not f2, not g)
         "f ROOT\\sub\\a.c:7 <ROOT\\sub\\zoltprj$.Far>",
         "foo ROOT\\sub\\b.c:2 <ROOT\\sub\\zoltprj$.Far>", // the index's run: names beginning with f
-        "f :1 <ROOT\\zoltprj$.Far>",                     // a FILE outside its directory: no file
+        "f :1 <ROOT\\zoltprj$.Far>",                      // a FILE outside its directory: no file
         "f ROOT\\x\\a.c:3 <ROOT\\zoltprj$.Far>",
         "F ROOT\\other\\o.c:1 <ROOT\\other\\zoltprj$.Far>", // the root's index not read twice
     };

@@ -231,7 +231,8 @@ TEST(Golden, EditorModeGivesTheSameEntries)
         EXPECT_EQ(ScanText(text.data(), text.size(), &st, &sink), 0) << c.name;
         EXPECT_EQ(Entries(&st), AsEditorEntries(ReadFile(c.dir + "/expected.idx"))) << c.name;
         EXPECT_EQ(kinds.kinds.size(), (size_t)st.count) << c.name;
-        for (int kind : kinds.kinds) EXPECT_TRUE(kind >= DEF_KIND_FUNCTION && kind <= DEF_KIND_CLASS) << c.name;
+        for (int kind : kinds.kinds)
+            EXPECT_TRUE(kind >= DEF_KIND_FUNCTION && kind <= DEF_KIND_CLASS) << c.name;
         ReleaseState(&st);
     }
 }
