@@ -292,6 +292,10 @@ int EdSaveCopy(const EditorModel *e, char *out, size_t size)
     if (rc != 0 && base && JoinIfFits(dir, sizeof dir, tmpDir && *tmpDir ? tmpDir : "/tmp", base) &&
         JoinIfFits(out, size, dir, ".zolt-unsaved-XXXXXX"))
         rc = WriteNewFile(e, out, NULL, 0600);
+    /* a name too long for a suffix: a name of its own in the temporary directory */
+    if (rc != 0 && JoinIfFits(out, size, tmpDir && *tmpDir ? tmpDir : "/tmp",
+                              "/zolt-unsaved-XXXXXX"))
+        rc = WriteNewFile(e, out, NULL, 0600);
     errno = rc;
     return rc == 0 ? 0 : -1;
 }
@@ -308,6 +312,20 @@ static int SaveByRename(const EditorModel *e, const char *path, const struct sta
         rc = errno;
         unlink(tmp);
     }
+    return rc;
+}
+
+/* A new file whose name leaves no room for a temporary's suffix, made under its own name:
+   exclusively, so nothing planted there meanwhile is followed or written; removed when the
+   write fails, as nothing was there before. 0 or an errno value. */
+static int SaveNewInPlace(const EditorModel *e, const char *path, mode_t mode)
+{
+    int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+    if (fd < 0) return errno;
+    int rc = WriteLines(e, fd);
+    if (rc == 0 && fsync(fd) != 0) rc = errno;
+    if (close(fd) != 0 && rc == 0) rc = errno;
+    if (rc != 0) unlink(path);
     return rc;
 }
 
@@ -328,7 +346,8 @@ static int SaveFile(const EditorModel *e, const char *path)
         if (errno != ENOENT) return errno;
         mode_t mask = umask(0);
         umask(mask);
-        return SaveByRename(e, path, NULL, 0666 & ~mask);
+        int rc = SaveByRename(e, path, NULL, 0666 & ~mask);
+        return rc == ENAMETOOLONG ? SaveNewInPlace(e, path, 0666 & ~mask) : rc;
     }
     if (!S_ISREG(sb.st_mode)) return EINVAL;
     if (access(path, W_OK) != 0) return errno; /* what the user cannot write is not replaced */

@@ -417,6 +417,44 @@ TEST(TermEditor, SavingKeepsOwnerAndGroupAndWritesInPlaceWhereItMust)
     EXPECT_EQ(system(("rm -rf " + std::string(dir)).c_str()), 0);
 }
 
+// A name as long as a directory entry may be leaves no room for the temporary's suffix: a new
+// file of that name is still saved, and text that cannot be saved is still kept somewhere (also
+// when the file's own directory cannot be written).
+TEST(TermEditor, NamesWithNoRoomForASuffixAreSavedAndTheirUnsavedTextKept)
+{
+    char dir[] = "/tmp/zolt-ed-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    ASSERT_EQ(chmod(dir, 0755), 0);
+    const std::string longName = std::string(dir) + "/" + std::string(250, 'n') + ".c";
+    const struct {
+        std::string path;
+        int nobody; /* as a user who cannot write dir */
+    } rows[] = {{longName, 0}, {std::string(dir) + "/short.c", 1}, {longName, 1}};
+    for (const auto &r : rows) {
+        unlink(r.path.c_str());
+        auto keep = [&]() {
+            EditorModel e;
+            if (EdLoad(&e, r.path.c_str(), 80, 20) != 1) return 1;
+            EdKey(&e, Typed('K'));
+            int bad = !r.nobody && (EdSave(&e) != 0 || ReadFile(r.path) != "K");
+            char copy[NATIVE_PATH_SIZE];
+            errno = 0;
+            if (EdSaveCopy(&e, copy, sizeof copy) != 0) {
+                fprintf(stderr, "no copy: %s\n", strerror(errno));
+                bad++;
+            } else {
+                struct stat sb;
+                bad += ReadFile(copy) != "K" || stat(copy, &sb) != 0 || (sb.st_mode & 077) != 0;
+                unlink(copy);
+            }
+            EdFree(&e);
+            return bad;
+        };
+        EXPECT_EQ(r.nobody ? AsNobody(keep) : keep(), 0) << r.path.size() << " " << r.nobody;
+    }
+    EXPECT_EQ(system(("rm -rf " + std::string(dir)).c_str()), 0);
+}
+
 struct PosCase {
     int top, left; /* window before */
     EditorSetPosition set;
