@@ -166,6 +166,10 @@ static int WriteTagsFile(const TagsTarget &t, int etags, const std::string &dirP
     }
     std::string temporary = t.file + ".zolt-XXXXXX";
     int fd = mkstemp(&temporary[0]);
+    if (fd < 0 && errno == ENAMETOOLONG) { /* a name with no room for the suffix */
+        temporary = t.file.substr(0, t.file.rfind('/') + 1) + "zolt-tags-XXXXXX";
+        fd = mkstemp(&temporary[0]);
+    }
     FILE *out = fd >= 0 ? fdopen(fd, "w") : NULL;
     if (out == NULL) {
         fprintf(stderr, "zolt: tags: cannot write %s: %s\n", t.file.c_str(), strerror(errno));

@@ -130,6 +130,9 @@ mkdir -p "$work/tree/elsewhere" && ln -s elsewhere/linked "$work/tree/linktags"
 "$zolt" tags -o linktags . || fail "tags -o a link to a file not there yet"
 expect "tags -o LINK: written where it leads, paths from the link" \
     "$(grep '^tags_new_fn' "$work/tree/elsewhere/linked")" $'tags_new_fn\tsrc/tagsnew.c\t1;"'
+long=$(printf 'T%.0s' $(seq 250))
+"$zolt" tags -o "$work/elsewhere/$long" . 2>"$work/err" || fail "tags -o a name with no room for a suffix: $(cat "$work/err")"
+expect "tags -o a long name: written, no temporary left" "$(ls "$work/elsewhere" | grep -c zolt)$(grep -c '^tags_new_fn' "$work/elsewhere/$long" 2>/dev/null)" "01"
 "$zolt" tags -o /dev/null . 2>"$work/err"; rc=$?
 expect "tags -o a device: refused" "$rc $(stat -c %F /dev/null)" "2 character special file"
 grep -q "^zolt: tags: FILE '/dev/null': not a regular file" "$work/err" || fail "tags -o /dev/null: $(cat "$work/err")"
