@@ -46,7 +46,7 @@ static int PrintLocations(const char *prefix, const std::string &start, CommandR
     if (listed == 0) {
         const std::string dirPrefix = RelativeDirectory(start, here);
         for (const Location &place : list.places) PrintLocation(stdout, dirPrefix, place);
-    } else {
+    } else if (!report->damaged) {
         fputs("zolt: list: out of memory, or the directory cannot be read\n", stderr);
     }
     FreeLocations(&list);
@@ -90,6 +90,11 @@ int RunList(int argc, char **argv)
     if (locations) status = PrintLocations(prefix, start, &report);
     else (void)ListDefinitions(stdout, prefix, &report);
     BatchEndProgress();
+    if (report.damaged) {
+        fprintf(stderr, "zolt: list: %s is damaged, out of order or changed while read: "
+                        "zolt build writes it again\n", PROJECT_INDEX_NAME);
+        status = EXIT_FAILED;
+    }
     if (report.noIndex)
         fprintf(stderr,
                 "zolt: list: no %s in %s: listed from a fresh scan (nothing written; "

@@ -16,6 +16,7 @@
 
 #include "batch/batch.h"
 #include "host/farapi.h"
+#include "index/index.h"
 #include "plugin/headless.h"
 
 enum { EXIT_OK = 0, EXIT_FAILED = 1, EXIT_USAGE = 2 };
@@ -226,7 +227,10 @@ int RunTags(int argc, char **argv)
     LocationList list;
     CommandReport listed;
     if (CurrentDirectory(&here) != 0 || ListLocations("", &list, &listed) != 0) {
-        fputs("zolt: tags: out of memory, or the index cannot be read\n", stderr);
+        fputs(listed.damaged ? "zolt: tags: " PROJECT_INDEX_NAME " is damaged, out of order or "
+                               "changed while read: zolt build writes it again\n"
+                             : "zolt: tags: out of memory, or the index cannot be read\n",
+              stderr);
         FreeLocations(&list);
         return EXIT_FAILED;
     }

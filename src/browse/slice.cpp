@@ -38,39 +38,34 @@ static void TableSlice(const BrowserState *st, const char *filter, BrowseSlice *
     }
 }
 
-/* The filter's run of the index: found by halves, its first BROWSE_MENU_MAX entries read, and
-   the rest only counted. Lines without two separators are no entries, as when the file is
-   loaded. The run of the empty filter, the whole file, is counted once per command. */
+struct SliceWalk {
+    BrowseSlice *slice;
+    int countRest;
+};
+
+static int AddToSlice(void *ctx, const IndexLine *line)
+{
+    SliceWalk *w = (SliceWalk *)ctx;
+    BrowseSlice *s = w->slice;
+    if (s->shown < BROWSE_MENU_MAX) {
+        (void)ViewLineEntry(line, &s->entries[s->shown]);
+        s->keys[s->shown++] = (int64_t)line->start;
+    } else if (!w->countRest) {
+        return 0;
+    }
+    s->total++;
+    return 1;
+}
+
+/* The filter's run of the index: its first BROWSE_MENU_MAX entries read, and the rest only
+   counted. The run of the empty filter, the whole file, is counted once per command. */
 static int ViewSlice(BrowseSource *src, const char *filter, BrowseSlice *s)
 {
-    IndexView *v = src->view;
-    size_t k = strlen(filter);
-    uint64_t at = 0, end = v->size;
-    if (k > 0 && (ViewBound(v, filter, k, 0, &at) != 0 || ViewBound(v, filter, k, 1, &end) != 0))
-        return -1;
-    int countRest = k > 0 || src->wholeCount < 0;
     s->shown = 0;
     s->total = 0;
-    char previous[NAME_SIZE] = "";
-    IndexLine line;
-    for (int got; at < end; at = line.next) {
-        if ((got = ViewLine(v, at, &line)) <= 0) return got < 0 ? -1 : 0;
-        IndexFields f;
-        if (!SplitIndexLine(line.text, line.text + line.length, &f)) continue;
-        if (ViewCheckOrder(v, previous, &f) != 0) return -1;
-        if (s->shown < BROWSE_MENU_MAX) {
-            char text[INDEX_LINE_SIZE];
-            size_t n = line.length < sizeof text - 1 ? line.length : sizeof text - 1;
-            memcpy(text, line.text, n);
-            text[n] = '\0';
-            (void)ParseLine(text, 0, &s->entries[s->shown]);
-            s->keys[s->shown++] = (int64_t)line.start;
-        } else if (!countRest) {
-            break;
-        }
-        s->total++;
-    }
-    if (k == 0) {
+    SliceWalk walk = {s, filter[0] != '\0' || src->wholeCount < 0};
+    if (WalkViewRun(src->view, filter, AddToSlice, &walk) != 0) return -1;
+    if (filter[0] == '\0') {
         if (src->wholeCount < 0) src->wholeCount = s->total;
         s->total = src->wholeCount;
     }

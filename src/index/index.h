@@ -121,6 +121,17 @@ int CompareNameKey(const char *line, size_t length, const char *key, size_t k);
    (the view damaged) otherwise. */
 int ViewCheckOrder(IndexView *v, char *previous, const IndexFields *f);
 
+/* The filter's run of a sorted index read where it lies (found by halves; lines without two
+   separators are no entries, as when the file is loaded), each entry's line handed to each
+   until it returns 0. 0, or -1 when the view failed: damaged, out of order or changed. */
+typedef int (*ViewEntryFn)(void *ctx, const IndexLine *line);
+int WalkViewRun(IndexView *v, const char *filter, ViewEntryFn each, void *ctx);
+/* The entry of a line WalkViewRun handed over, fields cut as the loaded index's are. */
+int ViewLineEntry(const IndexLine *line, DefinitionEntry *e);
+/* 1 when the file is a sorted index whole, as the view reads it; 0 when it is damaged, out of
+   order, changed while read or not there; -1 when memory ran out. */
+int IndexFileIsSound(const char *path);
+
 #define UPDATE_INDEX_NAME "zoltpru$.Far"
 #define PROJECT_INDEX_NAME "zoltprj$.Far"
 /* The scan options the index files were built with, beside them; a change means a full scan. */

@@ -2,6 +2,7 @@
 #include <string.h>
 
 #include "base/alloc.h"
+#include "base/limits.h"
 #include "base/text.h"
 #include "index/index.h"
 
@@ -146,4 +147,45 @@ int ViewBound(IndexView *v, const char *key, size_t k, int upper, uint64_t *at)
     }
     *at = lo;
     return 0;
+}
+
+int WalkViewRun(IndexView *v, const char *filter, ViewEntryFn each, void *ctx)
+{
+    size_t k = strlen(filter);
+    uint64_t at = 0, end = v->size;
+    if (k > 0 && (ViewBound(v, filter, k, 0, &at) != 0 || ViewBound(v, filter, k, 1, &end) != 0))
+        return -1;
+    char previous[NAME_SIZE] = "";
+    IndexLine line;
+    for (int got; at < end; at = line.next) {
+        if ((got = ViewLine(v, at, &line)) <= 0) return got < 0 ? -1 : 0;
+        IndexFields f;
+        if (!SplitIndexLine(line.text, line.text + line.length, &f)) continue;
+        if (ViewCheckOrder(v, previous, &f) != 0) return -1;
+        if (!each(ctx, &line)) break;
+    }
+    return 0;
+}
+
+int ViewLineEntry(const IndexLine *line, DefinitionEntry *e)
+{
+    char text[INDEX_LINE_SIZE];
+    size_t n = line->length < sizeof text - 1 ? line->length : sizeof text - 1;
+    memcpy(text, line->text, n);
+    text[n] = '\0';
+    return ParseLine(text, 0, e);
+}
+
+static int EveryLine(void *, const IndexLine *)
+{
+    return 1;
+}
+
+int IndexFileIsSound(const char *path)
+{
+    IndexView v;
+    int opened = OpenIndexView(&v, path);
+    int sound = opened == 0 && WalkViewRun(&v, "", EveryLine, NULL) == 0;
+    CloseIndexView(&v);
+    return opened < 0 ? -1 : sound;
 }

@@ -5,12 +5,30 @@
 
 #include "base/alloc.h"
 #include "base/limits.h"
+#include "base/text.h"
 #include "browse/browse.h"
 #include "index/index.h"
 #include "platform/platform.h"
 #include "plugin/plugin.h"
 #include "scanner/scanner.h"
 #include "settings/settings.h"
+
+struct ListWalk {
+    FILE *out;
+    int count;
+};
+
+static int ListEntry(void *ctx, const IndexLine *line)
+{
+    ListWalk *w = (ListWalk *)ctx;
+    DefinitionEntry e;
+    char text[INDEX_LINE_ROOM];
+    (void)ViewLineEntry(line, &e);
+    (void)FormatIndexLine(text, &e, 0);
+    fprintf(w->out, "%s\n", text);
+    w->count++;
+    return 1;
+}
 
 int ListDefinitions(FILE *out, const char *prefix, CommandReport *report)
 {
@@ -19,10 +37,20 @@ int ListDefinitions(FILE *out, const char *prefix, CommandReport *report)
     memset(&st, 0, sizeof st);
     /* the browse command's own steps: its state, its source of entries, its slice */
     if (InitState(&st) == 0) {
-        FILE *f = FileOpen(st.indexFileName, "rb"); /* LoadIndex scans when this fails */
-        report->noIndex = f == NULL;
-        if (f != NULL) fclose(f);
-        if (LoadIndex(&st, 0) <= 0) {
+        /* the index file where it lies, as Browse reads it: a damaged one fails the list */
+        IndexView view;
+        int opened = OpenIndexView(&view, st.indexFileName);
+        report->noIndex = opened > 0; /* LoadIndex then scans */
+        if (opened == 0) {
+            char filter[FILTER_SIZE];
+            (void)CopyTruncatedN(filter, sizeof filter, prefix, FILTER_MAX);
+            ListWalk walk = {out, 0};
+            report->damaged = WalkViewRun(&view, filter, ListEntry, &walk) != 0;
+            report->entries = walk.count;
+            report->ran = !report->damaged;
+        }
+        CloseIndexView(&view);
+        if (opened > 0 && LoadIndex(&st, 0) <= 0) {
             report->entries = WritePrefixRange(out, prefix, &st);
             report->ran = 1;
         }

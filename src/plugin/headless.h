@@ -30,6 +30,7 @@ struct CommandReport {
                         list and scan: the NAME?FILE?LINE lines written */
     int indexFiles; /* build: an IndexFilesOutcome */
     int noIndex;    /* list: no project index file could be read; the entries come from a scan */
+    int damaged;    /* list: the project index is damaged, out of order or changed while read */
     int tempsRemoved; /* build: temporary files of builds that died, removed before it */
 };
 

@@ -164,14 +164,22 @@ TEST_F(BuildTest, DeletedFileLeavesTheIndex)
     EXPECT_EQ(ReadText("zoltprj$.Far"), "f?a.c?3\r\n");
 }
 
+// A project file removed, or damaged so that Browse refuses it and asks for a build, is written
+// again by the next build even though no source changed.
 TEST_F(BuildTest, MissingProjectFileIsWrittenAgain)
 {
     SmallTree();
     Build();
     const std::string project = ReadText("zoltprj$.Far");
-    ASSERT_EQ(remove("zoltprj$.Far"), 0);
-    EXPECT_EQ(Build(), 0);
-    EXPECT_EQ(ReadText("zoltprj$.Far"), project);
+    const std::string damaged[] = {"", "z?a.c?1\r\nf?a.c?3\r\n" /* out of order */,
+                                   std::string("f?a.c?3\r\n\0\r\n", 12),
+                                   "f?a.c?3\r\n" + std::string(4097, 'x') /* no line so long */};
+    for (const std::string &text : damaged) {
+        ASSERT_EQ(remove("zoltprj$.Far"), 0);
+        if (!text.empty()) WriteText("zoltprj$.Far", text);
+        EXPECT_EQ(Build(), 0);
+        EXPECT_EQ(ReadText("zoltprj$.Far"), project) << text.substr(0, 20);
+    }
 }
 
 // The update table as a previous build left it: entries of `files`, each with one time.
