@@ -16,13 +16,13 @@ static int HasIndexFiles(const BrowserState *st)
 }
 
 /* Nothing scanned may still leave stale files: entries of deleted files were dropped, or the
-   project index was removed or damaged (Browse then asks for a new build) while its update
-   index stayed. */
+   project index was removed, damaged (Browse then asks for a new build) or cut while its
+   update index stayed. */
 static int IndexIsStale(BrowserState *st)
 {
     if (st->changedFiles != 0) return 1;
     if (!st->updMode) return 0;
-    return TableTotal(st) != UpdateEntriesTotal(st) || IndexFileIsSound(st->indexFileName) != 1;
+    return TableTotal(st) != UpdateEntriesTotal(st) || IndexFileIsSound(st->indexFileName, TableTotal(st)) != 1;
 }
 
 /* The walk was the update file's only reader. */

@@ -128,9 +128,10 @@ typedef int (*ViewEntryFn)(void *ctx, const IndexLine *line);
 int WalkViewRun(IndexView *v, const char *filter, ViewEntryFn each, void *ctx);
 /* The entry of a line WalkViewRun handed over, fields cut as the loaded index's are. */
 int ViewLineEntry(const IndexLine *line, DefinitionEntry *e);
-/* 1 when the file is a sorted index whole, as the view reads it; 0 when it is damaged, out of
-   order, changed while read or not there; -1 when memory ran out. */
-int IndexFileIsSound(const char *path);
+/* 1 when the file is a sorted index of just entries entries, as the view reads it; 0 when it
+   holds another number, is damaged, out of order, changed while read or not there; -1 when
+   memory ran out. */
+int IndexFileIsSound(const char *path, int64_t entries);
 
 #define UPDATE_INDEX_NAME "zoltpru$.Far"
 #define PROJECT_INDEX_NAME "zoltprj$.Far"

@@ -176,16 +176,18 @@ int ViewLineEntry(const IndexLine *line, DefinitionEntry *e)
     return ParseLine(text, 0, e);
 }
 
-static int EveryLine(void *, const IndexLine *)
+static int CountLine(void *ctx, const IndexLine *)
 {
+    ++*(int64_t *)ctx;
     return 1;
 }
 
-int IndexFileIsSound(const char *path)
+int IndexFileIsSound(const char *path, int64_t entries)
 {
     IndexView v;
+    int64_t counted = 0;
     int opened = OpenIndexView(&v, path);
-    int sound = opened == 0 && WalkViewRun(&v, "", EveryLine, NULL) == 0;
+    int sound = opened == 0 && WalkViewRun(&v, "", CountLine, &counted) == 0 && counted == entries;
     CloseIndexView(&v);
     return opened < 0 ? -1 : sound;
 }

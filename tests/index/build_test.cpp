@@ -173,7 +173,8 @@ TEST_F(BuildTest, MissingProjectFileIsWrittenAgain)
     const std::string project = ReadText("zoltprj$.Far");
     const std::string damaged[] = {"", "z?a.c?1\r\nf?a.c?3\r\n" /* out of order */,
                                    std::string("f?a.c?3\r\n\0\r\n", 12),
-                                   "f?a.c?3\r\n" + std::string(4097, 'x') /* no line so long */};
+                                   "f?a.c?3\r\n" + std::string(4097, 'x') /* no line so long */,
+                                   "f?a.c?3\r\nT?sub\\c.h?1\r\n" /* an entry short */};
     for (const std::string &text : damaged) {
         ASSERT_EQ(remove("zoltprj$.Far"), 0);
         if (!text.empty()) WriteText("zoltprj$.Far", text);
