@@ -22,7 +22,8 @@ static int IndexIsStale(BrowserState *st)
 {
     if (st->changedFiles != 0) return 1;
     if (!st->updMode) return 0;
-    return TableTotal(st) != UpdateEntriesTotal(st) || IndexFileIsSound(st->indexFileName, TableTotal(st)) != 1;
+    int64_t total = TableTotal(st);
+    return total != UpdateEntriesTotal(st) || IndexFileIsSound(st->indexFileName, total) != 1;
 }
 
 /* The walk was the update file's only reader. */
