@@ -26,7 +26,8 @@ static const char *const TAGS_TEXT[] = {
     "it is missing or stale, and writes its definitions as a tags file: DIR/tags in the form "
     "vi (:tag, Ctrl-]), less -t and readtags read, sorted by name, each with its file and line "
     "number; paths use '/' and are relative to the tags file. The file is written whole under "
-    "another name first, then put in place.",
+    "another name first, then put in place; a file already there keeps its mode, and one you may "
+    "not write is left as it is.",
     NULL};
 static const HelpItem TAGS_OPTIONS[] = {
     {"-e, --etags", "write Emacs' form instead (default file DIR/TAGS)"},
@@ -165,6 +166,13 @@ static int WriteTagsFile(const TagsTarget &t, int etags, const std::string &dirP
         WriteTags(stdout, etags, dirPrefix, places);
         return 0; /* FinishOutput checks it */
     }
+    /* a file there keeps its mode, and one its user may not write is not replaced */
+    struct stat old;
+    int exists = stat(t.file.c_str(), &old) == 0;
+    if (exists && access(t.file.c_str(), W_OK) != 0) {
+        fprintf(stderr, "zolt: tags: cannot write %s: %s\n", t.file.c_str(), strerror(errno));
+        return -1;
+    }
     std::string temporary = t.file + ".zolt-XXXXXX";
     int fd = mkstemp(&temporary[0]);
     if (fd < 0 && errno == ENAMETOOLONG) { /* a name with no room for the suffix */
@@ -183,7 +191,8 @@ static int WriteTagsFile(const TagsTarget &t, int etags, const std::string &dirP
     if (fclose(out) != 0 && !failed) failed = 1, error = errno;
     mode_t mask = umask(0); /* mkstemp made it 0600: the mode a new file of the user's gets */
     umask(mask);
-    if (!failed && chmod(temporary.c_str(), 0666 & ~mask) != 0) failed = 1, error = errno;
+    mode_t mode = exists ? old.st_mode & 07777 : 0666 & ~mask;
+    if (!failed && chmod(temporary.c_str(), mode) != 0) failed = 1, error = errno;
     if (!failed && rename(temporary.c_str(), t.file.c_str()) != 0) failed = 1, error = errno;
     if (failed) {
         unlink(temporary.c_str());

@@ -133,6 +133,20 @@ expect "tags -o LINK: written where it leads, paths from the link" \
 long=$(printf 'T%.0s' $(seq 250))
 "$zolt" tags -o "$work/elsewhere/$long" . 2>"$work/err" || fail "tags -o a name with no room for a suffix: $(cat "$work/err")"
 expect "tags -o a long name: written, no temporary left" "$(ls "$work/elsewhere" | grep -c zolt)$(grep -c '^tags_new_fn' "$work/elsewhere/$long" 2>/dev/null)" "01"
+# A tags file its user cannot write is not replaced; one replaced keeps its mode.
+if [ "$(id -u)" = 0 ] && command -v setpriv >/dev/null; then
+    open=$(mktemp -d /tmp/zolt-tags-mode.XXXXXX) && chmod 777 "$open"
+    printf 'int ro_fn(void) { return 0; }\n' >"$open/ro.c"
+    echo keep >"$open/tags" && echo old >"$open/TAGS"
+    chown 65534:65534 "$open/tags" "$open/TAGS" && chmod 444 "$open/tags" && chmod 640 "$open/TAGS"
+    as_nobody() { XDG_CONFIG_HOME="$open/config" setpriv --reuid=65534 --regid=65534 --clear-groups "$zolt" "$@"; }
+    as_nobody tags "$open" 2>"$work/err"; rc=$?
+    expect "tags: a read-only tags file is kept" "$rc $(cat "$open/tags")" "1 keep"
+    grep -q "^zolt: tags: cannot write $open/tags: Permission denied" "$work/err" || fail "tags read-only: $(cat "$work/err")"
+    as_nobody tags -e "$open" || fail "tags -e as a user: $(cat "$work/err")"
+    expect "tags -e: the file's mode is kept" "$(stat -c %a "$open/TAGS") $(grep -c ro_fn "$open/TAGS")" "640 1"
+    rm -rf "$open"
+fi
 "$zolt" tags -o /dev/null . 2>"$work/err"; rc=$?
 expect "tags -o a device: refused" "$rc $(stat -c %F /dev/null)" "2 character special file"
 grep -q "^zolt: tags: FILE '/dev/null': not a regular file" "$work/err" || fail "tags -o /dev/null: $(cat "$work/err")"
