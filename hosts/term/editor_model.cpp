@@ -285,17 +285,20 @@ static int WriteNewFile(const EditorModel *e, char *tmp, const struct stat *old,
 int EdSaveCopy(const EditorModel *e, char *out, size_t size)
 {
     const char *base = strrchr(e->path, '/'), *tmpDir = getenv("TMPDIR");
+    const char *const places[] = {tmpDir && *tmpDir ? tmpDir : "/tmp", "/tmp"};
     char dir[NATIVE_PATH_SIZE];
     int rc = ENAMETOOLONG;
     if (JoinIfFits(out, size, e->path, ".zolt-unsaved-XXXXXX"))
         rc = WriteNewFile(e, out, NULL, 0600);
-    if (rc != 0 && base && JoinIfFits(dir, sizeof dir, tmpDir && *tmpDir ? tmpDir : "/tmp", base) &&
-        JoinIfFits(out, size, dir, ".zolt-unsaved-XXXXXX"))
-        rc = WriteNewFile(e, out, NULL, 0600);
-    /* a name too long for a suffix: a name of its own in the temporary directory */
-    if (rc != 0 && JoinIfFits(out, size, tmpDir && *tmpDir ? tmpDir : "/tmp",
-                              "/zolt-unsaved-XXXXXX"))
-        rc = WriteNewFile(e, out, NULL, 0600);
+    /* the file's name in the temporary directory, a name of its own there when that is too
+       long, and /tmp when TMPDIR takes neither */
+    for (const char *place : places) {
+        if (rc != 0 && base && JoinIfFits(dir, sizeof dir, place, base) &&
+            JoinIfFits(out, size, dir, ".zolt-unsaved-XXXXXX"))
+            rc = WriteNewFile(e, out, NULL, 0600);
+        if (rc != 0 && JoinIfFits(out, size, place, "/zolt-unsaved-XXXXXX"))
+            rc = WriteNewFile(e, out, NULL, 0600);
+    }
     errno = rc;
     return rc == 0 ? 0 : -1;
 }

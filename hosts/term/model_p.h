@@ -201,7 +201,8 @@ void EdFree(EditorModel *e);
    0, or -1 with errno saying why (the buffer stays modified, the file as it was). */
 int EdSave(EditorModel *e);
 /* For an editor that must close without asking: the buffer to a new file of the user's alone
-   (mode 0600) beside the file, PATH.zolt-unsaved-XXXXXX, else of that name in TMPDIR or /tmp.
+   (mode 0600) beside the file, PATH.zolt-unsaved-XXXXXX, else of that name (or zolt-unsaved-
+   XXXXXX when it is too long) in TMPDIR, else in /tmp.
    0 and its name in out, or -1 with errno. */
 int EdSaveCopy(const EditorModel *e, char *out, size_t size);
 void EdResize(EditorModel *e, int width, int height);

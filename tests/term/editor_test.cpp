@@ -428,11 +428,16 @@ TEST(TermEditor, NamesWithNoRoomForASuffixAreSavedAndTheirUnsavedTextKept)
     const std::string longName = std::string(dir) + "/" + std::string(250, 'n') + ".c";
     const struct {
         std::string path;
-        int nobody; /* as a user who cannot write dir */
-    } rows[] = {{longName, 0}, {std::string(dir) + "/short.c", 1}, {longName, 1}};
+        int nobody;         /* as a user who cannot write dir */
+        const char *tmpDir; /* TMPDIR */
+    } rows[] = {{longName, 0, NULL},
+                {std::string(dir) + "/short.c", 1, NULL},
+                {longName, 1, NULL},
+                {std::string(dir) + "/short.c", 1, "/nonexistent-zolt-tmp"}};
     for (const auto &r : rows) {
         unlink(r.path.c_str());
         auto keep = [&]() {
+            if (r.tmpDir) setenv("TMPDIR", r.tmpDir, 1);
             EditorModel e;
             if (EdLoad(&e, r.path.c_str(), 80, 20) != 1) return 1;
             EdKey(&e, Typed('K'));
