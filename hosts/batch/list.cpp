@@ -91,8 +91,10 @@ int RunList(int argc, char **argv)
     else (void)ListDefinitions(stdout, prefix, &report);
     BatchEndProgress();
     if (report.damaged) {
-        fprintf(stderr, "zolt: list: %s is damaged, out of order or changed while read: "
-                        "zolt build writes it again\n", PROJECT_INDEX_NAME);
+        fprintf(stderr,
+                "zolt: list: %s is damaged, out of order or changed while read: "
+                "zolt build writes it again\n",
+                PROJECT_INDEX_NAME);
         status = EXIT_FAILED;
     }
     if (report.noIndex)

@@ -212,7 +212,7 @@ TEST_F(BatchHostTest, LocationsFromTheIndexKeepOnlyPlaces)
     FreeLocations(&list);
     // an index Browse refuses (out of order, not text) lists nothing where its run meets the fault
     for (const std::string &text : {std::string("g?x.c?1\r\nf?x.c?2\r\nh?x.c?3\r\n"),
-                                   std::string("f?x.c?1\r\n\0?x.c?2\r\n", 19)}) {
+                                    std::string("f?x.c?1\r\n\0?x.c?2\r\n", 19)}) {
         WriteText("zoltprj$.Far", text);
         for (const char *prefix : {"", "f"}) {
             EXPECT_EQ(ListLocations(prefix, &list, &report), -1) << prefix;
