@@ -222,14 +222,12 @@ static int AddRun(NameTable *t, int i, int rank, SymbolHit *hits, int cap, int *
         size_t k = 0;
         while (k < n && folded[k] != '\0' && UpperAscii((unsigned char)f.name[k]) == folded[k]) k++;
         if (k != n || folded[k] != '\0') break; /* the run is over */
+        DefinitionEntry e; /* the fields as every reader of an index line takes them */
+        (void)ViewLineEntry(&line, &e);
         SymbolHit *h = &hits[(*count)++];
-        CopyTruncatedN(h->name, sizeof h->name, f.name, n);
-        CopyTruncatedN(h->file, sizeof h->file, f.file, f.fileLength);
-        const char *end = line.text + line.length;
-        long v = 0;
-        for (const char *p = f.rest; p < end && *p >= '0' && *p <= '9'; p++)
-            if (v <= INT32_MAX / 10) v = v * 10 + (*p - '0');
-        h->line = (int32_t)v;
+        memcpy(h->name, e.name, sizeof h->name);
+        memcpy(h->file, e.file, sizeof h->file);
+        h->line = (int32_t)e.line;
         h->rank = rank;
     }
     return 0;
